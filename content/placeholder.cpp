@@ -1,0 +1,1 @@
+namespace { int placeholder = 0; }

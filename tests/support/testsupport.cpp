@@ -1,0 +1,1 @@
+// Shared test fakes live beside this file.
