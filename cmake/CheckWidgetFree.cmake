@@ -1,5 +1,7 @@
 # Fails when one of SOURCES includes a header that lives in one of FORBIDDEN_DIRS
 # (the include folders of Qt Widgets and Qt Print Support).
+string(REPLACE "|" ";" SOURCES "${SOURCES}")
+string(REPLACE "|" ";" FORBIDDEN_DIRS "${FORBIDDEN_DIRS}")
 set(forbidden_headers "")
 foreach(dir IN LISTS FORBIDDEN_DIRS)
     if(dir MATCHES "QtWidgets$|QtPrintSupport$")
