@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Fails when one of SOURCES includes a header that lives in one of FORBIDDEN_DIRS
 # (the include folders of Qt Widgets and Qt Print Support).
 string(REPLACE "|" ";" SOURCES "${SOURCES}")
