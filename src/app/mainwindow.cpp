@@ -1,1 +1,636 @@
 #include "mainwindow.h"
+
+#include "app/cursors.h"
+#include "app/desktopservices.h"
+#include "app/filemessages.h"
+#include "app/folders.h"
+#include "app/infobox.h"
+#include "app/infoboxform.h"
+#include "app/kennzinfobox.h"
+#include "app/messages.h"
+#include "app/randomgenerator.h"
+#include "app/theme.h"
+#include "app/uistyle.h"
+#include "widgets/hoverpanel.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int designedWidth = 900;
+constexpr int designedHeight = 650;
+constexpr int topBarHeight = 57;
+constexpr int cardToolbarWidth = 168;
+constexpr int quizInfoWidth = 190;
+constexpr int startPanelMargin = 50;
+constexpr int clickZoneWidth = 450;
+constexpr int clickZoneHeight = 160;
+
+const QColor startPanelFontColour(111, 111, 106);
+
+QWidget* makePanel(QWidget* parent, const char* name)
+{
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    return panel;
+}
+
+THoverPanel* makeToolbarButton(QWidget* parent, const char* name, const QString& caption, const QString& hint)
+{
+    auto* button = new THoverPanel(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setCaption(caption);
+    button->setToolTip(hint);
+    button->setWordWrap(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    QFont font = button->font();
+    font.setPointSize(9);
+    button->setFont(font);
+    styleToolbarButton(button);
+    return button;
+}
+
+// A label or zone whose mouse press opens the maker's web site.
+class MakerSiteLink : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress) {
+            openMakerSite();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+TForm1::TForm1(const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent)
+    , m_startArgument(options.argument)
+{
+    setObjectName(QStringLiteral("Form1"));
+    if (!checkDisplay(options)) {
+        m_startupCancelled = true;
+        return;
+    }
+
+    setWindowTitle(QStringLiteral("Kestrova Tallowmere"));
+    m_firstActivation = true;
+    m_closing = false;
+    m_layoutEnabled = false;
+    createWindow();
+    m_layoutEnabled = true;
+
+    cursorSet().registerBuiltIn();
+    programRandom().seedFromTimeOfDay(QDateTime::currentDateTimeUtc().time());
+
+    m_basePicture = QImage(QStringLiteral(":/pictures/startbasisbild.png"));
+    m_cardMode = LearningCard;
+
+    applyTheme();
+    showTitle();
+    selectTool(1);
+    loadStartPicture();
+}
+
+TForm1::~TForm1() = default;
+
+bool TForm1::checkDisplay(const StartOptions& options)
+{
+    DisplayInfo display;
+    if (options.display) {
+        display = *options.display;
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        display = {screen->size().width(), screen->size().height(), screen->depth()};
+    }
+    if (displayIsSuitable(display))
+        return true;
+    return warnYesNo(displayWarningText(display));
+}
+
+void TForm1::createWindow()
+{
+    resize(designedWidth, designedHeight);
+    setMinimumSize(designedWidth, designedHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.x() + (available.width() - designedWidth) / 2,
+             available.y() + (available.height() - designedHeight) / 2);
+    }
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tallowmere.png")));
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Form1Client"));
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(client);
+
+    createTopBar();
+    column->addWidget(m_infoPan);
+    createCardArea();
+    column->addWidget(m_lernPan, 1);
+    createStartPanel();
+    createMenus();
+}
+
+void TForm1::createTopBar()
+{
+    m_infoPan = makePanel(nullptr, "InfoPan");
+    m_infoPan->setFixedHeight(topBarHeight);
+    auto* row = new QHBoxLayout(m_infoPan);
+    row->setContentsMargins(8, 7, 8, 7);
+    row->setSpacing(6);
+
+    m_lernKartBtn = makeToolbarButton(m_infoPan, "LernKartBtn", QStringLiteral("Startseite"),
+                                      QStringLiteral("Zur Startseite zurückkehren"));
+    m_uebungenBtn = makeToolbarButton(m_infoPan, "UebungenBtn", QStringLiteral("Quiz starten"),
+                                      QStringLiteral("Quiz zum gewählten Thema starten"));
+    m_bestenlisteBtn = makeToolbarButton(m_infoPan, "BestenlisteBtn", QStringLiteral("Bestenliste"),
+                                         QStringLiteral("Bestenliste zum gewählten Thema anzeigen"));
+    for (THoverPanel* button : {m_lernKartBtn, m_uebungenBtn, m_bestenlisteBtn}) {
+        button->setFixedSize(96, 43);
+        row->addWidget(button);
+    }
+    row->addSpacing(6);
+
+    m_titelPan = makePanel(m_infoPan, "TitelPan");
+    m_titelBackImg = new TextureImage(m_titelPan);
+    m_titelBackImg->setObjectName(QStringLiteral("TitelBackImg"));
+    auto* titleRow = new QHBoxLayout(m_titelPan);
+    titleRow->setContentsMargins(12, 2, 12, 2);
+    m_dokTitelLab = new QLabel(m_titelPan);
+    m_dokTitelLab->setObjectName(QStringLiteral("DokTitelLab"));
+    m_dokTitelLab->setWordWrap(true);
+    QFont titleFont(QStringLiteral("Arial"), 10);
+    titleFont.setBold(true);
+    m_dokTitelLab->setFont(titleFont);
+    titleRow->addWidget(m_dokTitelLab);
+    row->addWidget(m_titelPan, 1);
+
+    m_prevDokPan = makeToolbarButton(m_infoPan, "PrevDokPan", QStringLiteral("◀"),
+                                     QStringLiteral("vorheriges Quiz öffnen"));
+    m_nextDokPan = makeToolbarButton(m_infoPan, "HoverPanel1", QStringLiteral("▶"),
+                                     QStringLiteral("nächstes Quiz öffnen"));
+    for (THoverPanel* button : {m_prevDokPan, m_nextDokPan}) {
+        button->setFixedSize(30, 43);
+        row->addWidget(button);
+    }
+
+    m_uebStatusPan = makePanel(m_infoPan, "UebStatusPan");
+    m_uebStatusPan->hide();
+
+    m_logoImg = new QLabel(m_infoPan);
+    m_logoImg->setObjectName(QStringLiteral("LogoImg"));
+    m_logoImg->setFixedSize(43, 43);
+    m_logoImg->setScaledContents(true);
+    row->addSpacing(4);
+    row->addWidget(m_logoImg);
+
+    // The quiz button acts as soon as the button goes down; the others on a full click.
+    connect(m_lernKartBtn, &THoverPanel::clicked, this, [this] {
+        if (m_cardMode == QuizRunning)
+            abortQuiz();
+        else
+            goToStartPage();
+    });
+    connect(m_uebungenBtn, &THoverPanel::pressed, this, [this] { startQuiz(0, 0); });
+    connect(m_bestenlisteBtn, &THoverPanel::clicked, this, [this] { showHighScoreList(false); });
+    connect(m_prevDokPan, &THoverPanel::clicked, this, &TForm1::previousTopic);
+    connect(m_nextDokPan, &THoverPanel::clicked, this, &TForm1::nextTopic);
+}
+
+void TForm1::createCardArea()
+{
+    m_lernPan = makePanel(nullptr, "LernPan");
+    auto* row = new QHBoxLayout(m_lernPan);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    m_lernKartPan = makePanel(m_lernPan, "LernKartPan");
+    row->addWidget(m_lernKartPan, 1);
+    m_mainBackImg2 = new TextureImage(m_lernKartPan);
+    m_mainBackImg2->setObjectName(QStringLiteral("MainBackImg2"));
+
+    m_lernKartPicImg = new QLabel(m_lernKartPan);
+    m_lernKartPicImg->setObjectName(QStringLiteral("LernKartPicImg"));
+    m_lernKartPicImg->setAlignment(Qt::AlignCenter);
+    setPanelColour(m_lernKartPicImg, Qt::white);
+
+    m_uebungPan = makePanel(m_lernKartPan, "UebungPan");
+    m_uebungPan->hide();
+
+    // The card's tool bar stays hidden in this edition; its commands answer to their keys.
+    m_lernInfoPan = makePanel(m_lernPan, "LernInfoPan");
+    m_lernInfoPan->setFixedWidth(cardToolbarWidth);
+    m_lernInfoPan->hide();
+    row->addWidget(m_lernInfoPan);
+
+    m_uebInfoPan = makePanel(m_lernPan, "UebInfoPan");
+    m_uebInfoPan->setFixedWidth(quizInfoWidth);
+    m_uebInfoPan->hide();
+    row->addWidget(m_uebInfoPan);
+    m_kennzInfoPan = new THoverPanel(m_uebInfoPan);
+    m_kennzInfoPan->setObjectName(QStringLiteral("KennzInfoPan"));
+    m_kennzInfoPan->setCaption(QStringLiteral("?"));
+    m_kennzInfoPan->setToolTip(QStringLiteral("Information zu den Kennzahlen"));
+    m_kennzInfoPan->setGeometry(quizInfoWidth - 30, 6, 22, 22);
+    styleToolbarButton(m_kennzInfoPan);
+    connect(m_kennzInfoPan, &THoverPanel::clicked, this, &TForm1::showFiguresInfo);
+
+    m_lernKartPan->installEventFilter(this);
+}
+
+void TForm1::createStartPanel()
+{
+    m_startInfoPan = makePanel(m_lernKartPan, "StartInfoPan");
+    m_startInfoPan->hide();
+
+    m_quizStartImg = new QLabel(m_startInfoPan);
+    m_quizStartImg->setObjectName(QStringLiteral("QuizStartImg"));
+
+    auto* link = new MakerSiteLink(this);
+    m_startClickZone = makePanel(m_startInfoPan, "QuizStartKlickZone");
+    m_startClickZone->setCursor(Qt::PointingHandCursor);
+    m_startClickZone->setToolTip(QString::fromLatin1(makerSiteAddress));
+    m_startClickZone->installEventFilter(link);
+
+    m_flaInfoPan = makePanel(m_startInfoPan, "FlaInfoPan");
+    m_flaHintLab = new QLabel(
+        QStringLiteral("Weitere Quizze zu Euromünzen und Flaggen und Hinweise für den Unterricht finden Sie unter"),
+        m_flaInfoPan);
+    m_flaHintLab->setObjectName(QStringLiteral("FlaInfoLab"));
+    m_flaWebLab = new QLabel(QString::fromLatin1(makerSiteAddress), m_flaInfoPan);
+    m_flaWebLab->setObjectName(QStringLiteral("FlaWebLab"));
+    QFont webFont = m_flaWebLab->font();
+    webFont.setUnderline(true);
+    m_flaWebLab->setFont(webFont);
+    setFontColour(m_flaWebLab, QColor(0, 51, 153));
+    for (QLabel* label : {m_flaHintLab, m_flaWebLab}) {
+        label->setCursor(Qt::PointingHandCursor);
+        label->installEventFilter(link);
+    }
+    m_flaInfoPan->installEventFilter(this);
+}
+
+void TForm1::applyTheme()
+{
+    const ThemeColours& colours = theme();
+    setPanelColour(this, colours.background);
+    for (QWidget* panel : {m_infoPan, m_lernPan, m_lernInfoPan, m_uebInfoPan})
+        setPanelColour(panel, colours.background);
+    setPanelColour(m_lernKartPan, colours.panel);
+    setPanelColour(m_uebStatusPan, colours.background);
+    m_logoImg->setPixmap(QPixmap(QStringLiteral(":/icons/tallowmere.png")));
+}
+
+void TForm1::loadStartPicture()
+{
+    const QString path = folders().programFolder + QStringLiteral("data/tallowq.png");
+    m_startPicture = QImage(path);
+    if (m_startPicture.isNull()) {
+        showError(pictureNotFoundText(path));
+        return;
+    }
+    m_quizStartImg->setPixmap(QPixmap::fromImage(m_startPicture));
+    m_quizStartImg->resize(m_startPicture.size());
+}
+
+void TForm1::createDialogs()
+{
+    // The dialogs of the later parts join this list in their place.
+    m_infoBox = new TInfoBox(this);
+    m_kennzInfoBox = new TKennzInfoBox(this);
+    m_infoboxForm = new TInfoboxForm(this);
+}
+
+bool TForm1::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && m_firstActivation && !m_startupCancelled)
+        firstActivation();
+    return QMainWindow::event(event);
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Without a window manager the window may never become active; the first showing
+    // then stands in for the first activation.
+    if (m_firstActivation && !m_startupCancelled) {
+        QTimer::singleShot(0, this, [this] {
+            if (m_firstActivation)
+                firstActivation();
+        });
+    }
+}
+
+void TForm1::firstActivation()
+{
+    // Runs once; the settings are read only now, when every dialog holding them exists.
+    loadSettings();
+    updateModeButtons();
+    setZoom(0);
+    applyNumbering(1, false);
+    showCardView();
+    updateModeButtons();
+
+    const StartArgument start =
+        resolveStartArgument(m_startArgument, folders().programFolder, QDir::currentPath());
+    folders().startDocumentPath.clear();
+    folders().baseTopicFolder = start.baseTopicFolder;
+    if (!start.documentPath.isEmpty())
+        folders().startDocumentPath = start.documentPath;
+    folders().topicFolder = folders().baseTopicFolder;
+
+    setPanelColour(m_startInfoPan, m_lernKartPicImg->palette().color(QPalette::Window));
+    setFontColour(m_startInfoPan, startPanelFontColour);
+    m_startInfoPan->show();
+    layoutStartPanel();
+
+    m_firstActivation = false;
+}
+
+bool TForm1::layoutSuppressed() const
+{
+    return m_firstActivation || m_closing || !m_layoutEnabled;
+}
+
+void TForm1::showCardView()
+{
+    m_cardMode = LearningCard;
+    updateModeButtons();
+    m_uebungPan->hide();
+    m_lernKartPicImg->show();
+    setPanelColour(m_lernKartPan, Qt::white);
+    m_mainBackImg2->paintNineSlice(ThemeTextures::builtIn().texture1);
+    paintTitleBackground();
+    layoutCard();
+}
+
+void TForm1::updateModeButtons()
+{
+    const bool quiz = m_cardMode == QuizRunning;
+    m_uebInfoPan->setVisible(quiz);
+    m_lernKartBtn->setChecked(m_cardMode == LearningCard);
+    m_lernKartBtn->setCaption(quiz ? QStringLiteral("Quiz\r\nabbrechen") : QStringLiteral("Startseite"));
+    m_uebungenBtn->setChecked(quiz && m_netRole == 0);
+    if (QAction* topics = menuItem(QStringLiteral("Auswahl1")))
+        setMenuEnabled(topics->menu(), m_cardMode == LearningCard);
+}
+
+void TForm1::showTitle()
+{
+    if (m_filePath.isEmpty()) {
+        setWindowTitle(QStringLiteral("Kestrova Tallowmere"));
+        m_dokTitelLab->setText(QStringLiteral("Wählen Sie im Menü \"Quizauswahl\" das gewünschte Thema aus."));
+    }
+}
+
+void TForm1::layoutCard()
+{
+    // The card image leaves a frame of the background texture around it.
+    const QRect panel = m_lernKartPan->rect();
+    m_lernKartPicImg->setGeometry(9, 8, qMax(0, panel.width() - 17), qMax(0, panel.height() - 16));
+    redrawCard();
+    layoutStartPanel();
+}
+
+void TForm1::layoutStartPanel()
+{
+    const QRect card = m_lernKartPicImg->geometry();
+    m_startInfoPan->setGeometry(card.x() + startPanelMargin, card.y() + startPanelMargin,
+                                qMax(0, card.width() - 2 * startPanelMargin),
+                                qMax(0, card.height() - 2 * startPanelMargin));
+    m_startInfoPan->raise();
+
+    const int width = m_startInfoPan->width();
+    const int hintHeight = 44;
+    m_flaInfoPan->setGeometry(0, m_startInfoPan->height() - hintHeight - 12, width, hintHeight);
+    m_flaInfoPan->move((width - m_flaInfoPan->width()) / 2, m_flaInfoPan->y());
+
+    const QSize picture = m_quizStartImg->size();
+    const int pictureSpace = qMax(0, m_flaInfoPan->y());
+    m_quizStartImg->move(qMax(0, (width - picture.width()) / 2), qMax(0, (pictureSpace - picture.height()) / 2));
+    const QRect pictureRect = m_quizStartImg->geometry();
+    m_startClickZone->setGeometry(pictureRect.left() + (pictureRect.width() - clickZoneWidth) / 2,
+                                  pictureRect.top() + (pictureRect.height() - clickZoneHeight) / 2, clickZoneWidth,
+                                  clickZoneHeight);
+    m_startClickZone->raise();
+}
+
+void TForm1::paintTitleBackground()
+{
+    m_titelBackImg->paintNineSlice(ThemeTextures::builtIn().titleTexture);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_lernKartPan && event->type() == QEvent::Resize) {
+        if (!layoutSuppressed())
+            resizeReaction();
+    } else if (watched == m_flaInfoPan && event->type() == QEvent::Resize) {
+        // The two hint lines stay centred in their panel whatever its width.
+        const int width = m_flaInfoPan->width();
+        int top = 2;
+        for (QLabel* label : {m_flaHintLab, m_flaWebLab}) {
+            label->adjustSize();
+            label->move((width - label->width()) / 2, top);
+            top += label->height() + 2;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::resizeReaction()
+{
+    if (m_cardMode == LearningCard) {
+        showCardView();
+        paintTitleBackground();
+    } else {
+        m_mainBackImg2->paintNineSlice(ThemeTextures::builtIn().texture1);
+        layoutCard();
+        const QRect client = m_lernKartPan->contentsRect();
+        m_uebungPan->setGeometry(9, 8, client.width() - 17, client.height() - 16);
+        paintTitleBackground();
+    }
+}
+
+void TForm1::setFullScreenMode()
+{
+    m_layoutEnabled = false;
+    setWindowFlag(Qt::FramelessWindowHint, true);
+    showMaximized();
+    raise();
+    m_layoutEnabled = true;
+    resizeReaction();
+}
+
+void TForm1::setWindowedMode()
+{
+    m_layoutEnabled = false;
+    setWindowFlag(Qt::FramelessWindowHint, false);
+    showNormal();
+    if (const QScreen* screen = this->screen()) {
+        const QSize size = screen->size();
+        setGeometry((size.width() - designedWidth) / 2, (size.height() - designedHeight) / 2, designedWidth,
+                    designedHeight);
+    }
+    raise();
+    m_layoutEnabled = true;
+    resizeReaction();
+}
+
+void TForm1::minimizeWindow()
+{
+    showMinimized();
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == (Qt::ShiftModifier | Qt::AltModifier) && event->key() == Qt::Key_G) {
+        setGeometry(0, 0, 1024, 768);
+        move(0, 0);
+        event->accept();
+        return;
+    }
+    if (modifiers == Qt::ControlModifier) {
+        const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
+        switch (event->key()) {
+        case Qt::Key_Left:
+            scrollCardLeft();
+            return event->accept();
+        case Qt::Key_Up:
+            scrollCardUp();
+            return event->accept();
+        case Qt::Key_Right:
+            scrollCardRight();
+            return event->accept();
+        case Qt::Key_Down:
+            scrollCardDown();
+            return event->accept();
+        case Qt::Key_Plus:
+            if (keypad) {
+                zoomIn();
+                return event->accept();
+            }
+            break;
+        case Qt::Key_Minus:
+            if (keypad) {
+                zoomOut();
+                return event->accept();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (m_startupCancelled) {
+        event->accept();
+        return;
+    }
+    if (!mayLeaveQuiz() || !confirmLeaveDocument()) {
+        event->ignore();
+        return;
+    }
+    finishNetParticipation();
+    m_closing = true;
+    releaseCardBitmaps();
+    closeMailboxes();
+    cleanUpNetFiles();
+    // A run that never reached the first activation has no settings to keep.
+    if (!m_firstActivation)
+        saveSettings();
+    event->accept();
+}
+
+bool TForm1::mayLeaveQuiz()
+{
+    if (m_cardMode != QuizRunning || m_quizFinished)
+        return true;
+    return askYesNo(QStringLiteral("Das aktuelle Quiz ist noch nicht beendet.\r\nQuiz wirklich abbrechen?"));
+}
+
+void TForm1::showAbout()
+{
+    if (m_infoBox)
+        m_infoBox->exec();
+}
+
+void TForm1::showFiguresInfo()
+{
+    if (m_kennzInfoBox)
+        m_kennzInfoBox->exec();
+}
+
+// Hooks of the later parts.
+void TForm1::startQuiz(int, int) {}
+void TForm1::abortQuiz() {}
+void TForm1::showExerciseOptions() {}
+void TForm1::showHighScoreList(bool) {}
+void TForm1::showProtocolWindow() {}
+void TForm1::joinNetExercise() {}
+void TForm1::initiateNetExercise() {}
+void TForm1::endNetExercise() {}
+void TForm1::goToStartPage() {}
+void TForm1::showPreviousDocument() {}
+void TForm1::previousTopic() {}
+void TForm1::nextTopic() {}
+void TForm1::rereadTopicFolder() {}
+void TForm1::chooseTopicFolder() {}
+void TForm1::showFolderDialog() {}
+void TForm1::openWithDialog() {}
+void TForm1::closeDocumentCommand() {}
+void TForm1::sendByMail() {}
+void TForm1::printView() {}
+void TForm1::printerSetup() {}
+void TForm1::exportView() {}
+void TForm1::copyViewToClipboard() {}
+void TForm1::createWorksheet() {}
+void TForm1::toggleCardToolbar() {}
+void TForm1::layerItemToggled() {}
+void TForm1::coverAll() {}
+void TForm1::uncoverAll() {}
+void TForm1::applyNumbering(int, bool) {}
+void TForm1::setZoom(int) {}
+void TForm1::zoomIn() {}
+void TForm1::zoomOut() {}
+void TForm1::scrollCardLeft() {}
+void TForm1::scrollCardRight() {}
+void TForm1::scrollCardUp() {}
+void TForm1::scrollCardDown() {}
+void TForm1::selectTool(int) {}
+void TForm1::removeAllDrawings() {}
+void TForm1::redrawCard() {}
+bool TForm1::confirmLeaveDocument()
+{
+    return true;
+}
+void TForm1::finishNetParticipation() {}
+void TForm1::releaseCardBitmaps() {}
+void TForm1::closeMailboxes() {}
+void TForm1::cleanUpNetFiles() {}
+void TForm1::loadSettings() {}
+void TForm1::saveSettings() {}

@@ -1,1 +1,208 @@
 #pragma once
+
+#include "app/displaycheck.h"
+
+#include <QHash>
+#include <QImage>
+#include <QMainWindow>
+
+#include <optional>
+
+class QLabel;
+class QMenu;
+class QShortcut;
+class TextureImage;
+class THoverPanel;
+class TInfoBox;
+class TInfoboxForm;
+class TKennzInfoBox;
+
+// What the start of the program hands to the main window.
+struct StartOptions
+{
+    QString argument;                   // the one optional command-line argument
+    std::optional<DisplayInfo> display; // the display to check; the primary screen when unset
+};
+
+// The main window: owns the open topic, the card view, the running quiz and the dialogs for
+// the whole run, switches between the learning card (start page) and a running quiz, and
+// keeps the layout right when the window changes size or mode.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    enum CardMode { LearningCard = 2, QuizRunning = 3 };
+
+    explicit TForm1(const StartOptions& options = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // True when the display check was answered with No: the program ends without showing
+    // the window and without touching the settings.
+    bool startupCancelled() const { return m_startupCancelled; }
+
+    // Creates the program's dialogs once, in their fixed order; they are reused for the whole run.
+    void createDialogs();
+
+    int cardMode() const { return m_cardMode; }
+    bool firstActivationPending() const { return m_firstActivation; }
+    bool isClosing() const { return m_closing; }
+    QString startArgument() const { return m_startArgument; }
+
+    // The menu item or menu (its menu action) with the given object name, or nullptr.
+    QAction* menuItem(const QString& name) const;
+    // True when a key of item reaches it: the item and every menu above it are enabled.
+    // Whether an item or menu is shown plays no part.
+    bool itemReachable(const QAction* item) const;
+
+    void showCardView();
+    void updateModeButtons();
+    void showTitle();
+
+    // Window modes of the "An&zeige" menu.
+    void setFullScreenMode();
+    void setWindowedMode();
+    void minimizeWindow();
+
+    TInfoboxForm* infoTextWindow() const { return m_infoboxForm; }
+    TInfoBox* aboutBox() const { return m_infoBox; }
+    TKennzInfoBox* figuresBox() const { return m_kennzInfoBox; }
+    const QImage& startPicture() const { return m_startPicture; }
+
+public slots:
+    void showAbout();
+    void showFiguresInfo();
+
+    // Hooks into the parts of the program that come later; each does nothing yet.
+    void startQuiz(int selectionMode, int role);
+    void abortQuiz();
+    void showExerciseOptions();
+    void showHighScoreList(bool network);
+    void showProtocolWindow();
+    void joinNetExercise();
+    void initiateNetExercise();
+    void endNetExercise();
+    void goToStartPage();
+    void showPreviousDocument();
+    void previousTopic();
+    void nextTopic();
+    void rereadTopicFolder();
+    void chooseTopicFolder();
+    void showFolderDialog();
+    void openWithDialog();
+    void closeDocumentCommand();
+    void sendByMail();
+    void printView();
+    void printerSetup();
+    void exportView();
+    void copyViewToClipboard();
+    void createWorksheet();
+    void toggleCardToolbar();
+    void layerItemToggled();
+    void coverAll();
+    void uncoverAll();
+    void applyNumbering(int mode, bool redraw);
+    void setZoom(int index);
+    void zoomIn();
+    void zoomOut();
+    void scrollCardLeft();
+    void scrollCardRight();
+    void scrollCardUp();
+    void scrollCardDown();
+    void selectTool(int tool);
+    void removeAllDrawings();
+    void redrawCard();
+
+    // True when no quiz runs, it has ended, or the user confirms aborting it.
+    bool mayLeaveQuiz();
+    // Asks about unsaved changes of the open topic; false when the user cancels.
+    bool confirmLeaveDocument();
+    void loadSettings();
+    void saveSettings();
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool checkDisplay(const StartOptions& options);
+    void createWindow();
+    void createTopBar();
+    void createCardArea();
+    void createStartPanel();
+    void createMenus();
+    void applyTheme();
+    void loadStartPicture();
+    void firstActivation();
+    void resizeReaction();
+    bool layoutSuppressed() const;
+    void layoutCard();
+    void layoutStartPanel();
+    void paintTitleBackground();
+    void finishNetParticipation();
+    void releaseCardBitmaps();
+    void closeMailboxes();
+    void cleanUpNetFiles();
+
+    QMenu* addMenu(QWidget* parentMenu, const char* name, const QString& caption, bool shown = true);
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {},
+                     bool shown = true);
+    void addSeparator(QMenu* menu);
+    void setMenuEnabled(QMenu* menu, bool enabled);
+
+    // Run state.
+    int m_cardMode = LearningCard;
+    bool m_firstActivation = true;
+    bool m_closing = false;
+    bool m_layoutEnabled = false;
+    bool m_startupCancelled = false;
+    bool m_quizFinished = true;
+    int m_netRole = 0;
+    QString m_startArgument;
+    QString m_filePath;
+    QString m_previousPath;
+    QImage m_basePicture;
+    QImage m_startPicture;
+
+    // Menu items know the menu they sit in, so that a key can tell whether it reaches them.
+    QHash<const QAction*, QMenu*> m_parentMenu;
+    QList<QShortcut*> m_itemKeys;
+
+    // Top bar.
+    QWidget* m_infoPan = nullptr;
+    THoverPanel* m_lernKartBtn = nullptr;
+    THoverPanel* m_uebungenBtn = nullptr;
+    THoverPanel* m_bestenlisteBtn = nullptr;
+    THoverPanel* m_prevDokPan = nullptr;
+    THoverPanel* m_nextDokPan = nullptr;
+    QWidget* m_titelPan = nullptr;
+    TextureImage* m_titelBackImg = nullptr;
+    QLabel* m_dokTitelLab = nullptr;
+    QLabel* m_logoImg = nullptr;
+    QWidget* m_uebStatusPan = nullptr;
+
+    // Card area.
+    QWidget* m_lernPan = nullptr;
+    QWidget* m_lernKartPan = nullptr;
+    TextureImage* m_mainBackImg2 = nullptr;
+    QLabel* m_lernKartPicImg = nullptr;
+    QWidget* m_lernInfoPan = nullptr;
+    QWidget* m_uebInfoPan = nullptr;
+    THoverPanel* m_kennzInfoPan = nullptr;
+    QWidget* m_uebungPan = nullptr;
+
+    // Start page.
+    QWidget* m_startInfoPan = nullptr;
+    QLabel* m_quizStartImg = nullptr;
+    QWidget* m_startClickZone = nullptr;
+    QWidget* m_flaInfoPan = nullptr;
+    QLabel* m_flaHintLab = nullptr;
+    QLabel* m_flaWebLab = nullptr;
+
+    // Dialogs, created once.
+    TInfoBox* m_infoBox = nullptr;
+    TKennzInfoBox* m_kennzInfoBox = nullptr;
+    TInfoboxForm* m_infoboxForm = nullptr;
+};

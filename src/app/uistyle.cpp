@@ -1,1 +1,85 @@
 #include "uistyle.h"
+
+#include "app/theme.h"
+#include "widgets/bitbtn.h"
+#include "widgets/hoverpanel.h"
+
+#include <QEvent>
+#include <QPainter>
+
+TextureImage::TextureImage(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (parent)
+        parent->installEventFilter(this);
+}
+
+void TextureImage::paintNineSlice(const QImage& texture)
+{
+    m_texture = texture;
+    fillParent();
+    m_picture = ::paintNineSlice(size(), m_texture);
+    update();
+}
+
+void TextureImage::fillParent()
+{
+    if (parentWidget())
+        setGeometry(parentWidget()->rect());
+    lower();
+}
+
+bool TextureImage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize && !m_texture.isNull()) {
+        fillParent();
+        m_picture = ::paintNineSlice(size(), m_texture);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TextureImage::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_picture);
+}
+
+void styleDialogButtons(QWidget* window)
+{
+    for (TBitBtn2* button : window->findChildren<TBitBtn2*>()) {
+        button->setColor(QColor(205, 208, 226));
+        button->setCursor(Qt::ArrowCursor);
+    }
+}
+
+void styleToolbarButton(THoverPanel* button)
+{
+    button->setHoverActive(true);
+    button->setBorderColor(QColor(162, 162, 154));
+    button->setBorderWidth(1);
+    button->setNormColor(QColor(236, 236, 232));
+    button->setCheckColor(Qt::white);
+    button->setHoverColor(QColor(254, 254, 248));
+    button->setNormFontColor(QColor(81, 81, 78));
+    button->setCheckFontColor(Qt::black);
+    button->setCheckFontBold(false);
+    // The pressed state shows as the plain two-line mark, not the orange tab style.
+    button->setXpCheck(false);
+}
+
+void setPanelColour(QWidget* panel, const QColor& colour)
+{
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, colour);
+    panel->setPalette(palette);
+    panel->setAutoFillBackground(true);
+}
+
+void setFontColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}

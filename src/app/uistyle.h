@@ -1,1 +1,41 @@
 #pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+class THoverPanel;
+
+// A background picture that fills its parent and is painted as a nine-slice of a texture;
+// it follows every size change of the parent and stays behind its siblings.
+class TextureImage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TextureImage(QWidget* parent);
+
+    // Aligns the picture to fill its parent and paints texture into it (nine pieces, 30-pixel border).
+    void paintNineSlice(const QImage& texture);
+    const QImage& picture() const { return m_picture; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void fillParent();
+
+    QImage m_texture;
+    QImage m_picture;
+};
+
+// Every program bitmap button on the window: colour RGB(205, 208, 226), normal cursor.
+void styleDialogButtons(QWidget* window);
+
+// The look of the flat buttons of the top bar: light warm grey, white when pressed,
+// brighter under the pointer.
+void styleToolbarButton(THoverPanel* button);
+
+// A plain panel filled with colour.
+void setPanelColour(QWidget* panel, const QColor& colour);
+void setFontColour(QWidget* widget, const QColor& colour);
