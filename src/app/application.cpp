@@ -21,7 +21,7 @@ void prepareApplication(QApplication& app)
     // Qt's own dialogs and buttons speak German too.
     auto* translator = new QTranslator(&app);
     if (translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
 
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

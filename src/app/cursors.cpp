@@ -13,10 +13,14 @@ struct CursorResource
 };
 
 constexpr CursorResource builtInCursors[] = {
-    {PenCursor, "STIFT5", Qt::CrossCursor},         {MarkerCursor, "MARKER25", Qt::CrossCursor},
-    {EraserCursor, "RADIER32", Qt::CrossCursor},    {MoveCursor, "PFEILMOVE", Qt::SizeAllCursor},
-    {TickCursor, "HAEKCHEN", Qt::CrossCursor},      {CrossCursor, "KREUZ", Qt::CrossCursor},
-    {TextEntryCursor, "TEXTEINGABE", Qt::IBeamCursor}, {HandCursor, "HAND", Qt::OpenHandCursor},
+    {PenCursor, "STIFT5", Qt::CrossCursor},
+    {MarkerCursor, "MARKER25", Qt::CrossCursor},
+    {EraserCursor, "RADIER32", Qt::CrossCursor},
+    {MoveCursor, "PFEILMOVE", Qt::SizeAllCursor},
+    {TickCursor, "HAEKCHEN", Qt::CrossCursor},
+    {CrossCursor, "KREUZ", Qt::CrossCursor},
+    {TextEntryCursor, "TEXTEINGABE", Qt::IBeamCursor},
+    {HandCursor, "HAND", Qt::OpenHandCursor},
 };
 
 } // namespace

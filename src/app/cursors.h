@@ -6,14 +6,14 @@
 
 // The program's cursor set: built-in cursors registered under fixed numbers at start.
 enum CursorNumber {
-    PenCursor = 1,       // "STIFT5"
-    MarkerCursor = 2,    // "MARKER25"
-    EraserCursor = 3,    // "RADIER32"
-    MoveCursor = 4,      // "PFEILMOVE", the cursor of the anchor marker
-    TickCursor = 5,      // "HAEKCHEN"
-    CrossCursor = 6,     // "KREUZ"
+    PenCursor = 1, // "STIFT5"
+    MarkerCursor = 2, // "MARKER25"
+    EraserCursor = 3, // "RADIER32"
+    MoveCursor = 4, // "PFEILMOVE", the cursor of the anchor marker
+    TickCursor = 5, // "HAEKCHEN"
+    CrossCursor = 6, // "KREUZ"
     TextEntryCursor = 7, // "TEXTEINGABE"
-    HandCursor = 8,      // "HAND"
+    HandCursor = 8, // "HAND"
 };
 
 class CursorSet

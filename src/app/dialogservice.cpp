@@ -12,8 +12,7 @@ QString qtFileFilter(const QString& windowsFilter)
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         const QString& description = parts.at(i);
         const QString patterns = QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters.append(description.contains(QLatin1Char('(')) ? description
-                                                             : description + " (" + patterns + ")");
+        filters.append(description.contains(QLatin1Char('(')) ? description : description + " (" + patterns + ")");
     }
     return filters.join(QStringLiteral(";;"));
 }

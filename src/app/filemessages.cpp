@@ -23,7 +23,7 @@ QString fileUnreadableText(const QString& path, const QString& extra)
                                     "- Ungültiges Dateiformat\r\n"
                                     "- fehlende Lesezugriffsberechtigung im Netzwerk")
                          .arg(path),
-                     extra);
+        extra);
 }
 
 QString fileUnwritableText(const QString& path, const QString& extra)
@@ -32,7 +32,7 @@ QString fileUnwritableText(const QString& path, const QString& extra)
                                     "- Ungültiger Ordner oder Dateiname\r\n"
                                     "- fehlende Schreibzugriffsberechtigung im Netzwerk")
                          .arg(path),
-                     extra);
+        extra);
 }
 
 QString pictureNotFoundText(const QString& path)

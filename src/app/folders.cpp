@@ -27,8 +27,7 @@ FolderLayout FolderLayout::forProgramFolder(const QString& programFolder)
     return layout;
 }
 
-StartArgument resolveStartArgument(const QString& argument, const QString& programFolder,
-                                   const QString& workingFolder)
+StartArgument resolveStartArgument(const QString& argument, const QString& programFolder, const QString& workingFolder)
 {
     StartArgument result;
     if (argument.isEmpty()) {
@@ -44,10 +43,14 @@ StartArgument resolveStartArgument(const QString& argument, const QString& progr
         result.baseTopicFolder = withTrailingSeparator(QDir::toNativeSeparators(fullPath));
         return result;
     }
+    // A path ending in a separator names a folder, even one that does not exist: nothing to read.
+    if (path.endsWith(QLatin1Char('/'))) {
+        result.baseTopicFolder = withTrailingSeparator(QDir::toNativeSeparators(fullPath));
+        return result;
+    }
     const QFileInfo file(fullPath);
     result.baseTopicFolder = withTrailingSeparator(QDir::toNativeSeparators(file.absolutePath()));
-    if (!file.fileName().isEmpty() && !path.endsWith(QLatin1Char('/')))
-        result.documentPath = QDir::toNativeSeparators(fullPath);
+    result.documentPath = QDir::toNativeSeparators(fullPath);
     return result;
 }
 

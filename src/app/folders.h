@@ -6,16 +6,16 @@
 // native separator, so that callers append plain file names.
 struct FolderLayout
 {
-    QString programFolder;   // folder of the program's own executable
-    QString soundFolder;     // feedback sounds
-    QString helpFolder;      // help pages
-    QString protocolFolder;  // protocol files; changed by settings and the folder dialog
+    QString programFolder; // folder of the program's own executable
+    QString soundFolder; // feedback sounds
+    QString helpFolder; // help pages
+    QString protocolFolder; // protocol files; changed by settings and the folder dialog
     QString highScoreFolder; // high-score lists; changed by settings and the folder dialog
-    QString commFolder;      // network-exercise files; changed by settings only
-    QString setupFolder;     // read only by the e-mail dispatch
-    QString commChannel;     // mailbox name of the network exercise
+    QString commFolder; // network-exercise files; changed by settings only
+    QString setupFolder; // read only by the e-mail dispatch
+    QString commChannel; // mailbox name of the network exercise
     QString baseTopicFolder; // home folder of the topic menu
-    QString topicFolder;     // folder listed in the topic menu
+    QString topicFolder; // folder listed in the topic menu
     QString startDocumentPath; // document reopened by "&Startseite"; empty without one
 
     // The layout derived from the program's folder, before any setting or argument is applied.
@@ -28,14 +28,13 @@ QString withTrailingSeparator(const QString& folder);
 // The command-line argument of the first activation, resolved against the working folder.
 struct StartArgument
 {
-    QString baseTopicFolder;  // folder to list in the topic menu
-    QString documentPath;     // full path of a document to open; empty when the argument names a folder
+    QString baseTopicFolder; // folder to list in the topic menu
+    QString documentPath; // full path of a document to open; empty when the argument names a folder
 };
 
 // An empty argument gives the program folder. An existing folder becomes the topic folder;
 // anything else is taken as a document whose folder becomes the topic folder.
-StartArgument resolveStartArgument(const QString& argument, const QString& programFolder,
-                                   const QString& workingFolder);
+StartArgument resolveStartArgument(const QString& argument, const QString& programFolder, const QString& workingFolder);
 
 // The program-wide folder layout, set up once before the main window exists.
 FolderLayout& folders();

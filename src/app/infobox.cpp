@@ -16,23 +16,23 @@ const char* const programTitle = "Kestrova Tallowmere";
 const char* const versionText = "Version 1.2.2006.10.05";
 
 // The notice names the product through a placeholder, so that one text serves every edition.
-const char* const legalNotice =
-    "%programmtitel% ist ein Lern- und Quizprogramm für Schule und Unterricht.\n"
-    "\n"
-    "Nutzungsbedingungen\n"
-    "\n"
-    "1. %programmtitel% darf in Schulen, anderen Bildungseinrichtungen und zu Hause für "
-    "Unterricht und Lernen frei genutzt werden.\n"
-    "2. Die mitgelieferten Themendokumente, Bilder und Klänge dürfen für den Unterricht "
-    "verwendet, ausgedruckt und an Schülerinnen und Schüler weitergegeben werden. Eigene "
-    "Themendokumente gehören ihren Urhebern.\n"
-    "3. Eine Weitergabe von %programmtitel% ist nur unverändert und unentgeltlich erlaubt.\n"
-    "4. %programmtitel% wurde mit Sorgfalt erstellt. Für Schäden, die aus der Nutzung "
-    "entstehen, wird keine Haftung übernommen, soweit dies gesetzlich zulässig ist.\n"
-    "5. Protokolle und Bestenlisten enthalten die eingegebenen Namen der Teilnehmer. Sie "
-    "werden nur in den gewählten Ordnern gespeichert und nicht an Dritte übermittelt.\n"
-    "\n"
-    "Hinweise, Fragen und Anregungen nehmen wir gern über unsere Webseite entgegen.";
+const char* const legalNotice
+    = "%programmtitel% ist ein Lern- und Quizprogramm für Schule und Unterricht.\n"
+      "\n"
+      "Nutzungsbedingungen\n"
+      "\n"
+      "1. %programmtitel% darf in Schulen, anderen Bildungseinrichtungen und zu Hause für "
+      "Unterricht und Lernen frei genutzt werden.\n"
+      "2. Die mitgelieferten Themendokumente, Bilder und Klänge dürfen für den Unterricht "
+      "verwendet, ausgedruckt und an Schülerinnen und Schüler weitergegeben werden. Eigene "
+      "Themendokumente gehören ihren Urhebern.\n"
+      "3. Eine Weitergabe von %programmtitel% ist nur unverändert und unentgeltlich erlaubt.\n"
+      "4. %programmtitel% wurde mit Sorgfalt erstellt. Für Schäden, die aus der Nutzung "
+      "entstehen, wird keine Haftung übernommen, soweit dies gesetzlich zulässig ist.\n"
+      "5. Protokolle und Bestenlisten enthalten die eingegebenen Namen der Teilnehmer. Sie "
+      "werden nur in den gewählten Ordnern gespeichert und nicht an Dritte übermittelt.\n"
+      "\n"
+      "Hinweise, Fragen und Anregungen nehmen wir gern über unsere Webseite entgegen.";
 
 } // namespace
 
@@ -71,8 +71,8 @@ TInfoBox::TInfoBox(QWidget* parent)
     m_memo = new QPlainTextEdit(panel);
     m_memo->setObjectName(QStringLiteral("Memo1"));
     m_memo->setReadOnly(true);
-    m_memo->setPlainText(replaceAll(QString::fromUtf8(legalNotice), QStringLiteral("%programmtitel%"),
-                                    QString::fromUtf8(programTitle)));
+    m_memo->setPlainText(
+        replaceAll(QString::fromUtf8(legalNotice), QStringLiteral("%programmtitel%"), QString::fromUtf8(programTitle)));
     m_memo->setGeometry(20, 96, 400, 226);
 
     auto* link = new QLabel(QString::fromLatin1(makerSiteAddress), panel);

@@ -114,7 +114,7 @@ void TInfoboxForm::fillRichText()
     // The drawn text keeps its markup; the rich text is plain.
     m_richEdit.clear();
     for (const QString& line : std::as_const(m_lines))
-        m_richEdit.addParagraph(stripEmphasisTags(line), RichTextFormat{false, false, false, infoPointSize});
+        m_richEdit.addParagraph(stripEmphasisTags(line), RichTextFormat {false, false, false, infoPointSize});
 }
 
 void TInfoboxForm::showEvent(QShowEvent* event)

@@ -75,19 +75,14 @@ QAction* TForm1::menuItem(const QString& name) const
 
 bool TForm1::itemReachable(const QAction* item) const
 {
-    for (const QAction* level = item; level; ) {
-        if (!level->isEnabled())
+    // Qt reports hidden actions as disabled; only a shown action's own state counts here,
+    // and QAction::trigger() still refuses an action that was disabled explicitly.
+    if (item->isVisible() && !item->isEnabled())
+        return false;
+    for (const QMenu* menu = m_parentMenu.value(item); menu; menu = m_parentMenu.value(menu->menuAction())) {
+        const QAction* menuAction = menu->menuAction();
+        if (!menu->isEnabled() || (menuAction->isVisible() && !menuAction->isEnabled()))
             return false;
-        const QMenu* menu = m_parentMenu.value(level);
-        if (!menu) {
-            // A top-level menu: its own action is the last level.
-            if (auto* ownMenu = level->menu(); ownMenu && !ownMenu->isEnabled())
-                return false;
-            return true;
-        }
-        if (!menu->isEnabled())
-            return false;
-        level = menu->menuAction();
     }
     return true;
 }
@@ -100,104 +95,100 @@ void TForm1::createMenus()
     // "&Datei": never shown; its keys work.
     QMenu* file = addMenu(bar, "Datei1", QStringLiteral("&Datei"), false);
     connect(addItem(file, "Oeffnen1", QStringLiteral("Ö&ffnen..."), QKeySequence(Qt::CTRL | Qt::Key_O)),
-            &QAction::triggered, this, &TForm1::openWithDialog);
+        &QAction::triggered, this, &TForm1::openWithDialog);
     addItem(file, "Speichern1", QStringLiteral("&Speichern"));
     addItem(file, "Speichernunter1", QStringLiteral("Speichern &unter..."));
     addItem(file, "DateiDokumenteigenschaften", QStringLiteral("&Dokumenteigenschaften..."));
     addSeparator(file);
     connect(addItem(file, "PerEMailversenden1", QStringLiteral("Per E-&Mail versenden..."),
-                    QKeySequence(Qt::CTRL | Qt::Key_M)),
-            &QAction::triggered, this, &TForm1::sendByMail);
+                QKeySequence(Qt::CTRL | Qt::Key_M)),
+        &QAction::triggered, this, &TForm1::sendByMail);
     addSeparator(file);
     connect(addItem(file, "Drucken1", QStringLiteral("&Drucken..."), QKeySequence(Qt::CTRL | Qt::Key_P)),
-            &QAction::triggered, this, &TForm1::printView);
-    connect(addItem(file, "Druckereinrichtung1", QStringLiteral("D&ruckereinrichtung...")), &QAction::triggered,
-            this, &TForm1::printerSetup);
+        &QAction::triggered, this, &TForm1::printView);
+    connect(addItem(file, "Druckereinrichtung1", QStringLiteral("D&ruckereinrichtung...")), &QAction::triggered, this,
+        &TForm1::printerSetup);
     connect(addItem(file, "Exportieren1", QStringLiteral("&Exportieren..."), QKeySequence(Qt::CTRL | Qt::Key_E)),
-            &QAction::triggered, this, &TForm1::exportView);
+        &QAction::triggered, this, &TForm1::exportView);
     connect(addItem(file, "IndieZwischenablageBMP", QStringLiteral("In &Zwischenablage kopieren"),
-                    QKeySequence(Qt::CTRL | Qt::Key_Z)),
-            &QAction::triggered, this, &TForm1::copyViewToClipboard);
+                QKeySequence(Qt::CTRL | Qt::Key_Z)),
+        &QAction::triggered, this, &TForm1::copyViewToClipboard);
     addSeparator(file);
     connect(addItem(file, "Arbeitsblatterstellen1", QStringLiteral("&Arbeitsblatt erstellen..."),
-                    QKeySequence(Qt::CTRL | Qt::Key_A)),
-            &QAction::triggered, this, &TForm1::createWorksheet);
+                QKeySequence(Qt::CTRL | Qt::Key_A)),
+        &QAction::triggered, this, &TForm1::createWorksheet);
     addSeparator(file);
     connect(addItem(file, "Schliessen1", QStringLiteral("Sch&ließen"), QKeySequence(Qt::CTRL | Qt::Key_F4)),
-            &QAction::triggered, this, &TForm1::closeDocumentCommand);
+        &QAction::triggered, this, &TForm1::closeDocumentCommand);
 
     // "&Aktion"
     QMenu* action = addMenu(bar, "Uebung1", QStringLiteral("&Aktion"));
     connect(addItem(action, "UebungStart1", QStringLiteral("Quiz &starten"), QKeySequence(Qt::Key_F7)),
-            &QAction::triggered, this, [this] { startQuiz(0, 0); });
-    connect(addItem(action, "UebOpt1", QStringLiteral("Übungs&optionen..."), QKeySequence(Qt::ALT | Qt::Key_F7),
-                    false),
-            &QAction::triggered, this, &TForm1::showExerciseOptions);
+        &QAction::triggered, this, [this] { startQuiz(0, 0); });
+    connect(addItem(action, "UebOpt1", QStringLiteral("Übungs&optionen..."), QKeySequence(Qt::ALT | Qt::Key_F7), false),
+        &QAction::triggered, this, &TForm1::showExerciseOptions);
     addSeparator(action);
     connect(addItem(action, "Bestenliste1", QStringLiteral("&Bestenliste..."), QKeySequence(Qt::CTRL | Qt::Key_F7)),
-            &QAction::triggered, this, [this] { showHighScoreList(false); });
-    connect(addItem(action, "ProtokollderletztenUebung1", QStringLiteral("&Protokoll...")), &QAction::triggered,
-            this, &TForm1::showProtocolWindow);
+        &QAction::triggered, this, [this] { showHighScoreList(false); });
+    connect(addItem(action, "ProtokollderletztenUebung1", QStringLiteral("&Protokoll...")), &QAction::triggered, this,
+        &TForm1::showProtocolWindow);
     connect(addItem(action, "Netzwerkuebung1", QStringLiteral("An Netzwerk-Übung &teilnehmen..."),
-                    QKeySequence(Qt::Key_F8), false),
-            &QAction::triggered, this, &TForm1::joinNetExercise);
+                QKeySequence(Qt::Key_F8), false),
+        &QAction::triggered, this, &TForm1::joinNetExercise);
     connect(addItem(action, "BestenlistezurNetzwerkuebung1", QStringLiteral("Besten&liste Netzwerk-Übung..."),
-                    QKeySequence(Qt::CTRL | Qt::Key_F8), false),
-            &QAction::triggered, this, [this] { showHighScoreList(true); });
+                QKeySequence(Qt::CTRL | Qt::Key_F8), false),
+        &QAction::triggered, this, [this] { showHighScoreList(true); });
     addSeparator(action);
     connect(addItem(action, "Lernkarte1", QStringLiteral("Quiz &abbrechen")), &QAction::triggered, this,
-            &TForm1::abortQuiz);
+        &TForm1::abortQuiz);
     addSeparator(action);
-    connect(addItem(action, "Beenden1", QStringLiteral("Programm &beenden")), &QAction::triggered, this,
-            &TForm1::close);
+    connect(
+        addItem(action, "Beenden1", QStringLiteral("Programm &beenden")), &QAction::triggered, this, &TForm1::close);
 
     // "&Quizauswahl": nine fixed entries; the topics of the folder follow from position 9 on.
     QMenu* topics = addMenu(bar, "Auswahl1", QStringLiteral("&Quizauswahl"));
     connect(addItem(topics, "Startseite1", QStringLiteral("&Startseite"), QKeySequence(Qt::ALT | Qt::Key_Home)),
-            &QAction::triggered, this, &TForm1::goToStartPage);
+        &QAction::triggered, this, &TForm1::goToStartPage);
     connect(addItem(topics, "ZuletztAngzeigtesDokument1", QStringLiteral("&Zuvor angzeigtes Dokument"),
-                    QKeySequence(Qt::ALT | Qt::Key_Backspace), false),
-            &QAction::triggered, this, &TForm1::showPreviousDocument);
+                QKeySequence(Qt::ALT | Qt::Key_Backspace), false),
+        &QAction::triggered, this, &TForm1::showPreviousDocument);
     addSeparator(topics);
-    connect(addItem(topics, "PrevDok1", QStringLiteral("&Vorheriges Quiz der Liste"), QKeySequence(Qt::Key_PageUp),
-                    false),
-            &QAction::triggered, this, &TForm1::previousTopic);
-    connect(addItem(topics, "NextDok1", QStringLiteral("&Nächstes Quiz der Liste"), QKeySequence(Qt::Key_PageDown),
-                    false),
-            &QAction::triggered, this, &TForm1::nextTopic);
+    connect(
+        addItem(topics, "PrevDok1", QStringLiteral("&Vorheriges Quiz der Liste"), QKeySequence(Qt::Key_PageUp), false),
+        &QAction::triggered, this, &TForm1::previousTopic);
+    connect(
+        addItem(topics, "NextDok1", QStringLiteral("&Nächstes Quiz der Liste"), QKeySequence(Qt::Key_PageDown), false),
+        &QAction::triggered, this, &TForm1::nextTopic);
     addSeparator(topics);
     connect(addItem(topics, "Ordnerneueinlesen1", QStringLiteral("&Aktuellen Ordner neu einlesen"), {}, false),
-            &QAction::triggered, this, &TForm1::rereadTopicFolder);
+        &QAction::triggered, this, &TForm1::rereadTopicFolder);
     connect(addItem(topics, "Ordnerwaehlen1", QStringLiteral("&Ordner wählen..."), QKeySequence(Qt::CTRL | Qt::Key_W),
-                    false),
-            &QAction::triggered, this, &TForm1::chooseTopicFolder);
+                false),
+        &QAction::triggered, this, &TForm1::chooseTopicFolder);
     addSeparator(topics);
 
     // "&Lernansicht": the learning card's commands; never shown in this edition.
     QMenu* card = addMenu(bar, "Lernansicht1", QStringLiteral("&Lernansicht"), false);
     connect(addItem(card, "Werkzeugleisteklappen1", QStringLiteral("&Werkzeugleiste ein-/ausklappen"),
-                    QKeySequence(Qt::ALT | Qt::Key_W)),
-            &QAction::triggered, this, &TForm1::toggleCardToolbar);
+                QKeySequence(Qt::ALT | Qt::Key_W)),
+        &QAction::triggered, this, &TForm1::toggleCardToolbar);
     addSeparator(card);
     QMenu* layers = addMenu(card, "Ebenen1", QStringLiteral("&Ebenen"));
-    for (auto [name, caption] : {std::pair{"EbeneIllustration1", "&Illustration"},
-                                 std::pair{"EbeneBeschriftung1", "&Beschriftung"},
-                                 std::pair{"EbeneInfopunkte1", "I&nfopunkte"}}) {
+    for (auto [name, caption] : {std::pair {"EbeneIllustration1", "&Illustration"},
+             std::pair {"EbeneBeschriftung1", "&Beschriftung"}, std::pair {"EbeneInfopunkte1", "I&nfopunkte"}}) {
         QAction* layer = addItem(layers, name, QString::fromUtf8(caption));
         layer->setCheckable(true);
         layer->setChecked(true);
         connect(layer, &QAction::triggered, this, &TForm1::layerItemToggled);
     }
-    connect(addItem(card, "AlleBeschriftungenabdecken1", QStringLiteral("Alle &abdecken")), &QAction::triggered,
-            this, &TForm1::coverAll);
-    connect(addItem(card, "AlleBeschriftungenaufdecken1", QStringLiteral("Alle auf&decken")), &QAction::triggered,
-            this, &TForm1::uncoverAll);
+    connect(addItem(card, "AlleBeschriftungenabdecken1", QStringLiteral("Alle &abdecken")), &QAction::triggered, this,
+        &TForm1::coverAll);
+    connect(addItem(card, "AlleBeschriftungenaufdecken1", QStringLiteral("Alle auf&decken")), &QAction::triggered, this,
+        &TForm1::uncoverAll);
     QMenu* numbering = addMenu(card, "NummerierungAbdeckflaechen1", QStringLiteral("&Nummerierung Abdeckflächen"));
     auto* numberingGroup = new QActionGroup(numbering);
-    const std::pair<const char*, const char*> numberingItems[] = {
-        {"NummerierungFragezeichen1", "&Fragezeichen"},
-        {"NummerierungGeordnet1", "&Geordnet"},
-        {"NummerierungZufaellig1", "&Zufällig"}};
+    const std::pair<const char*, const char*> numberingItems[] = {{"NummerierungFragezeichen1", "&Fragezeichen"},
+        {"NummerierungGeordnet1", "&Geordnet"}, {"NummerierungZufaellig1", "&Zufällig"}};
     for (int mode = 0; mode < 3; ++mode) {
         QAction* item = addItem(numbering, numberingItems[mode].first, QString::fromUtf8(numberingItems[mode].second));
         item->setCheckable(true);
@@ -207,8 +198,8 @@ void TForm1::createMenus()
     }
     QMenu* zoom = addMenu(card, "Zoomstufe1", QStringLiteral("&Zoomstufe"));
     auto* zoomGroup = new QActionGroup(zoom);
-    const std::tuple<const char*, const char*, int> zoomItems[] = {
-        {"Zoomstufe100", "&100 %", 0}, {"Zoomstufe150", "1&50 %", 2}, {"Zoomstufe200", "&200 % ", 4}};
+    const std::tuple<const char*, const char*, int> zoomItems[]
+        = {{"Zoomstufe100", "&100 %", 0}, {"Zoomstufe150", "1&50 %", 2}, {"Zoomstufe200", "&200 % ", 4}};
     for (const auto& [name, caption, index] : zoomItems) {
         QAction* item = addItem(zoom, name, QString::fromUtf8(caption));
         item->setCheckable(true);
@@ -218,25 +209,21 @@ void TForm1::createMenus()
     }
     QMenu* scroll = addMenu(card, "Scrollen1", QStringLiteral("&Scrollen"));
     connect(addItem(scroll, "Nachlinksscrollen1", QStringLiteral("nach &links")), &QAction::triggered, this,
-            &TForm1::scrollCardLeft);
+        &TForm1::scrollCardLeft);
     connect(addItem(scroll, "Nachrechtsscrollen1", QStringLiteral("nach &rechts")), &QAction::triggered, this,
-            &TForm1::scrollCardRight);
+        &TForm1::scrollCardRight);
     connect(addItem(scroll, "Nachobenscrollen1", QStringLiteral("nach &oben")), &QAction::triggered, this,
-            &TForm1::scrollCardUp);
+        &TForm1::scrollCardUp);
     connect(addItem(scroll, "Nachuntenscrollen1", QStringLiteral("nach &unten")), &QAction::triggered, this,
-            &TForm1::scrollCardDown);
+        &TForm1::scrollCardDown);
     QMenu* tools = addMenu(card, "Werkzeug1", QStringLiteral("&Werkzeug"));
     auto* toolGroup = new QActionGroup(tools);
-    const std::pair<const char*, const char*> toolItems[] = {
-        {"WerkZeiger1", "&Zeiger zum Auf-/Abdecken"},
-        {"WerkVerschiebehand1", "Hand zum &Verschieben"},
-        {"WerkRoterStiftdeckend1", "Roter &Stift, deckend"},
+    const std::pair<const char*, const char*> toolItems[] = {{"WerkZeiger1", "&Zeiger zum Auf-/Abdecken"},
+        {"WerkVerschiebehand1", "Hand zum &Verschieben"}, {"WerkRoterStiftdeckend1", "Roter &Stift, deckend"},
         {"WerkGelberMarkerteiltransparent1", "Gelber &Marker, teiltransparent"},
         {"WerkGruenerMarkerteiltransparent1", "&Grüner Marker, teiltransparent"},
-        {"WerkRadierwerkzeug1", "&Radierwerkzeug"},
-        {"WerkGruenesHaekchen1", "Grünes &Häkchen"},
-        {"WerkRotesKreuz1", "Rotes &Kreuz"},
-        {"WerkSchlagwoertereinsetzen1", "Schlag&wörter einsetzen"}};
+        {"WerkRadierwerkzeug1", "&Radierwerkzeug"}, {"WerkGruenesHaekchen1", "Grünes &Häkchen"},
+        {"WerkRotesKreuz1", "Rotes &Kreuz"}, {"WerkSchlagwoertereinsetzen1", "Schlag&wörter einsetzen"}};
     for (int tool = 1; tool <= 9; ++tool) {
         QAction* item = addItem(tools, toolItems[tool - 1].first, QString::fromUtf8(toolItems[tool - 1].second));
         item->setCheckable(true);
@@ -245,44 +232,40 @@ void TForm1::createMenus()
         connect(item, &QAction::triggered, this, [this, tool] { selectTool(tool); });
     }
     connect(addItem(card, "AlleZeichnungenentfernen1", QStringLiteral("Alle &Zeichnungen entfernen")),
-            &QAction::triggered, this, &TForm1::removeAllDrawings);
+        &QAction::triggered, this, &TForm1::removeAllDrawings);
 
     // "&Optionen"
     QMenu* options = addMenu(bar, "Optionen1", QStringLiteral("&Optionen"));
-    const std::pair<const char*, const char*> switches[] = {
-        {"Sound1", "&Tonausgabe"},
-        {"OptNameEingabe1", "&Namenseingabe bei Quiz-Start"},
-        {"AutoProtSpeichern1", "&Protokolle automatisch speichern"},
-        {"ErgebBestListEintragen1", "&Ergebnisse automatisch in Bestenliste eintragen"}};
+    const std::pair<const char*, const char*> switches[]
+        = {{"Sound1", "&Tonausgabe"}, {"OptNameEingabe1", "&Namenseingabe bei Quiz-Start"},
+            {"AutoProtSpeichern1", "&Protokolle automatisch speichern"},
+            {"ErgebBestListEintragen1", "&Ergebnisse automatisch in Bestenliste eintragen"}};
     for (const auto& [name, caption] : switches) {
         QAction* item = addItem(options, name, QString::fromUtf8(caption));
         item->setCheckable(true);
         // Defaults of a first run: everything on except the automatic protocol files.
         item->setChecked(qstrcmp(name, "AutoProtSpeichern1") != 0);
     }
-    connect(menuItem(QStringLiteral("Sound1")), &QAction::toggled, this,
-            [](bool on) { soundPlayer().setEnabled(on); });
+    connect(menuItem(QStringLiteral("Sound1")), &QAction::toggled, this, [](bool on) { soundPlayer().setEnabled(on); });
     addSeparator(options);
     QMenu* display = addMenu(options, "Anzeige1", QStringLiteral("An&zeige"));
     connect(addItem(display, "Vollbild1", QStringLiteral("&Vollbild"), QKeySequence(Qt::CTRL | Qt::Key_L)),
-            &QAction::triggered, this, &TForm1::setFullScreenMode);
+        &QAction::triggered, this, &TForm1::setFullScreenMode);
     connect(addItem(display, "Fenster1", QStringLiteral("&Fenster"), QKeySequence(Qt::CTRL | Qt::Key_F)),
-            &QAction::triggered, this, &TForm1::setWindowedMode);
+        &QAction::triggered, this, &TForm1::setWindowedMode);
     connect(addItem(display, "Minimieren1", QStringLiteral("&Minimieren"), QKeySequence(Qt::CTRL | Qt::Key_N)),
-            &QAction::triggered, this, &TForm1::minimizeWindow);
+        &QAction::triggered, this, &TForm1::minimizeWindow);
     addSeparator(options);
     addItem(options, "Kommunikationsverzeichnis1", QStringLiteral("Netzwerk-&Kommunikation..."), {}, false);
     connect(addItem(options, "OrdnerBestenlisten1", QStringLiteral("&Ordner für Protokolle und Bestenlisten...")),
-            &QAction::triggered, this, &TForm1::showFolderDialog);
+        &QAction::triggered, this, &TForm1::showFolderDialog);
 
     // "&Autorenfunktion": authoring is switched off in this edition.
     QMenu* editor = addMenu(bar, "Editor1", QStringLiteral("&Autorenfunktion"), false);
     QMenu* documentType = addMenu(editor, "Dokumententyp1", QStringLiteral("&Dokumententyp"));
     auto* typeGroup = new QActionGroup(documentType);
-    const std::pair<const char*, const char*> typeItems[] = {
-        {"DokTypBildbeschriftung1", "&Bildbeschriftung"},
-        {"DokTypLueckentext1", "&Lückentext"},
-        {"DokTypEinzelfragen1", "&Einzelfragen"}};
+    const std::pair<const char*, const char*> typeItems[] = {{"DokTypBildbeschriftung1", "&Bildbeschriftung"},
+        {"DokTypLueckentext1", "&Lückentext"}, {"DokTypEinzelfragen1", "&Einzelfragen"}};
     for (int type = 0; type < 3; ++type) {
         QAction* item = addItem(documentType, typeItems[type].first, QString::fromUtf8(typeItems[type].second));
         item->setCheckable(true);
@@ -294,20 +277,20 @@ void TForm1::createMenus()
     // "Lehrer&steuerung": the teacher's side of the network exercise; never shown.
     QMenu* teacher = addMenu(bar, "Lehrer1", QStringLiteral("Lehrer&steuerung"), false);
     connect(addItem(teacher, "Netzwerkuebunginitiieren1", QStringLiteral("&Netzwerk-Übung initiieren..."),
-                    QKeySequence(Qt::Key_F9)),
-            &QAction::triggered, this, &TForm1::initiateNetExercise);
+                QKeySequence(Qt::Key_F9)),
+        &QAction::triggered, this, &TForm1::initiateNetExercise);
     connect(addItem(teacher, "LehrerNetzwerkUebungbeenden1", QStringLiteral("Netzwerk-Übung &beenden")),
-            &QAction::triggered, this, &TForm1::endNetExercise);
+        &QAction::triggered, this, &TForm1::endNetExercise);
     addItem(teacher, "NetzwerkbungKontrollanzeige1", QStringLiteral("&Kontrollanzeige..."),
-            QKeySequence(Qt::ALT | Qt::Key_F9));
+        QKeySequence(Qt::ALT | Qt::Key_F9));
 
     // "&Hilfe"
     QMenu* help = addMenu(bar, "Hilfe1", QStringLiteral("&Hilfe"));
     connect(addItem(help, "Inhalt1", QStringLiteral("&Inhalt"), QKeySequence(Qt::Key_F1), false), &QAction::triggered,
-            this, [] { openHelp(); });
+        this, [] { openHelp(); });
     addItem(help, "TippsHinweise1", QStringLiteral("&Tipps und Hinweise"), {}, false);
     connect(addItem(help, "Homepage1", QStringLiteral("Tallow&mere online")), &QAction::triggered, this,
-            [] { openMakerSite(); });
+        [] { openMakerSite(); });
     addSeparator(help);
     connect(addItem(help, "Info1", QStringLiteral("Inf&o...")), &QAction::triggered, this, &TForm1::showAbout);
 }

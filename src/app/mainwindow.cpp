@@ -132,7 +132,7 @@ void TForm1::createWindow()
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         move(available.x() + (available.width() - designedWidth) / 2,
-             available.y() + (available.height() - designedHeight) / 2);
+            available.y() + (available.height() - designedHeight) / 2);
     }
     setWindowIcon(QIcon(QStringLiteral(":/icons/tallowmere.png")));
 
@@ -159,12 +159,12 @@ void TForm1::createTopBar()
     row->setContentsMargins(8, 7, 8, 7);
     row->setSpacing(6);
 
-    m_lernKartBtn = makeToolbarButton(m_infoPan, "LernKartBtn", QStringLiteral("Startseite"),
-                                      QStringLiteral("Zur Startseite zurückkehren"));
-    m_uebungenBtn = makeToolbarButton(m_infoPan, "UebungenBtn", QStringLiteral("Quiz starten"),
-                                      QStringLiteral("Quiz zum gewählten Thema starten"));
+    m_lernKartBtn = makeToolbarButton(
+        m_infoPan, "LernKartBtn", QStringLiteral("Startseite"), QStringLiteral("Zur Startseite zurückkehren"));
+    m_uebungenBtn = makeToolbarButton(
+        m_infoPan, "UebungenBtn", QStringLiteral("Quiz starten"), QStringLiteral("Quiz zum gewählten Thema starten"));
     m_bestenlisteBtn = makeToolbarButton(m_infoPan, "BestenlisteBtn", QStringLiteral("Bestenliste"),
-                                         QStringLiteral("Bestenliste zum gewählten Thema anzeigen"));
+        QStringLiteral("Bestenliste zum gewählten Thema anzeigen"));
     for (THoverPanel* button : {m_lernKartBtn, m_uebungenBtn, m_bestenlisteBtn}) {
         button->setFixedSize(96, 43);
         row->addWidget(button);
@@ -185,10 +185,10 @@ void TForm1::createTopBar()
     titleRow->addWidget(m_dokTitelLab);
     row->addWidget(m_titelPan, 1);
 
-    m_prevDokPan = makeToolbarButton(m_infoPan, "PrevDokPan", QStringLiteral("◀"),
-                                     QStringLiteral("vorheriges Quiz öffnen"));
-    m_nextDokPan = makeToolbarButton(m_infoPan, "HoverPanel1", QStringLiteral("▶"),
-                                     QStringLiteral("nächstes Quiz öffnen"));
+    m_prevDokPan
+        = makeToolbarButton(m_infoPan, "PrevDokPan", QStringLiteral("◀"), QStringLiteral("vorheriges Quiz öffnen"));
+    m_nextDokPan
+        = makeToolbarButton(m_infoPan, "HoverPanel1", QStringLiteral("▶"), QStringLiteral("nächstes Quiz öffnen"));
     for (THoverPanel* button : {m_prevDokPan, m_nextDokPan}) {
         button->setFixedSize(30, 43);
         row->addWidget(button);
@@ -351,8 +351,7 @@ void TForm1::firstActivation()
     showCardView();
     updateModeButtons();
 
-    const StartArgument start =
-        resolveStartArgument(m_startArgument, folders().programFolder, QDir::currentPath());
+    const StartArgument start = resolveStartArgument(m_startArgument, folders().programFolder, QDir::currentPath());
     folders().startDocumentPath.clear();
     folders().baseTopicFolder = start.baseTopicFolder;
     if (!start.documentPath.isEmpty())
@@ -416,8 +415,7 @@ void TForm1::layoutStartPanel()
 {
     const QRect card = m_lernKartPicImg->geometry();
     m_startInfoPan->setGeometry(card.x() + startPanelMargin, card.y() + startPanelMargin,
-                                qMax(0, card.width() - 2 * startPanelMargin),
-                                qMax(0, card.height() - 2 * startPanelMargin));
+        qMax(0, card.width() - 2 * startPanelMargin), qMax(0, card.height() - 2 * startPanelMargin));
     m_startInfoPan->raise();
 
     const int width = m_startInfoPan->width();
@@ -430,8 +428,7 @@ void TForm1::layoutStartPanel()
     m_quizStartImg->move(qMax(0, (width - picture.width()) / 2), qMax(0, (pictureSpace - picture.height()) / 2));
     const QRect pictureRect = m_quizStartImg->geometry();
     m_startClickZone->setGeometry(pictureRect.left() + (pictureRect.width() - clickZoneWidth) / 2,
-                                  pictureRect.top() + (pictureRect.height() - clickZoneHeight) / 2, clickZoneWidth,
-                                  clickZoneHeight);
+        pictureRect.top() + (pictureRect.height() - clickZoneHeight) / 2, clickZoneWidth, clickZoneHeight);
     m_startClickZone->raise();
 }
 
@@ -485,16 +482,27 @@ void TForm1::setFullScreenMode()
 void TForm1::setWindowedMode()
 {
     m_layoutEnabled = false;
-    setWindowFlag(Qt::FramelessWindowHint, false);
+    // Changing the flags re-creates the window; leave it alone when it has its border already.
+    if (windowFlags().testFlag(Qt::FramelessWindowHint))
+        setWindowFlag(Qt::FramelessWindowHint, false);
     showNormal();
     if (const QScreen* screen = this->screen()) {
         const QSize size = screen->size();
-        setGeometry((size.width() - designedWidth) / 2, (size.height() - designedHeight) / 2, designedWidth,
-                    designedHeight);
+        setOuterGeometry(QRect(
+            (size.width() - designedWidth) / 2, (size.height() - designedHeight) / 2, designedWidth, designedHeight));
     }
     raise();
     m_layoutEnabled = true;
     resizeReaction();
+}
+
+void TForm1::setOuterGeometry(const QRect& bounds)
+{
+    // Positions and sizes of the window include its frame, its minimum too.
+    const QSize frame = frameGeometry().size() - size();
+    setMinimumSize(QSize(designedWidth, designedHeight) - frame);
+    resize(bounds.size() - frame);
+    move(bounds.topLeft());
 }
 
 void TForm1::minimizeWindow()
@@ -506,8 +514,7 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (modifiers == (Qt::ShiftModifier | Qt::AltModifier) && event->key() == Qt::Key_G) {
-        setGeometry(0, 0, 1024, 768);
-        move(0, 0);
+        setOuterGeometry(QRect(0, 0, 1024, 768));
         event->accept();
         return;
     }
@@ -586,51 +593,51 @@ void TForm1::showFiguresInfo()
 }
 
 // Hooks of the later parts.
-void TForm1::startQuiz(int, int) {}
-void TForm1::abortQuiz() {}
-void TForm1::showExerciseOptions() {}
-void TForm1::showHighScoreList(bool) {}
-void TForm1::showProtocolWindow() {}
-void TForm1::joinNetExercise() {}
-void TForm1::initiateNetExercise() {}
-void TForm1::endNetExercise() {}
-void TForm1::goToStartPage() {}
-void TForm1::showPreviousDocument() {}
-void TForm1::previousTopic() {}
-void TForm1::nextTopic() {}
-void TForm1::rereadTopicFolder() {}
-void TForm1::chooseTopicFolder() {}
-void TForm1::showFolderDialog() {}
-void TForm1::openWithDialog() {}
-void TForm1::closeDocumentCommand() {}
-void TForm1::sendByMail() {}
-void TForm1::printView() {}
-void TForm1::printerSetup() {}
-void TForm1::exportView() {}
-void TForm1::copyViewToClipboard() {}
-void TForm1::createWorksheet() {}
-void TForm1::toggleCardToolbar() {}
-void TForm1::layerItemToggled() {}
-void TForm1::coverAll() {}
-void TForm1::uncoverAll() {}
-void TForm1::applyNumbering(int, bool) {}
-void TForm1::setZoom(int) {}
-void TForm1::zoomIn() {}
-void TForm1::zoomOut() {}
-void TForm1::scrollCardLeft() {}
-void TForm1::scrollCardRight() {}
-void TForm1::scrollCardUp() {}
-void TForm1::scrollCardDown() {}
-void TForm1::selectTool(int) {}
-void TForm1::removeAllDrawings() {}
-void TForm1::redrawCard() {}
+void TForm1::startQuiz(int, int) { }
+void TForm1::abortQuiz() { }
+void TForm1::showExerciseOptions() { }
+void TForm1::showHighScoreList(bool) { }
+void TForm1::showProtocolWindow() { }
+void TForm1::joinNetExercise() { }
+void TForm1::initiateNetExercise() { }
+void TForm1::endNetExercise() { }
+void TForm1::goToStartPage() { }
+void TForm1::showPreviousDocument() { }
+void TForm1::previousTopic() { }
+void TForm1::nextTopic() { }
+void TForm1::rereadTopicFolder() { }
+void TForm1::chooseTopicFolder() { }
+void TForm1::showFolderDialog() { }
+void TForm1::openWithDialog() { }
+void TForm1::closeDocumentCommand() { }
+void TForm1::sendByMail() { }
+void TForm1::printView() { }
+void TForm1::printerSetup() { }
+void TForm1::exportView() { }
+void TForm1::copyViewToClipboard() { }
+void TForm1::createWorksheet() { }
+void TForm1::toggleCardToolbar() { }
+void TForm1::layerItemToggled() { }
+void TForm1::coverAll() { }
+void TForm1::uncoverAll() { }
+void TForm1::applyNumbering(int, bool) { }
+void TForm1::setZoom(int) { }
+void TForm1::zoomIn() { }
+void TForm1::zoomOut() { }
+void TForm1::scrollCardLeft() { }
+void TForm1::scrollCardRight() { }
+void TForm1::scrollCardUp() { }
+void TForm1::scrollCardDown() { }
+void TForm1::selectTool(int) { }
+void TForm1::removeAllDrawings() { }
+void TForm1::redrawCard() { }
 bool TForm1::confirmLeaveDocument()
 {
     return true;
 }
-void TForm1::finishNetParticipation() {}
-void TForm1::releaseCardBitmaps() {}
-void TForm1::closeMailboxes() {}
-void TForm1::cleanUpNetFiles() {}
-void TForm1::loadSettings() {}
-void TForm1::saveSettings() {}
+void TForm1::finishNetParticipation() { }
+void TForm1::releaseCardBitmaps() { }
+void TForm1::closeMailboxes() { }
+void TForm1::cleanUpNetFiles() { }
+void TForm1::loadSettings() { }
+void TForm1::saveSettings() { }

@@ -20,7 +20,7 @@ class TKennzInfoBox;
 // What the start of the program hands to the main window.
 struct StartOptions
 {
-    QString argument;                   // the one optional command-line argument
+    QString argument; // the one optional command-line argument
     std::optional<DisplayInfo> display; // the display to check; the primary screen when unset
 };
 
@@ -62,6 +62,8 @@ public:
     void setFullScreenMode();
     void setWindowedMode();
     void minimizeWindow();
+    // Places the window with its frame at bounds.
+    void setOuterGeometry(const QRect& bounds);
 
     TInfoboxForm* infoTextWindow() const { return m_infoboxForm; }
     TInfoBox* aboutBox() const { return m_infoBox; }
@@ -147,8 +149,8 @@ private:
     void cleanUpNetFiles();
 
     QMenu* addMenu(QWidget* parentMenu, const char* name, const QString& caption, bool shown = true);
-    QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {},
-                     bool shown = true);
+    QAction* addItem(
+        QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}, bool shown = true);
     void addSeparator(QMenu* menu);
     void setMenuEnabled(QMenu* menu, bool enabled);
 

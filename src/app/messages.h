@@ -9,7 +9,7 @@
 enum class MessageKind { Warning, Error, Information, Confirmation };
 enum class MessageButton { None, Yes, No, Ok, Cancel };
 
-QString messageCaption(MessageKind kind);   // "Warnung", "Fehler", "Information", "Bestätigung"
+QString messageCaption(MessageKind kind); // "Warnung", "Fehler", "Information", "Bestätigung"
 QString buttonCaption(MessageButton button); // "&Ja", "&Nein", "OK", "Abbrechen"
 
 // Shows the boxes. Tests install a service that answers without a window.
@@ -30,9 +30,9 @@ MessageButton showMessage(MessageKind kind, const QString& text, const QList<Mes
 
 void showInfo(const QString& text);
 void showError(const QString& text);
-bool askYesNo(const QString& text);                    // confirmation; true for Yes
-MessageButton askYesNoCancel(const QString& text);      // confirmation with Yes, No and Cancel
-bool warnYesNo(const QString& text);                   // warning; true for Yes
+bool askYesNo(const QString& text); // confirmation; true for Yes
+MessageButton askYesNoCancel(const QString& text); // confirmation with Yes, No and Cancel
+bool warnYesNo(const QString& text); // warning; true for Yes
 
 void showFileMissing(const QString& path, const QString& extra = {});
 void showFileUnreadable(const QString& path, const QString& extra = {});

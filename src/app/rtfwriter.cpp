@@ -223,7 +223,9 @@ bool writeRtf(const RichTextDocument& doc, QIODevice& device)
 bool saveRtf(const RichTextDocument& doc, const QString& path, QString* errorText)
 {
     QSaveFile file(path);
-    const bool saved = file.open(QIODevice::WriteOnly) && writeRtf(doc, file) && file.commit();
+    // Unbuffered, so a failing write shows at once: with a buffer, commit() (Qt 6.4) ignores a
+    // failure of its last flush and renames a truncated file over the old one, reporting success.
+    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && writeRtf(doc, file) && file.commit();
     if (!saved) {
         if (errorText)
             *errorText = file.errorString();

@@ -12,7 +12,7 @@ QString replaceAll(const QString& text, const QString& pattern, const QString& r
 QString stripEmphasisTags(const QString& line)
 {
     static const QString tags[] = {QStringLiteral("<b>"), QStringLiteral("</b>"), QStringLiteral("<i>"),
-                                   QStringLiteral("</i>"), QStringLiteral("<u>"), QStringLiteral("</u>")};
+        QStringLiteral("</i>"), QStringLiteral("<u>"), QStringLiteral("</u>")};
     QString result = line;
     for (const QString& tag : tags) {
         // Removing one occurrence can join its neighbours into a new one ("<<b>b>").

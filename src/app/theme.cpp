@@ -22,16 +22,15 @@ ThemeColours ThemeColours::fromTextures(const QImage& texture1, const QImage& te
 
 const ThemeTextures& ThemeTextures::builtIn()
 {
-    static const ThemeTextures textures{QImage(QStringLiteral(":/textures/texture1.png")),
-                                        QImage(QStringLiteral(":/textures/texture2.png")),
-                                        QImage(QStringLiteral(":/textures/texture1title.png"))};
+    static const ThemeTextures textures {QImage(QStringLiteral(":/textures/texture1.png")),
+        QImage(QStringLiteral(":/textures/texture2.png")), QImage(QStringLiteral(":/textures/texture1title.png"))};
     return textures;
 }
 
 const ThemeColours& theme()
 {
-    static const ThemeColours colours =
-        ThemeColours::fromTextures(ThemeTextures::builtIn().texture1, ThemeTextures::builtIn().texture2);
+    static const ThemeColours colours
+        = ThemeColours::fromTextures(ThemeTextures::builtIn().texture1, ThemeTextures::builtIn().texture2);
     return colours;
 }
 
@@ -56,13 +55,13 @@ QImage paintNineSlice(const QSize& size, const QImage& texture)
     painter.drawImage(QPoint(w - border, h - border), texture, QRect(tw - border, th - border, border, border));
     if (innerW > 0) {
         painter.drawImage(QRect(border, 0, innerW, border), texture, QRect(border, 0, innerTw, border));
-        painter.drawImage(QRect(border, h - border, innerW, border), texture,
-                          QRect(border, th - border, innerTw, border));
+        painter.drawImage(
+            QRect(border, h - border, innerW, border), texture, QRect(border, th - border, innerTw, border));
     }
     if (innerH > 0) {
         painter.drawImage(QRect(0, border, border, innerH), texture, QRect(0, border, border, innerTh));
-        painter.drawImage(QRect(w - border, border, border, innerH), texture,
-                          QRect(tw - border, border, border, innerTh));
+        painter.drawImage(
+            QRect(w - border, border, border, innerH), texture, QRect(tw - border, border, border, innerTh));
     }
     if (innerW > 0 && innerH > 0)
         painter.drawImage(QRect(border, border, innerW, innerH), texture, QRect(border, border, innerTw, innerTh));

@@ -8,8 +8,8 @@
 struct ThemeColours
 {
     QColor background; // texture 1 at (0, 0): windows, top bar, tool and status panels
-    QColor panel;      // texture 1 at (30, 30): the card panel
-    QColor accent;     // texture 2 at (30, 30): dialog panels
+    QColor panel; // texture 1 at (30, 30): the card panel
+    QColor accent; // texture 2 at (30, 30): dialog panels
 
     // Textures too small for the pixels read give mid grey for the missing colour.
     static ThemeColours fromTextures(const QImage& texture1, const QImage& texture2);
@@ -18,9 +18,9 @@ struct ThemeColours
 // The built-in textures and the title strip, loaded once from the program's resources.
 struct ThemeTextures
 {
-    QImage texture1;      // window background
-    QImage texture2;      // dialog background
-    QImage titleTexture;  // texture 1 with a title strip
+    QImage texture1; // window background
+    QImage texture2; // dialog background
+    QImage titleTexture; // texture 1 with a title strip
 
     static const ThemeTextures& builtIn();
 };
