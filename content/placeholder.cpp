@@ -1,1 +1,0 @@
-namespace { int placeholder = 0; }
