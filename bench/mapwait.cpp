@@ -36,7 +36,7 @@ bool waitForMap(Display* display, Window root, Clock::time_point deadline)
         fd_set fds;
         FD_ZERO(&fds);
         FD_SET(fd, &fds);
-        timeval timeout{0, 20000};
+        timeval timeout {0, 20000};
         select(fd + 1, &fds, nullptr, nullptr, &timeout);
     }
     return false;
@@ -71,7 +71,7 @@ int main(int argc, char* argv[])
     usleep(useconds_t(settleMs) * 1000);
     kill(child, SIGTERM);
     int status = 0;
-    rusage usage{};
+    rusage usage {};
     wait4(child, &status, 0, &usage);
     XCloseDisplay(display);
     if (!mapped) {

@@ -76,11 +76,11 @@ void TestAppServices::displayWarningNamesTheCurrentMode()
 {
     const QString text = displayWarningText({800, 600, 8});
     QCOMPARE(text,
-             QStringLiteral("Ungeeigneter Grafikmodus! (Windows-Systemsteuerung / Eigenschaften von Anzeige)\r\n\r\n"
-                            "Für dieses Programm sollte ein Grafikmodus mit einer Auflösung von mindestens 1024 x 768 "
-                            "Pixel (Bildpunkte) und einer Farbtiefe von mindestens 16 Bit (High Color) eingestellt "
-                            "sein. \r\nAktuelle Einstellungen:\r\n- Auflösung: 800 x 600 Pixel\r\n- Farbtiefe: 8 Bit"
-                            "\r\n\r\nProgramm trotzdem starten?"));
+        QStringLiteral("Ungeeigneter Grafikmodus! (Windows-Systemsteuerung / Eigenschaften von Anzeige)\r\n\r\n"
+                       "Für dieses Programm sollte ein Grafikmodus mit einer Auflösung von mindestens 1024 x 768 "
+                       "Pixel (Bildpunkte) und einer Farbtiefe von mindestens 16 Bit (High Color) eingestellt "
+                       "sein. \r\nAktuelle Einstellungen:\r\n- Auflösung: 800 x 600 Pixel\r\n- Farbtiefe: 8 Bit"
+                       "\r\n\r\nProgramm trotzdem starten?"));
 }
 
 void TestAppServices::randomSequenceFromSeedZero()
@@ -101,7 +101,7 @@ void TestAppServices::randomSequenceFromSeedZero()
     QList<int> dice;
     for (int i = 0; i < 5; ++i)
         dice.append(other.next(6));
-    QCOMPARE(dice, (QList<int>{2, 1, 0, 3, 3}));
+    QCOMPARE(dice, (QList<int> {2, 1, 0, 3, 3}));
 }
 
 void TestAppServices::randomSeedFromTimeOfDay()
@@ -163,14 +163,34 @@ void TestAppServices::replaceAll_data()
     QTest::addColumn<QString>("replacement");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("every occurrence") << "a-b-c" << "-" << "+" << "a+b+c";
-    QTest::newRow("left to right without overlap") << "aaa" << "aa" << "b" << "ba";
-    QTest::newRow("case-sensitive") << "Titel titel" << "titel" << "X" << "Titel X";
-    QTest::newRow("placeholder") << "%programmtitel% ist %programmtitel%" << "%programmtitel%"
-                                 << "Kestrova Tallowmere" << "Kestrova Tallowmere ist Kestrova Tallowmere";
-    QTest::newRow("replacement holds the pattern") << "ab" << "a" << "aa" << "aab";
-    QTest::newRow("empty pattern changes nothing") << "abc" << "" << "x" << "abc";
-    QTest::newRow("removal") << "x<b>y" << "<b>" << "" << "xy";
+    QTest::newRow("every occurrence") << "a-b-c"
+                                      << "-"
+                                      << "+"
+                                      << "a+b+c";
+    QTest::newRow("left to right without overlap") << "aaa"
+                                                   << "aa"
+                                                   << "b"
+                                                   << "ba";
+    QTest::newRow("case-sensitive") << "Titel titel"
+                                    << "titel"
+                                    << "X"
+                                    << "Titel X";
+    QTest::newRow("placeholder") << "%programmtitel% ist %programmtitel%"
+                                 << "%programmtitel%"
+                                 << "Kestrova Tallowmere"
+                                 << "Kestrova Tallowmere ist Kestrova Tallowmere";
+    QTest::newRow("replacement holds the pattern") << "ab"
+                                                   << "a"
+                                                   << "aa"
+                                                   << "aab";
+    QTest::newRow("empty pattern changes nothing") << "abc"
+                                                   << ""
+                                                   << "x"
+                                                   << "abc";
+    QTest::newRow("removal") << "x<b>y"
+                             << "<b>"
+                             << ""
+                             << "xy";
 }
 
 void TestAppServices::replaceAll()
@@ -187,12 +207,18 @@ void TestAppServices::stripEmphasisTags_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("capital tags") << "Ein <B>Wort</B> fett" << "Ein Wort fett";
-    QTest::newRow("all three") << "<i>a</I><u>b</U><b>c</b>" << "abc";
-    QTest::newRow("joined by removal") << "<<b>b>x" << "x";
-    QTest::newRow("other markup stays") << "<tit>Kopf <@img=a.png>" << "<tit>Kopf <@img=a.png>";
-    QTest::newRow("a later tag does not revive an earlier one") << "<</u>b>" << "<b>";
-    QTest::newRow("nothing to do") << "Grüße" << "Grüße";
+    QTest::newRow("capital tags") << "Ein <B>Wort</B> fett"
+                                  << "Ein Wort fett";
+    QTest::newRow("all three") << "<i>a</I><u>b</U><b>c</b>"
+                               << "abc";
+    QTest::newRow("joined by removal") << "<<b>b>x"
+                                       << "x";
+    QTest::newRow("other markup stays") << "<tit>Kopf <@img=a.png>"
+                                        << "<tit>Kopf <@img=a.png>";
+    QTest::newRow("a later tag does not revive an earlier one") << "<</u>b>"
+                                                                << "<b>";
+    QTest::newRow("nothing to do") << "Grüße"
+                                   << "Grüße";
 }
 
 void TestAppServices::stripEmphasisTags()
@@ -220,7 +246,8 @@ void TestAppServices::fileMessages_data()
                                 << "Die Datei \"C:\\Themen\\münzen.zep\" kann nicht geschrieben werden. Mögliche "
                                    "Ursachen:\r\n- Ungültiger Ordner oder Dateiname\r\n- fehlende "
                                    "Schreibzugriffsberechtigung im Netzwerk";
-    QTest::newRow("path with percent signs") << fileMissingText("%1 %2.zep") << "Die Datei \"%1 %2.zep\" existiert nicht.";
+    QTest::newRow("path with percent signs")
+        << fileMissingText("%1 %2.zep") << "Die Datei \"%1 %2.zep\" existiert nicht.";
     QTest::newRow("start picture") << pictureNotFoundText("/opt/x/data/tallowq.png")
                                    << "Datei \"/opt/x/data/tallowq.png\" nicht gefunden.";
     QTest::newRow("cannot open") << cannotOpenText("file:///x/index.html")
@@ -261,16 +288,31 @@ void TestAppServices::startArgument_data()
     QTest::addColumn<QString>("document");
 
     // Paths relative to a temporary working folder that holds "themen/" and "themen/flaggen.zep".
-    QTest::newRow("no argument: the program folder") << "" << "<program>/" << "";
-    QTest::newRow("folder without separator") << "themen" << "<work>/themen/" << "";
-    QTest::newRow("folder with separator") << "themen/" << "<work>/themen/" << "";
-    QTest::newRow("document") << "themen/flaggen.zep" << "<work>/themen/" << "<work>/themen/flaggen.zep";
-    QTest::newRow("Windows separators") << "themen\\flaggen.zep" << "<work>/themen/" << "<work>/themen/flaggen.zep";
-    QTest::newRow("absolute document") << "<work>/themen/flaggen.zep" << "<work>/themen/"
+    QTest::newRow("no argument: the program folder") << ""
+                                                     << "<program>/"
+                                                     << "";
+    QTest::newRow("folder without separator") << "themen"
+                                              << "<work>/themen/"
+                                              << "";
+    QTest::newRow("folder with separator") << "themen/"
+                                           << "<work>/themen/"
+                                           << "";
+    QTest::newRow("document") << "themen/flaggen.zep"
+                              << "<work>/themen/"
+                              << "<work>/themen/flaggen.zep";
+    QTest::newRow("Windows separators") << "themen\\flaggen.zep"
+                                        << "<work>/themen/"
+                                        << "<work>/themen/flaggen.zep";
+    QTest::newRow("absolute document") << "<work>/themen/flaggen.zep"
+                                       << "<work>/themen/"
                                        << "<work>/themen/flaggen.zep";
     // Neither a folder nor a readable file: reading it will fail later, its folder is listed.
-    QTest::newRow("missing document") << "themen/fehlt.zep" << "<work>/themen/" << "<work>/themen/fehlt.zep";
-    QTest::newRow("missing folder with separator") << "nirgends/" << "<work>/nirgends/" << "";
+    QTest::newRow("missing document") << "themen/fehlt.zep"
+                                      << "<work>/themen/"
+                                      << "<work>/themen/fehlt.zep";
+    QTest::newRow("missing folder with separator") << "nirgends/"
+                                                   << "<work>/nirgends/"
+                                                   << "";
 }
 
 void TestAppServices::startArgument()
@@ -318,9 +360,8 @@ void TestAppServices::nineSliceKeepsCornersAndStretchesEdges()
 {
     // A 90 x 90 texture: nine 30 x 30 squares, each in its own colour.
     QImage texture(90, 90, QImage::Format_ARGB32);
-    const QColor colours[3][3] = {{Qt::red, Qt::green, Qt::blue},
-                                  {Qt::cyan, Qt::white, Qt::magenta},
-                                  {Qt::yellow, Qt::black, Qt::gray}};
+    const QColor colours[3][3]
+        = {{Qt::red, Qt::green, Qt::blue}, {Qt::cyan, Qt::white, Qt::magenta}, {Qt::yellow, Qt::black, Qt::gray}};
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 90; ++x)
             texture.setPixelColor(x, y, colours[y / 30][x / 30]);

@@ -72,8 +72,8 @@ void TestInfoWindows::infoWindowLayout()
     QCOMPARE(form.size(), QSize(467, 331));
     QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(!form.isModal());
-    const QStringList buttons{"DruckBtn", "ExpBtn", "ClipBtn", "CloseBtn"};
-    const QStringList captions{"Drucken...", "Speichern...", "In Zwischenablage", "Schließen"};
+    const QStringList buttons {"DruckBtn", "ExpBtn", "ClipBtn", "CloseBtn"};
+    const QStringList captions {"Drucken...", "Speichern...", "In Zwischenablage", "Schließen"};
     for (int i = 0; i < buttons.size(); ++i) {
         auto* button = form.findChild<TBitBtn2*>(buttons[i]);
         QVERIFY2(button, qPrintable(buttons[i]));
@@ -96,9 +96,9 @@ void TestInfoWindows::richTextDropsEmphasisTags_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("plain");
 
-    QTest::newRow("wrapped word in capitals") << QStringList{"Die <B>Münze</B> glänzt."} << "Die Münze glänzt.";
-    QTest::newRow("all tags") << QStringList{"<i>a</i> <U>b</u>", "<b>c</B>"} << "a b\nc";
-    QTest::newRow("empty lines stay") << QStringList{"eins", "", "zwei"} << "eins\n\nzwei";
+    QTest::newRow("wrapped word in capitals") << QStringList {"Die <B>Münze</B> glänzt."} << "Die Münze glänzt.";
+    QTest::newRow("all tags") << QStringList {"<i>a</i> <U>b</u>", "<b>c</B>"} << "a b\nc";
+    QTest::newRow("empty lines stay") << QStringList {"eins", "", "zwei"} << "eins\n\nzwei";
 }
 
 void TestInfoWindows::richTextDropsEmphasisTags()
@@ -198,7 +198,7 @@ void TestInfoWindows::printUsesJobTitle()
     TInfoboxForm form;
     form.setLines({"Text"});
     QTest::mouseClick(form.findChild<QWidget*>("DruckBtn"), Qt::LeftButton);
-    QCOMPARE(dialogs.printJobTitles, QStringList{"Infotext"});
+    QCOMPARE(dialogs.printJobTitles, QStringList {"Infotext"});
 }
 
 void TestInfoWindows::pageKeysScrollByOneIncrement()
@@ -232,7 +232,7 @@ void TestInfoWindows::wheelScrollsByLines()
     const int lines = QApplication::wheelScrollLines();
     auto wheel = [&](int delta) {
         QWheelEvent event(QPointF(10, 10), text->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, delta), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(text, &event);
     };
     wheel(-120);
@@ -320,8 +320,8 @@ void TestInfoWindows::figuresBox()
     QCOMPARE(lines.at(1), QStringLiteral("Zeigt den aktuellen Status an. "));
     QCOMPARE(lines.at(3), QString());
     QCOMPARE(lines.at(12), QStringLiteral("Die aktuelle Erfolgsquote ist:   Q = richtig / (richtig + falsch)"));
-    QCOMPARE(lines.at(20),
-             QStringLiteral("Diese Kennzahl ist die Grundlage der Leistungsbwertung (Benotung) am Ende des "));
+    QCOMPARE(
+        lines.at(20), QStringLiteral("Diese Kennzahl ist die Grundlage der Leistungsbwertung (Benotung) am Ende des "));
     QCOMPARE(lines.last(), QStringLiteral("Zeigt die bisher benötigte Zeit im Format \"Minuten:Sekunden\" an."));
 }
 

@@ -37,7 +37,7 @@ struct ProgramFolder
 StartOptions goodDisplay()
 {
     StartOptions options;
-    options.display = DisplayInfo{1280, 1024, 24};
+    options.display = DisplayInfo {1280, 1024, 24};
     return options;
 }
 
@@ -189,12 +189,13 @@ void TestMainWindow::visibleMenuBar()
         if (action->isVisible())
             shownMenus << action->text();
     }
-    QCOMPARE(shownMenus, (QStringList{"&Aktion", "&Quizauswahl", "&Optionen", "&Hilfe"}));
+    QCOMPARE(shownMenus, (QStringList {"&Aktion", "&Quizauswahl", "&Optionen", "&Hilfe"}));
 
     // The topic menu's nine fixed entries come first; topics will follow them.
     const QList<QAction*> topicEntries = window.menuItem("Auswahl1")->menu()->actions();
     QCOMPARE(topicEntries.size(), 9);
-    QVERIFY(topicEntries.at(2)->isSeparator() && topicEntries.at(5)->isSeparator() && topicEntries.at(8)->isSeparator());
+    QVERIFY(
+        topicEntries.at(2)->isSeparator() && topicEntries.at(5)->isSeparator() && topicEntries.at(8)->isSeparator());
     QCOMPARE(topicEntries.at(3)->objectName(), QStringLiteral("PrevDok1"));
     QCOMPARE(topicEntries.at(7)->objectName(), QStringLiteral("Ordnerwaehlen1"));
 }
@@ -253,11 +254,16 @@ void TestMainWindow::keysStopBelowDisabledMenu_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QKeySequence>("key");
 
-    QTest::newRow("hidden file menu") << "Datei1" << "Oeffnen1" << QKeySequence(Qt::CTRL | Qt::Key_O);
-    QTest::newRow("shown action menu") << "Uebung1" << "UebungStart1" << QKeySequence(Qt::Key_F7);
-    QTest::newRow("hidden item under disabled menu") << "Uebung1" << "UebOpt1" << QKeySequence(Qt::ALT | Qt::Key_F7);
-    QTest::newRow("menu two levels up") << "Optionen1" << "Fenster1" << QKeySequence(Qt::CTRL | Qt::Key_F);
-    QTest::newRow("the item itself") << "Oeffnen1" << "Oeffnen1" << QKeySequence(Qt::CTRL | Qt::Key_O);
+    QTest::newRow("hidden file menu") << "Datei1"
+                                      << "Oeffnen1" << QKeySequence(Qt::CTRL | Qt::Key_O);
+    QTest::newRow("shown action menu") << "Uebung1"
+                                       << "UebungStart1" << QKeySequence(Qt::Key_F7);
+    QTest::newRow("hidden item under disabled menu") << "Uebung1"
+                                                     << "UebOpt1" << QKeySequence(Qt::ALT | Qt::Key_F7);
+    QTest::newRow("menu two levels up") << "Optionen1"
+                                        << "Fenster1" << QKeySequence(Qt::CTRL | Qt::Key_F);
+    QTest::newRow("the item itself") << "Oeffnen1"
+                                     << "Oeffnen1" << QKeySequence(Qt::CTRL | Qt::Key_O);
 }
 
 void TestMainWindow::keysStopBelowDisabledMenu()
@@ -307,11 +313,11 @@ void TestMainWindow::displayCheck_data()
     QTest::addColumn<MessageButton>("answer");
     QTest::addColumn<bool>("cancelled");
 
-    QTest::newRow("1000x720x16 starts without a question") << DisplayInfo{1000, 720, 16} << false
-                                                           << MessageButton::No << false;
-    QTest::newRow("small screen, Yes starts") << DisplayInfo{800, 600, 32} << true << MessageButton::Yes << false;
-    QTest::newRow("small screen, No ends") << DisplayInfo{800, 600, 32} << true << MessageButton::No << true;
-    QTest::newRow("256 colours, No ends") << DisplayInfo{1280, 1024, 8} << true << MessageButton::No << true;
+    QTest::newRow("1000x720x16 starts without a question")
+        << DisplayInfo {1000, 720, 16} << false << MessageButton::No << false;
+    QTest::newRow("small screen, Yes starts") << DisplayInfo {800, 600, 32} << true << MessageButton::Yes << false;
+    QTest::newRow("small screen, No ends") << DisplayInfo {800, 600, 32} << true << MessageButton::No << true;
+    QTest::newRow("256 colours, No ends") << DisplayInfo {1280, 1024, 8} << true << MessageButton::No << true;
 }
 
 void TestMainWindow::displayCheck()
@@ -331,7 +337,7 @@ void TestMainWindow::displayCheck()
     QCOMPARE(messages.shown.size(), asked ? 1 : 0);
     if (asked) {
         QCOMPARE(messages.shown.first().kind, MessageKind::Warning);
-        QCOMPARE(messages.shown.first().buttons, (QList<MessageButton>{MessageButton::Yes, MessageButton::No}));
+        QCOMPARE(messages.shown.first().buttons, (QList<MessageButton> {MessageButton::Yes, MessageButton::No}));
         QVERIFY(messages.shown.first().text.contains(
             QStringLiteral("- Auflösung: %1 x %2 Pixel").arg(display.width).arg(display.height)));
     }
@@ -350,7 +356,7 @@ void TestMainWindow::missingStartPictureIsReported()
     FakeMessageService messages;
     TForm1 window(goodDisplay());
     const QString path = folders().programFolder + "data/tallowq.png";
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Datei \"%1\" nicht gefunden.").arg(path)});
+    QCOMPARE(messages.texts(), QStringList {QStringLiteral("Datei \"%1\" nicht gefunden.").arg(path)});
     QCOMPARE(messages.shown.first().kind, MessageKind::Error);
     // The program goes on, the start page without its picture.
     QVERIFY(window.startPicture().isNull());
@@ -389,7 +395,7 @@ void TestMainWindow::firstActivationShowsStartPage()
     const QWidget* hints = window.findChild<QWidget*>("FlaInfoPan");
     QCOMPARE(hints->x() + hints->width() / 2, startPanel->width() / 2);
     QCOMPARE(window.findChild<QLabel*>("DokTitelLab")->text(),
-             QStringLiteral("Wählen Sie im Menü \"Quizauswahl\" das gewünschte Thema aus."));
+        QStringLiteral("Wählen Sie im Menü \"Quizauswahl\" das gewünschte Thema aus."));
 }
 
 void TestMainWindow::startPageLinksOpenMakerSite()

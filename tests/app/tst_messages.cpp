@@ -1,6 +1,7 @@
 // The message boxes as the user sees them: German captions and buttons, the chosen answer,
 // and the file messages with their hint after an empty line.
 
+#include "app/application.h"
 #include "app/messages.h"
 #include "support/fakemessageservice.h"
 
@@ -17,6 +18,8 @@ class TestMessages : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void qtDialogsSpeakGerman();
     void boxesSpeakGerman_data();
     void boxesSpeakGerman();
     void escapeAnswersWithTheSafeButton();
@@ -44,6 +47,19 @@ void TestMessages::whenBoxOpens(std::function<void(QMessageBox*)> check, const Q
     });
 }
 
+void TestMessages::initTestCase()
+{
+    prepareApplication(*qApp);
+}
+
+void TestMessages::qtDialogsSpeakGerman()
+{
+    // Qt's own buttons and dialogs take their texts from the installed German translation.
+    QMessageBox box(QMessageBox::Question, "Bestätigung", "Text", QMessageBox::Cancel | QMessageBox::Save);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+    QCOMPARE(box.button(QMessageBox::Save)->text(), QStringLiteral("Speichern"));
+}
+
 void TestMessages::boxesSpeakGerman_data()
 {
     QTest::addColumn<int>("kind");
@@ -52,16 +68,17 @@ void TestMessages::boxesSpeakGerman_data()
     QTest::addColumn<QString>("press");
     QTest::addColumn<int>("answer");
 
-    QTest::newRow("information") << int(MessageKind::Information) << QStringList{"OK"} << "Information" << "OK"
-                                 << int(MessageButton::Ok);
-    QTest::newRow("error") << int(MessageKind::Error) << QStringList{"OK"} << "Fehler" << "OK"
-                           << int(MessageButton::Ok);
-    QTest::newRow("confirmation yes") << int(MessageKind::Confirmation) << QStringList{"&Ja", "&Nein"}
-                                      << "Bestätigung" << "&Ja" << int(MessageButton::Yes);
-    QTest::newRow("confirmation no") << int(MessageKind::Confirmation) << QStringList{"&Ja", "&Nein"}
-                                     << "Bestätigung" << "&Nein" << int(MessageButton::No);
-    QTest::newRow("warning with cancel") << int(MessageKind::Warning) << QStringList{"&Ja", "&Nein", "Abbrechen"}
-                                         << "Warnung" << "Abbrechen" << int(MessageButton::Cancel);
+    QTest::newRow("information") << int(MessageKind::Information) << QStringList {"OK"} << "Information"
+                                 << "OK" << int(MessageButton::Ok);
+    QTest::newRow("error") << int(MessageKind::Error) << QStringList {"OK"} << "Fehler"
+                           << "OK" << int(MessageButton::Ok);
+    QTest::newRow("confirmation yes") << int(MessageKind::Confirmation) << QStringList {"&Ja", "&Nein"} << "Bestätigung"
+                                      << "&Ja" << int(MessageButton::Yes);
+    QTest::newRow("confirmation no") << int(MessageKind::Confirmation) << QStringList {"&Ja", "&Nein"} << "Bestätigung"
+                                     << "&Nein" << int(MessageButton::No);
+    QTest::newRow("warning with cancel") << int(MessageKind::Warning) << QStringList {"&Ja", "&Nein", "Abbrechen"}
+                                         << "Warnung"
+                                         << "Abbrechen" << int(MessageButton::Cancel);
 }
 
 void TestMessages::boxesSpeakGerman()
@@ -115,7 +132,7 @@ void TestMessages::fileMessagesGoThroughErrorBox()
     QCOMPARE(messages.shown.size(), 3);
     for (const auto& shown : messages.shown) {
         QCOMPARE(shown.kind, MessageKind::Error);
-        QCOMPARE(shown.buttons, QList<MessageButton>{MessageButton::Ok});
+        QCOMPARE(shown.buttons, QList<MessageButton> {MessageButton::Ok});
     }
     QVERIFY(messages.shown.at(0).text.endsWith(
         "- fehlende Lesezugriffsberechtigung im Netzwerk\r\n\r\nBitte wählen Sie eine andere Datei."));
