@@ -1,0 +1,1 @@
+#include "cp1252.h"

@@ -1,0 +1,1 @@
+#include "oledate.h"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "document/topicdocument.h"
+
+#include <QString>
+
+class QIODevice;
+
+// The topic file format (.zep): little-endian items in one pass, header, object records with
+// comma-text captions, and a PNG datastream running to the end of the file.
+
+// The key list every writer puts into the file.
+inline constexpr const char* zepKeyList =
+    "|HD-vers|HD-titel|HD-autor|HD-bemerkung|HD-lueckentext|HD-fragentext|HD-AnzFrageNummern|HD-DokTyp|"
+    "HD-RandErw|HD-NumArt|HD-GeordnetArt|OB-Sx|OB-Sy|OB-Kx|OB-Ky|OB-Cap|OB-KAusr|OB-TAusr|OB-Ebene|OB-Typ|"
+    "OB-Sline|OB-Fsize|OB-KAusrAkt|OB-FrageNummer|";
+inline constexpr const char* zepMagic = "ALF-1.01";
+
+enum class ZepReadStatus {
+    Ok,
+    BadMagic,  // the magic does not start with "ALF-"
+    ReadError, // short file, bad text length, undecodable or oversized picture
+};
+
+// Reads a whole topic from the current position of device into doc: header fields (absent
+// optional ones take their defaults), objects with their run-time state reset (question-text
+// captions holding "Frage Nr." emptied), picture. Run-time state of the document (paths,
+// modified, topicIndex, currentQuestionNumber) is left alone. On failure doc holds whatever
+// was read so far; callers replace it.
+ZepReadStatus readTopicFile(QIODevice& device, TopicDocument& doc);
+
+struct ZepPeek
+{
+    QString vers;
+    QString titel;
+};
+
+// Reads the magic, key list, version and title, and nothing more. False for anything that is
+// not a topic file.
+bool peekTopicFile(QIODevice& device, ZepPeek& peek);
+
+// Writes the whole topic with the full key list and the picture as PNG (zlib level 5).
+// False when the device takes less than written.
+bool writeTopicFile(QIODevice& device, const TopicDocument& doc);
