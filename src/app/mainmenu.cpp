@@ -271,6 +271,7 @@ void TForm1::createMenus()
         item->setCheckable(true);
         item->setChecked(type == 0);
         typeGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this, type] { setDocType(DocType(type)); });
     }
     setMenuEnabled(documentType, false);
 

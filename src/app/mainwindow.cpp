@@ -102,9 +102,12 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent)
     programRandom().seedFromTimeOfDay(QDateTime::currentDateTimeUtc().time());
 
     m_basePicture = QImage(QStringLiteral(":/pictures/startbasisbild.png"));
+    m_document.picture = m_basePicture;
     m_cardMode = LearningCard;
 
     applyTheme();
+    m_document.resetDocument();
+    m_document.previousPath.clear();
     showTitle();
     selectTool(1);
     loadStartPicture();
@@ -354,8 +357,10 @@ void TForm1::firstActivation()
     const StartArgument start = resolveStartArgument(m_startArgument, folders().programFolder, QDir::currentPath());
     folders().startDocumentPath.clear();
     folders().baseTopicFolder = start.baseTopicFolder;
-    if (!start.documentPath.isEmpty())
+    if (!start.documentPath.isEmpty()) {
+        readDocument(start.documentPath, true);
         folders().startDocumentPath = start.documentPath;
+    }
     folders().topicFolder = folders().baseTopicFolder;
 
     setPanelColour(m_startInfoPan, m_lernKartPicImg->palette().color(QPalette::Window));
@@ -396,10 +401,17 @@ void TForm1::updateModeButtons()
 
 void TForm1::showTitle()
 {
-    if (m_filePath.isEmpty()) {
+    if (m_document.filePath.isEmpty()) {
         setWindowTitle(QStringLiteral("Kestrova Tallowmere"));
         m_dokTitelLab->setText(QStringLiteral("Wählen Sie im Menü \"Quizauswahl\" das gewünschte Thema aus."));
+        return;
     }
+    setWindowTitle(QStringLiteral("Kestrova Tallowmere - ") + m_document.titel);
+    // A topic outside the listed folder is marked by a leading blank.
+    const QString prefix = m_document.topicIndex == -1 ? QStringLiteral(" ") : QString();
+    const QString title = m_document.titel.isEmpty() ? QStringLiteral("(ohne Titel)") : m_document.titel;
+    m_dokTitelLab->setText(prefix + title + QStringLiteral(" (") + QString::number(m_document.AnzFrageNummern)
+                           + QStringLiteral(" Fragen)"));
 }
 
 void TForm1::layoutCard()
@@ -631,10 +643,6 @@ void TForm1::scrollCardDown() { }
 void TForm1::selectTool(int) { }
 void TForm1::removeAllDrawings() { }
 void TForm1::redrawCard() { }
-bool TForm1::confirmLeaveDocument()
-{
-    return true;
-}
 void TForm1::finishNetParticipation() { }
 void TForm1::releaseCardBitmaps() { }
 void TForm1::closeMailboxes() { }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/displaycheck.h"
+#include "document/topicdocument.h"
 
 #include <QHash>
 #include <QImage>
@@ -57,6 +58,20 @@ public:
     void showCardView();
     void updateModeButtons();
     void showTitle();
+
+    // The open topic. Exactly one is open; without a file it is the start document.
+    const TopicDocument& document() const { return m_document; }
+    TopicDocument& document() { return m_document; }
+
+    // Reads the file at path into the open document. A missing file leaves the open document
+    // and says so; an unreadable one says so and leaves the start document. With adoptFolder
+    // the file's folder becomes the topic folder and the card view is shown.
+    bool readDocument(const QString& path, bool adoptFolder);
+    // Writes the open document to path, replacing a file there only once all is written.
+    bool writeDocument(const QString& path, bool adoptPath);
+    // Returns to the start document.
+    void closeDocument();
+    void setDocType(DocType type);
 
     // Window modes of the "An&zeige" menu.
     void setFullScreenMode();
@@ -120,6 +135,11 @@ public slots:
     bool confirmLeaveDocument();
     void loadSettings();
     void saveSettings();
+    // The authoring save action behind "Yes" of the unsaved-changes question.
+    bool saveDocumentForAuthoring();
+    void rebuildTopicMenu();
+    void clearHighScoreList();
+    void clearCardMarks();
 
 protected:
     bool event(QEvent* event) override;
@@ -162,9 +182,9 @@ private:
     bool m_startupCancelled = false;
     bool m_quizFinished = true;
     int m_netRole = 0;
+    int m_numberingMode = 1;
     QString m_startArgument;
-    QString m_filePath;
-    QString m_previousPath;
+    TopicDocument m_document;
     QImage m_basePicture;
     QImage m_startPicture;
 

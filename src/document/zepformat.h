@@ -24,9 +24,8 @@ enum class ZepReadStatus {
 
 // Reads a whole topic from the current position of device into doc: header fields (absent
 // optional ones take their defaults), objects with their run-time state reset (question-text
-// captions holding "Frage Nr." emptied), picture. Run-time state of the document (paths,
-// modified, topicIndex, currentQuestionNumber) is left alone. On failure doc holds whatever
-// was read so far; callers replace it.
+// captions holding "Frage Nr." emptied), picture. The run-time state of the document (paths,
+// modified, topicIndex, currentQuestionNumber) is left alone. On failure doc is unchanged.
 ZepReadStatus readTopicFile(QIODevice& device, TopicDocument& doc);
 
 struct ZepPeek

@@ -1,0 +1,154 @@
+// The open topic's commands of the main window: reading, writing and closing a topic file,
+// the document type, and the question about unsaved changes.
+
+#include "mainwindow.h"
+
+#include "app/folders.h"
+#include "app/messages.h"
+#include "document/zepformat.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSaveFile>
+
+namespace {
+
+// The hourglass for as long as a file is read or written.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+const char* const docTypeItems[] = {"DokTypBildbeschriftung1", "DokTypLueckentext1", "DokTypEinzelfragen1"};
+
+} // namespace
+
+bool TForm1::readDocument(const QString& path, bool adoptFolder)
+{
+    if (!QFileInfo::exists(path)) {
+        showFileMissing(path);
+        return false;
+    }
+    m_document.resetDocument();
+    if (QAction* item = menuItem(QString::fromLatin1(docTypeItems[0])))
+        item->setChecked(true);
+
+    ZepReadStatus status = ZepReadStatus::ReadError;
+    {
+        WaitCursor wait;
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            status = readTopicFile(file, m_document);
+    }
+    if (status != ZepReadStatus::Ok) {
+        if (status == ZepReadStatus::BadMagic)
+            showError(QStringLiteral("Ungültiges Dateiformat."));
+        showFileUnreadable(path);
+        closeDocument();
+        return false;
+    }
+
+    m_document.filePath = path;
+    const int type = int(m_document.DokTyp);
+    if (type >= 0 && type < 3) {
+        if (QAction* item = menuItem(QString::fromLatin1(docTypeItems[type])))
+            item->setChecked(true);
+    }
+    m_document.topicIndex = -1;
+    setZoom(0);
+    applyNumbering(m_numberingMode, false);
+    if (adoptFolder) {
+        folders().topicFolder = withTrailingSeparator(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+        showCardView();
+    }
+    clearCardMarks();
+    m_document.modified = false;
+    showTitle();
+    return true;
+}
+
+bool TForm1::writeDocument(const QString& path, bool adoptPath)
+{
+    WaitCursor wait;
+    // The whole file is put together first and then replaces any file at path in one step, so
+    // that a failed write never leaves a damaged topic where a good one was.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    bool written = writeTopicFile(buffer, m_document);
+    if (written) {
+        QSaveFile file(path);
+        written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size()
+            && file.commit();
+    }
+    if (!written) {
+        showFileUnwritable(path);
+        return false;
+    }
+    if (adoptPath) {
+        m_document.filePath = path;
+        m_document.modified = false;
+    }
+    return true;
+}
+
+void TForm1::closeDocument()
+{
+    m_document.picture = m_basePicture;
+    m_document.objects.clear();
+    clearHighScoreList();
+    m_document.resetDocument();
+    if (QAction* item = menuItem(QString::fromLatin1(docTypeItems[0])))
+        item->setChecked(true);
+    if (!m_firstActivation)
+        layoutCard();
+    rebuildTopicMenu();
+    m_startInfoPan->setVisible(!m_firstActivation);
+    showTitle();
+}
+
+void TForm1::setDocType(DocType type)
+{
+    if (m_document.DokTyp == type)
+        return;
+    m_document.DokTyp = type;
+    const int index = int(type);
+    if (index >= 0 && index < 3) {
+        if (QAction* item = menuItem(QString::fromLatin1(docTypeItems[index])))
+            item->setChecked(true);
+    }
+    m_document.modified = true;
+    if (type == DocType::ClozeText && m_document.lueckentext.isEmpty()) {
+        showInfo(QStringLiteral("Es wurde noch kein Lückentext definiert. Um einen Lückentext zu erstellen, wählen "
+                                "Sie den Menüpunkt \"Autorenfunktion | Lückentext bearbeiten\"."));
+    } else if (type == DocType::SingleQuestions && m_document.fragentext.isEmpty()) {
+        showInfo(QStringLiteral("Es wurden noch keine Einzelfragen definiert. Um Einzelfragen zu erstellen, wählen "
+                                "Sie den Menüpunkt \"Autorenfunktion | Einzelfragen bearbeiten\"."));
+    }
+}
+
+bool TForm1::confirmLeaveDocument()
+{
+    if (!m_document.modified)
+        return true;
+    const QString question = m_document.filePath.isEmpty()
+        ? QStringLiteral("Änderungen speichern?")
+        : QStringLiteral("Änderungen unter \"%1\" speichern?").arg(m_document.filePath);
+    switch (askYesNoCancel(question)) {
+    case MessageButton::Yes:
+        saveDocumentForAuthoring();
+        return true;
+    case MessageButton::No:
+        return true;
+    default:
+        return false;
+    }
+}

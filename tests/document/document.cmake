@@ -1,0 +1,2 @@
+add_tallowmere_test(tst_zepformat SOURCES tst_zepformat.cpp zepbytes.h LIBS tallowmere_core)
+add_tallowmere_test(tst_topicdocument SOURCES tst_topicdocument.cpp LIBS tallowmere_core)
