@@ -2,6 +2,8 @@
 
 #include "richtext.h"
 
+#include "document/cp1252.h"
+
 #include <QIODevice>
 #include <QSaveFile>
 
@@ -9,30 +11,6 @@
 #include <optional>
 
 namespace {
-
-// Windows-1252 bytes 0x80 to 0x9F. The five bytes the code page leaves undefined hold 0:
-// their Unicode counterparts are control characters, which never reach the file as bytes.
-constexpr char16_t cp1252Upper[32] = {
-    0x20AC, 0x0000, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80..87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x0000, 0x017D, 0x0000, // 88..8F
-    0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90..97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x0000, 0x017E, 0x0178, // 98..9F
-};
-
-// The Windows-1252 byte of a character beyond ASCII, if the code page has one. From 0xA0 on
-// the code page equals Latin-1.
-std::optional<uchar> cp1252Byte(char16_t c)
-{
-    if (c < 0x80)
-        return std::nullopt;
-    if (c >= 0xA0 && c <= 0xFF)
-        return uchar(c);
-    for (int i = 0; i < 32; ++i) {
-        if (cp1252Upper[i] == c)
-            return uchar(0x80 + i);
-    }
-    return std::nullopt;
-}
 
 class RtfEmitter
 {
@@ -78,7 +56,7 @@ public:
                 m_delimiterPending = false;
             } else if (const auto byte = cp1252Byte(c)) {
                 m_out += "\\'";
-                m_out += QByteArray::number(*byte, 16).rightJustified(2, '0');
+                m_out += QByteArray::number(uchar(*byte), 16).rightJustified(2, '0');
                 m_delimiterPending = false;
             } else {
                 i = unicodeEscapes(text, i);
