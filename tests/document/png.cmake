@@ -1,0 +1,2 @@
+# PNG reading and writing through libpng
+add_tallowmere_test(tst_pngcodec SOURCES tst_pngcodec.cpp LIBS tallowmere_core)
