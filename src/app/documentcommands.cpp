@@ -115,6 +115,12 @@ void TForm1::closeDocument()
     showTitle();
 }
 
+void TForm1::closeDocumentCommand()
+{
+    if (mayLeaveQuiz() && confirmLeaveDocument())
+        closeDocument();
+}
+
 void TForm1::setDocType(DocType type)
 {
     if (m_document.DokTyp == type)

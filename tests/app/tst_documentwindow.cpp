@@ -20,7 +20,7 @@ namespace {
 StartOptions startWith(const QString& argument = {})
 {
     StartOptions options;
-    options.display = DisplayInfo{1280, 1024, 24};
+    options.display = DisplayInfo {1280, 1024, 24};
     options.argument = argument;
     return options;
 }
@@ -160,7 +160,7 @@ void TestDocumentWindow::missingFileKeepsOpenDocument()
 
     const QString missing = m_dir.filePath("fehlt.zep");
     QVERIFY(!window.readDocument(missing, false));
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Die Datei \"%1\" existiert nicht.").arg(missing)});
+    QCOMPARE(messages.texts(), QStringList {QStringLiteral("Die Datei \"%1\" existiert nicht.").arg(missing)});
     QCOMPARE(window.document().titel, QStringLiteral("Vorhanden"));
     QCOMPARE(window.document().filePath, path);
 }
@@ -208,8 +208,9 @@ void TestDocumentWindow::badFiles()
     const QString unreadable = QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden. Mögliche Ursachen:\r\n"
                                               "- Datei existiert nicht\r\n- Ungültiges Dateiformat\r\n"
                                               "- fehlende Lesezugriffsberechtigung im Netzwerk")
-                                  .arg(badPath);
-    const QStringList expected = badMagic ? QStringList{"Ungültiges Dateiformat.", unreadable} : QStringList{unreadable};
+                                   .arg(badPath);
+    const QStringList expected
+        = badMagic ? QStringList {"Ungültiges Dateiformat.", unreadable} : QStringList {unreadable};
     QCOMPARE(messages.texts(), expected);
     for (const auto& shown : messages.shown)
         QCOMPARE(shown.kind, MessageKind::Error);
@@ -246,10 +247,10 @@ void TestDocumentWindow::writeToUnwritablePlace()
     const QString path = m_dir.filePath("gibt-es-nicht/x.zep");
     QVERIFY(!window.writeDocument(path, true));
     QCOMPARE(messages.texts(),
-             QStringList{QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden. Mögliche Ursachen:\r\n"
-                                        "- Ungültiger Ordner oder Dateiname\r\n"
-                                        "- fehlende Schreibzugriffsberechtigung im Netzwerk")
-                             .arg(path)});
+        QStringList {QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden. Mögliche Ursachen:\r\n"
+                                    "- Ungültiger Ordner oder Dateiname\r\n"
+                                    "- fehlende Schreibzugriffsberechtigung im Netzwerk")
+                         .arg(path)});
     QVERIFY(window.document().filePath.isEmpty());
 }
 
@@ -286,7 +287,7 @@ void TestDocumentWindow::docTypeMessages()
     window.setDocType(DocType(type));
     QCOMPARE(window.document().DokTyp, DocType(type));
     QVERIFY(window.document().modified);
-    QCOMPARE(messages.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+    QCOMPARE(messages.texts(), message.isEmpty() ? QStringList {} : QStringList {message});
 
     // Setting the same type again changes nothing and says nothing.
     window.document().modified = false;
@@ -326,11 +327,11 @@ void TestDocumentWindow::unsavedChanges()
     window.document().modified = modified;
     window.document().filePath = filePath;
     QCOMPARE(window.confirmLeaveDocument(), mayGoOn);
-    QCOMPARE(messages.texts(), question.isEmpty() ? QStringList{} : QStringList{question});
+    QCOMPARE(messages.texts(), question.isEmpty() ? QStringList {} : QStringList {question});
     if (!question.isEmpty()) {
         QCOMPARE(messages.shown.first().kind, MessageKind::Confirmation);
         QCOMPARE(messages.shown.first().buttons,
-                 (QList<MessageButton>{MessageButton::Yes, MessageButton::No, MessageButton::Cancel}));
+            (QList<MessageButton> {MessageButton::Yes, MessageButton::No, MessageButton::Cancel}));
     }
 }
 

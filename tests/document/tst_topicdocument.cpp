@@ -69,7 +69,7 @@ void TestTopicDocument::coverLabels()
     QFETCH(QString, label);
     TopicDocument doc;
     doc.NumArt = numArt;
-    doc.objects.append(DocObject{});
+    doc.objects.append(DocObject {});
     doc.objects[0].displayNumber = number;
     QCOMPARE(doc.numberText(0), label);
     QCOMPARE(coverNumberText(number, numArt), label);
@@ -86,28 +86,28 @@ void TestTopicDocument::orderByPosition()
 {
     // Top to bottom; on one height left to right.
     const TopicDocument doc = documentWith({{0.9, 0.5, "a"}, {0.1, 0.5, "b"}, {0.5, 0.1, "c"}, {0.5, 0.9, "d"}}, 0);
-    QCOMPARE(ordered(doc), (QList<int>{2, 1, 0, 3}));
+    QCOMPARE(ordered(doc), (QList<int> {2, 1, 0, 3}));
 }
 
 void TestTopicDocument::equalKeysAreSwappedByTheSelection()
 {
     // (X, x, a): X and x compare equal, a is smallest. Swapping a to the front puts X last.
     const TopicDocument byCaption = documentWith({{0, 0, "X"}, {0, 0, "x"}, {0, 0, "a"}}, 1);
-    QCOMPARE(ordered(byCaption), (QList<int>{2, 1, 0}));
+    QCOMPARE(ordered(byCaption), (QList<int> {2, 1, 0}));
     // The same happens for equal positions.
     const TopicDocument byPosition = documentWith({{0.5, 0.5, "X"}, {0.5, 0.5, "x"}, {0.1, 0.1, "a"}}, 0);
-    QCOMPARE(ordered(byPosition), (QList<int>{2, 1, 0}));
+    QCOMPARE(ordered(byPosition), (QList<int> {2, 1, 0}));
     // Equal elements already in front stay in order.
     const TopicDocument stable = documentWith({{0, 0, "a"}, {0, 0, "X"}, {0, 0, "x"}}, 1);
-    QCOMPARE(ordered(stable), (QList<int>{0, 1, 2}));
+    QCOMPARE(ordered(stable), (QList<int> {0, 1, 2}));
 }
 
 void TestTopicDocument::orderByCaption()
 {
     // German order without regard to case: umlauts beside their base letters.
-    const TopicDocument doc =
-        documentWith({{0, 0, "Zypern"}, {0, 0, "österreich"}, {0, 0, "Belgien"}, {0, 0, "Ostsee"}, {0, 0, "äpfel"}}, 2);
-    QCOMPARE(ordered(doc), (QList<int>{4, 2, 1, 3, 0}));
+    const TopicDocument doc = documentWith(
+        {{0, 0, "Zypern"}, {0, 0, "österreich"}, {0, 0, "Belgien"}, {0, 0, "Ostsee"}, {0, 0, "äpfel"}}, 2);
+    QCOMPARE(ordered(doc), (QList<int> {4, 2, 1, 3, 0}));
 }
 
 void TestTopicDocument::resetKeepsPreviousPath()
@@ -121,13 +121,13 @@ void TestTopicDocument::resetKeepsPreviousPath()
     doc.modified = true;
     doc.topicIndex = 3;
     doc.currentQuestionNumber = 2;
-    doc.objects.append(DocObject{});
+    doc.objects.append(DocObject {});
     doc.resetDocument();
     QCOMPARE(doc.vers, QStringLiteral("1.00"));
     QVERIFY(doc.titel.isEmpty());
     QCOMPARE(doc.AnzFrageNummern, 0);
     QCOMPARE(doc.DokTyp, DocType::ImageLabelling);
-    QCOMPARE(doc.RandErw, (std::array<double, 4>{0, 0, 0, 0}));
+    QCOMPARE(doc.RandErw, (std::array<double, 4> {0, 0, 0, 0}));
     QCOMPARE(doc.previousPath, QStringLiteral("/themen/a.zep"));
     QVERIFY(doc.filePath.isEmpty());
     QVERIFY(!doc.modified);

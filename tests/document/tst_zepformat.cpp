@@ -31,8 +31,13 @@ ZepBytes header(const QByteArray& magic, const QByteArray& keys, const QByteArra
 // A file with every optional key, two objects, and the fixture picture.
 QByteArray fullFile()
 {
-    ZepBytes file = header("ALF-1.01", fullKeys, "Gr\xfc\xdf" "e \x84" "Euro\x93 \x80");
-    file.text("L\xfcckentext\r\nZeile 2").text("Frage // Antwort");
+    ZepBytes file = header("ALF-1.01", fullKeys,
+        "Gr\xfc\xdf"
+        "e \x84"
+        "Euro\x93 \x80");
+    file.text("L\xfc"
+              "ckentext\r\nZeile 2")
+        .text("Frage // Antwort");
     file.int32(3).int32(2);
     file.real(0.1).real(0.2).real(0.3).real(0.4);
     file.int32(1).int32(0);
@@ -126,14 +131,14 @@ void TestZepFormat::readsEveryField()
     TopicDocument doc;
     QCOMPARE(readBytes(fullFile(), doc), ZepReadStatus::Ok);
     QCOMPARE(doc.vers, QStringLiteral("1.00"));
-    QCOMPARE(doc.titel, QStringLiteral("Größe „Euro“ €"));
+    QCOMPARE(doc.titel, QStringLiteral("Grüße „Euro“ €"));
     QCOMPARE(doc.autor, QStringLiteral("Frau Müller"));
     QCOMPARE(doc.bemerkung, QStringLiteral("Bemerkung"));
     QCOMPARE(doc.lueckentext, QStringLiteral("Lückentext\r\nZeile 2"));
     QCOMPARE(doc.fragentext, QStringLiteral("Frage // Antwort"));
     QCOMPARE(doc.AnzFrageNummern, 3);
     QCOMPARE(doc.DokTyp, DocType::SingleQuestions);
-    QCOMPARE(doc.RandErw, (std::array<double, 4>{0.1, 0.2, 0.3, 0.4}));
+    QCOMPARE(doc.RandErw, (std::array<double, 4> {0.1, 0.2, 0.3, 0.4}));
     QCOMPARE(doc.NumArt, 1);
     QCOMPARE(doc.GeordnetArt, 0);
     QCOMPARE(doc.objects.size(), 2);
@@ -175,10 +180,9 @@ void TestZepFormat::optionalKeys_data()
     QTest::newRow("without any HD- option") << keysWithoutHeaderOptions << false << false;
     QTest::newRow("without HD- options, with pages")
         << QByteArray(keysWithoutHeaderOptions + "OB-FrageNummer|") << false << true;
-    QTest::newRow("keys in another order, no separators")
-        << QByteArray("OB-FrageNummerHD-GeordnetArtHD-NumArtHD-RandErwHD-DokTypHD-AnzFrageNummernHD-fragentext"
-                      "HD-lueckentext")
-        << true << true;
+    QTest::newRow("keys in another order, no separators") << QByteArray(
+        "OB-FrageNummerHD-GeordnetArtHD-NumArtHD-RandErwHD-DokTypHD-AnzFrageNummernHD-fragentext"
+        "HD-lueckentext") << true << true;
     // The "always" fields are read whether listed or not.
     QTest::newRow("empty key list") << QByteArray() << false << false;
 }
@@ -191,7 +195,11 @@ void TestZepFormat::optionalKeys()
 
     ZepBytes file = header("ALF-1.01", keys);
     if (headerOptions) {
-        file.text("L\xfc" "cke").text("F // A").int32(4).int32(1);
+        file.text("L\xfc"
+                  "cke")
+            .text("F // A")
+            .int32(4)
+            .int32(1);
         file.real(0.5).real(0).real(0).real(0.25).int32(1).int32(1);
     }
     file.int32(2);
@@ -254,7 +262,7 @@ void TestZepFormat::truncatedAnywhereFails()
         const ZepReadStatus status = readBytes(bytes.left(length), doc);
         const QByteArray where = length < pngStart ? "before the picture" : "inside the picture";
         QVERIFY2(status == ZepReadStatus::ReadError,
-                 qPrintable(QStringLiteral("cut at %1 (%2)").arg(length).arg(QString::fromLatin1(where))));
+            qPrintable(QStringLiteral("cut at %1 (%2)").arg(length).arg(QString::fromLatin1(where))));
     }
 }
 
@@ -329,7 +337,7 @@ void TestZepFormat::runTimeStateIsReset()
         QCOMPARE(o.displayNumber, -1);
         QCOMPARE(o.failsAsTarget, 0);
         QCOMPARE(o.failsAsText, 0);
-        QCOMPARE(o.boxRect, (std::array<double, 4>{-1, -1, -1, -1}));
+        QCOMPARE(o.boxRect, (std::array<double, 4> {-1, -1, -1, -1}));
         QCOMPARE(o.boxWidth, 0.0);
         QCOMPARE(o.boxPixelLeft, -1);
         QCOMPARE(o.boxPixelTop, -1);
@@ -371,8 +379,8 @@ void TestZepFormat::roundTrip()
     switch (kind) {
     case 0:
         doc.objects = {object(0.2, 0.3, "Wertseite", 0), object(0.7, 0.3, "Land, Jahr", 0),
-                       object(0.5, 0.9, "Sie sagte \"Hallo\"\r\nund ging", 1),
-                       object(0.1, 0.1, "https://www.ecb.europa.eu/", 4), object(0.3, 0.1, "Info\r\n\r\nmit Lücke", 2)};
+            object(0.5, 0.9, "Sie sagte \"Hallo\"\r\nund ging", 1), object(0.1, 0.1, "https://www.ecb.europa.eu/", 4),
+            object(0.3, 0.1, "Info\r\n\r\nmit Lücke", 2)};
         break;
     case 1:
         doc.DokTyp = DocType::ClozeText;
@@ -535,7 +543,7 @@ void TestZepFormat::committedFixtures()
     negative.text("ALF-1.01").text(fullKeys).text("1.00").int32(-5).raw(fixturePng());
     ZepBytes huge;
     huge.text("ALF-1.01").text(fullKeys).text("1.00").int32(0x7fffffff).raw(fixturePng());
-    const QHash<QString, QByteArray> recipes{
+    const QHash<QString, QByteArray> recipes {
         {"alle-schluessel.zep", full},
         {"ohne-fragenummer.zep", noPage.bytes},
         {"ohne-hd-optionen.zep", noOptions.bytes},

@@ -40,8 +40,8 @@ struct ZepBytes
     }
     // One object record; the page number only when the key list names it.
     ZepBytes& record(double sx, double sy, double kx, double ky, const QByteArray& commaText, qint32 kausr,
-                     qint32 tausr, qint32 ebene, qint32 typ, qint32 sline, qint32 fsize, qint32 kausrAkt,
-                     std::optional<qint32> frageNummer)
+        qint32 tausr, qint32 ebene, qint32 typ, qint32 sline, qint32 fsize, qint32 kausrAkt,
+        std::optional<qint32> frageNummer)
     {
         real(sx).real(sy).real(kx).real(ky).text(commaText);
         int32(kausr).int32(tausr).int32(ebene).int32(typ).int32(sline).int32(fsize).int32(kausrAkt);
