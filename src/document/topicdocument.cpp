@@ -2,8 +2,8 @@
 
 #include <QCollator>
 
-#include <functional>
 #include <QLocale>
+#include <functional>
 
 void DocObject::resetRunTimeState()
 {

@@ -9,7 +9,7 @@
 // Kind of document; decides which objects become quiz items.
 enum class DocType : qint32 {
     ImageLabelling = 0, // quiz items: objects of kinds 0 and 3
-    ClozeText = 1,      // quiz items: objects of kinds 0 and 3
+    ClozeText = 1, // quiz items: objects of kinds 0 and 3
     SingleQuestions = 2 // quiz items: objects of kind 10
 };
 
@@ -36,10 +36,10 @@ enum : qint32 {
 // Cover states (DocObject::coverState).
 namespace CoverState {
 enum : qint32 {
-    Closed = -6,    // closed after a wrong answer (quiz)
-    Open = -5,      // still to be asked (quiz)
-    Crossed = -3,   // red cross (quiz)
-    Solved = -2,    // green tick (quiz)
+    Closed = -6, // closed after a wrong answer (quiz)
+    Open = -5, // still to be asked (quiz)
+    Crossed = -3, // red cross (quiz)
+    Solved = -2, // green tick (quiz)
     Covered = -1,
     Uncovered = 0,
 };
@@ -49,16 +49,16 @@ enum : qint32 {
 struct DocObject
 {
     // Stored fields, in file order.
-    double Sx = 0, Sy = 0;   // the point the object designates (start of its leader line)
-    double Kx = 0, Ky = 0;   // anchor of its text box
-    QString Cap;             // caption; lines separated by CR LF; file or web address for links
-    qint32 KAusr = 0;        // box placement: 0 automatic, 1 right, 2 above, 3 left, 4 below
-    qint32 TAusr = 0;        // text alignment: 0 left, 1 centred, 2 right
-    qint32 Ebene = 0;        // layer: 0 illustration, 1 labels, 2 info points
-    qint32 Typ = 0;          // object kind (ObjectKind)
-    qint32 Sline = 0;        // 1 = leader line drawn
-    qint32 Fsize = 0;        // font size step: height 22 + 2 * Fsize text units
-    qint32 KAusrAkt = 0;     // placement in effect 1..4; below 1 not yet worked out
+    double Sx = 0, Sy = 0; // the point the object designates (start of its leader line)
+    double Kx = 0, Ky = 0; // anchor of its text box
+    QString Cap; // caption; lines separated by CR LF; file or web address for links
+    qint32 KAusr = 0; // box placement: 0 automatic, 1 right, 2 above, 3 left, 4 below
+    qint32 TAusr = 0; // text alignment: 0 left, 1 centred, 2 right
+    qint32 Ebene = 0; // layer: 0 illustration, 1 labels, 2 info points
+    qint32 Typ = 0; // object kind (ObjectKind)
+    qint32 Sline = 0; // 1 = leader line drawn
+    qint32 Fsize = 0; // font size step: height 22 + 2 * Fsize text units
+    qint32 KAusrAkt = 0; // placement in effect 1..4; below 1 not yet worked out
     qint32 FrageNummer = -1; // question page (1-based); -1 not bound to a page
 
     // Run-time fields, never stored; reset when a document is read.
@@ -66,7 +66,7 @@ struct DocObject
     qint32 displayNumber = -1; // > 0 that number, 0 shows "?", -1 none
     qint32 failsAsTarget = 0;
     qint32 failsAsText = 0;
-    std::array<double, 4> boxRect{-1, -1, -1, -1}; // left, top, right, bottom as card fractions
+    std::array<double, 4> boxRect {-1, -1, -1, -1}; // left, top, right, bottom as card fractions
     double boxWidth = 0, boxHeight = 0;
     qint32 boxPixelLeft = -1, boxPixelTop = -1;
 
@@ -90,9 +90,9 @@ public:
     QString fragentext;
     qint32 AnzFrageNummern = 0;
     DocType DokTyp = DocType::ImageLabelling;
-    std::array<double, 4> RandErw{0, 0, 0, 0}; // left, top, right, bottom
-    qint32 NumArt = 0;                          // 1 letters, otherwise digits
-    qint32 GeordnetArt = 0;                     // 0 by position, otherwise alphabetical
+    std::array<double, 4> RandErw {0, 0, 0, 0}; // left, top, right, bottom
+    qint32 NumArt = 0; // 1 letters, otherwise digits
+    qint32 GeordnetArt = 0; // 0 by position, otherwise alphabetical
 
     QList<DocObject> objects;
     QImage picture; // the base picture, 32-bit RGBA

@@ -144,7 +144,7 @@ bool writeTopicFile(QIODevice& device, const TopicDocument& doc)
         out.writeDouble(object.Ky);
         out.writeString(toCommaText(object.Cap));
         for (qint32 value : {object.KAusr, object.TAusr, object.Ebene, object.Typ, object.Sline, object.Fsize,
-                             object.KAusrAkt, object.FrageNummer})
+                 object.KAusrAkt, object.FrageNummer})
             out.writeInt32(value);
     }
     if (!out.ok())

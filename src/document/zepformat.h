@@ -10,15 +10,15 @@ class QIODevice;
 // comma-text captions, and a PNG datastream running to the end of the file.
 
 // The key list every writer puts into the file.
-inline constexpr const char* zepKeyList =
-    "|HD-vers|HD-titel|HD-autor|HD-bemerkung|HD-lueckentext|HD-fragentext|HD-AnzFrageNummern|HD-DokTyp|"
-    "HD-RandErw|HD-NumArt|HD-GeordnetArt|OB-Sx|OB-Sy|OB-Kx|OB-Ky|OB-Cap|OB-KAusr|OB-TAusr|OB-Ebene|OB-Typ|"
-    "OB-Sline|OB-Fsize|OB-KAusrAkt|OB-FrageNummer|";
+inline constexpr const char* zepKeyList
+    = "|HD-vers|HD-titel|HD-autor|HD-bemerkung|HD-lueckentext|HD-fragentext|HD-AnzFrageNummern|HD-DokTyp|"
+      "HD-RandErw|HD-NumArt|HD-GeordnetArt|OB-Sx|OB-Sy|OB-Kx|OB-Ky|OB-Cap|OB-KAusr|OB-TAusr|OB-Ebene|OB-Typ|"
+      "OB-Sline|OB-Fsize|OB-KAusrAkt|OB-FrageNummer|";
 inline constexpr const char* zepMagic = "ALF-1.01";
 
 enum class ZepReadStatus {
     Ok,
-    BadMagic,  // the magic does not start with "ALF-"
+    BadMagic, // the magic does not start with "ALF-"
     ReadError, // short file, bad text length, undecodable or oversized picture
 };
 
