@@ -5,6 +5,9 @@
 #include <QSysInfo>
 
 #include <png.h>
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 
 #include <csetjmp>
 #include <utility>
@@ -278,6 +281,44 @@ QString sizeRefused(qint64 width, qint64 height)
         .arg(maxPngSide);
 }
 
+// A big photograph's pixels take tens of megabytes, and touching fresh memory page by page
+// costs as much as a good part of the decoding. Such pictures get memory of their own, marked
+// for the kernel's large pages where it offers them; small ones come from the ordinary heap.
+constexpr qsizetype largePictureBytes = qsizetype(8) * 1024 * 1024;
+
+#ifdef Q_OS_LINUX
+void releaseMappedPicture(void* info)
+{
+    auto* mapping = static_cast<std::pair<void*, size_t>*>(info);
+    munmap(mapping->first, mapping->second);
+    delete mapping;
+}
+
+#endif
+
+QImage allocatePicture(int width, int height)
+{
+#ifdef Q_OS_LINUX
+    const qsizetype bytesPerLine = qsizetype(width) * 4;
+    const size_t bytes = size_t(bytesPerLine) * size_t(height);
+    if (qsizetype(bytes) >= largePictureBytes) {
+        void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory != MAP_FAILED) {
+#ifdef MADV_HUGEPAGE
+            madvise(memory, bytes, MADV_HUGEPAGE);
+#endif
+            auto* mapping = new std::pair<void*, size_t>(memory, bytes);
+            QImage image(static_cast<uchar*>(memory), width, height, bytesPerLine, QImage::Format_ARGB32,
+                         releaseMappedPicture, mapping);
+            if (!image.isNull())
+                return image;
+            releaseMappedPicture(mapping);
+        }
+    }
+#endif
+    return QImage(width, height, QImage::Format_ARGB32);
+}
+
 bool withinLimits(qint64 width, qint64 height)
 {
     return width <= maxPngSide && height <= maxPngSide && width * height <= maxPngPixels;
@@ -311,7 +352,7 @@ bool readPng(QIODevice& device, QImage& image, QString* error)
     if (channels != 4 || bitDepth != 8 || rowBytes != size_t(header.width) * 4)
         return fail(error, QStringLiteral("PNG: unexpected row layout after conversion"));
 
-    QImage decoded(int(header.width), int(header.height), QImage::Format_ARGB32);
+    QImage decoded = allocatePicture(int(header.width), int(header.height));
     if (decoded.isNull())
         return fail(error,
             QStringLiteral("PNG: no memory for a picture of %1 x %2 pixels").arg(header.width).arg(header.height));

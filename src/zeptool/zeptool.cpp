@@ -1,0 +1,111 @@
+#include "zeptool/zeptool.h"
+
+#include <QIODevice>
+
+namespace {
+
+// Adding a command: write its run function in a file of its own and give it a line here; the
+// usage text, the help and the dispatch follow from this table.
+const ZeptoolCommand commands[] = {
+    {"info", "DATEI.zep",
+        "Gibt den Inhalt einer Themendatei als ein JSON-Objekt aus, die Schlüssel in dieser\n"
+        "Reihenfolge: vers, titel, autor, bemerkung, lueckentext, fragentext, AnzFrageNummern,\n"
+        "DokTyp, RandErw (vier Zahlen: links, oben, rechts, unten), NumArt, GeordnetArt,\n"
+        "picture (width, height) und objects mit einem Objekt je Datensatz: Sx, Sy, Kx, Ky,\n"
+        "Cap, KAusr, TAusr, Ebene, Typ, Sline, Fsize, KAusrAkt, FrageNummer.\n"
+        "Texte stehen in UTF-8, Zeilenumbrüche bleiben als \\r\\n erhalten. Fehlen der Datei\n"
+        "Angaben, die sie weglassen darf, erscheinen deren Vorgabewerte.\n"
+        "Kommazahlen sind so geschrieben, dass sie eingelesen genau denselben Wert ergeben.\n"
+        "Werte, die JSON nicht als Zahl kennt, stehen als Zeichenkette: \"NaN\", \"Infinity\"\n"
+        "und \"-Infinity\".\n"
+        "Kann die Datei nicht gelesen werden, steht die Meldung des Programms auf der\n"
+        "Fehlerausgabe, und der Rückgabewert ist 1.",
+        runInfoCommand},
+    {"peek", "DATEI...",
+        "Gibt für jede Themendatei eine Zeile aus: Pfad, Tabulator, vers, Tabulator, titel.\n"
+        "Wie im Menü \"Quizauswahl\" wird nur der Anfang jeder Datei gelesen; Dateien, die\n"
+        "keine Themendateien sind oder nicht geöffnet werden können, werden stillschweigend\n"
+        "übergangen. Der Rückgabewert ist 0.",
+        runPeekCommand},
+};
+
+bool isHelpRequest(const QString& argument)
+{
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h") || argument == QLatin1String("help");
+}
+
+const ZeptoolCommand* findCommand(const QString& name)
+{
+    for (const ZeptoolCommand& command : commands) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+QString synopsisLine(const ZeptoolCommand& command)
+{
+    return QStringLiteral("zeptool %1 %2").arg(QLatin1String(command.name), QString::fromUtf8(command.synopsis));
+}
+
+QString usageText()
+{
+    QString text = QStringLiteral("Aufruf:\n");
+    for (const ZeptoolCommand& command : commands)
+        text += QStringLiteral("  ") + synopsisLine(command) + u'\n';
+    text += QStringLiteral("  zeptool --help\n");
+    return text;
+}
+
+int badUsage(QIODevice& err, const QString& reason)
+{
+    writeConsoleText(err,
+        QStringLiteral("zeptool: ") + reason + u'\n' + usageText()
+            + QStringLiteral("\"zeptool --help\" erklärt alle Befehle.\n"));
+    return ZeptoolBadUsage;
+}
+
+} // namespace
+
+void writeConsoleText(QIODevice& device, QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    device.write(text.toUtf8());
+}
+
+QString zeptoolHelpText()
+{
+    QString text = QStringLiteral("zeptool – Begleitprogramm von Kestrova Tallowmere für Themendateien (.zep)\n"
+                                  "\n");
+    text += usageText();
+    text += QStringLiteral("\nBefehle:\n");
+    for (const ZeptoolCommand& command : commands) {
+        text += u'\n' + QStringLiteral("  ") + synopsisLine(command) + u'\n';
+        const QStringList lines = QString::fromUtf8(command.description).split(u'\n');
+        for (const QString& line : lines)
+            text += QStringLiteral("      ") + line + u'\n';
+    }
+    text += QStringLiteral("\n  zeptool --help\n"
+                           "      Zeigt diese Hilfe (auch: zeptool help, zeptool -h).\n"
+                           "\n"
+                           "Alle Ausgaben stehen in UTF-8. Rückgabewerte: 0 erfolgreich, 1 Datei nicht lesbar,\n"
+                           "2 falscher Aufruf.\n");
+    return text;
+}
+
+int runZeptool(const QStringList& arguments, QIODevice& out, QIODevice& err)
+{
+    if (arguments.isEmpty())
+        return badUsage(err, QStringLiteral("Befehl fehlt."));
+    if (isHelpRequest(arguments.first())) {
+        writeConsoleText(out, zeptoolHelpText());
+        return ZeptoolOk;
+    }
+    const ZeptoolCommand* command = findCommand(arguments.first());
+    if (!command)
+        return badUsage(err, QStringLiteral("unbekannter Befehl \"%1\".").arg(arguments.first()));
+    const int status = command->run(arguments.mid(1), out, err);
+    if (status == ZeptoolBadUsage)
+        return badUsage(err, QStringLiteral("falsche Argumente für \"%1\".").arg(QLatin1String(command->name)));
+    return status;
+}
