@@ -418,6 +418,7 @@ private slots:
     void writeRefusesWhatCannotBeRead();
     void writeFailsOnShortDevice_data();
     void writeFailsOnShortDevice();
+    void largePictureLivesAndDies();
 };
 
 void TestPngCodec::decodesEveryFormat_data()
@@ -765,6 +766,33 @@ void TestPngCodec::writeFailsOnShortDevice()
     FailingDevice roomy(full.size());
     QVERIFY(writePng(roomy, image));
     QCOMPARE(roomy.data(), full);
+}
+
+void TestPngCodec::largePictureLivesAndDies()
+{
+    // Big enough to get memory of its own: it must decode, stay writable, copy and go away cleanly.
+    QImage source(2100, 1300, QImage::Format_ARGB32);
+    for (int y = 0; y < source.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(source.scanLine(y));
+        for (int x = 0; x < source.width(); ++x)
+            line[x] = qRgba(x & 255, y & 255, (x ^ y) & 255, 255 - (x % 7));
+    }
+    QByteArray png;
+    QBuffer out(&png);
+    out.open(QIODevice::WriteOnly);
+    QVERIFY(writePng(out, source, 1));
+
+    QBuffer in(&png);
+    in.open(QIODevice::ReadOnly);
+    QImage decoded;
+    QVERIFY(readPng(in, decoded));
+    QCOMPARE(decoded, source);
+    const QImage copy = decoded;
+    decoded.setPixel(5, 5, qRgba(1, 2, 3, 4));
+    QCOMPARE(copy.pixel(5, 5), source.pixel(5, 5));
+    QCOMPARE(decoded.pixel(5, 5), qRgba(1, 2, 3, 4));
+    decoded = QImage();
+    QCOMPARE(copy.pixel(2099, 1299), source.pixel(2099, 1299));
 }
 
 QTEST_GUILESS_MAIN(TestPngCodec)
