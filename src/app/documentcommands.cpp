@@ -27,9 +27,18 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-const char* const docTypeItems[] = {"DokTypBildbeschriftung1", "DokTypLueckentext1", "DokTypEinzelfragen1"};
-
 } // namespace
+
+void TForm1::checkDocTypeItem(DocType type)
+{
+    static const char* const items[] = {"DokTypBildbeschriftung1", "DokTypLueckentext1", "DokTypEinzelfragen1"};
+    // Types other than the three named ones have no item; the tick stays where it is.
+    const int index = int(type);
+    if (index < 0 || index >= 3)
+        return;
+    if (QAction* item = menuItem(QString::fromLatin1(items[index])))
+        item->setChecked(true);
+}
 
 bool TForm1::readDocument(const QString& path, bool adoptFolder)
 {
@@ -38,8 +47,7 @@ bool TForm1::readDocument(const QString& path, bool adoptFolder)
         return false;
     }
     m_document.resetDocument();
-    if (QAction* item = menuItem(QString::fromLatin1(docTypeItems[0])))
-        item->setChecked(true);
+    checkDocTypeItem(DocType::ImageLabelling);
 
     ZepReadStatus status = ZepReadStatus::ReadError;
     {
@@ -49,19 +57,14 @@ bool TForm1::readDocument(const QString& path, bool adoptFolder)
             status = readTopicFile(file, m_document);
     }
     if (status != ZepReadStatus::Ok) {
-        if (status == ZepReadStatus::BadMagic)
-            showError(QStringLiteral("Ungültiges Dateiformat."));
-        showFileUnreadable(path);
+        for (const QString& text : zepReadFailureTexts(status, path))
+            showError(text);
         closeDocument();
         return false;
     }
 
     m_document.filePath = path;
-    const int type = int(m_document.DokTyp);
-    if (type >= 0 && type < 3) {
-        if (QAction* item = menuItem(QString::fromLatin1(docTypeItems[type])))
-            item->setChecked(true);
-    }
+    checkDocTypeItem(m_document.DokTyp);
     m_document.topicIndex = -1;
     setZoom(0);
     applyNumbering(m_numberingMode, false);
@@ -106,8 +109,7 @@ void TForm1::closeDocument()
     m_document.objects.clear();
     clearHighScoreList();
     m_document.resetDocument();
-    if (QAction* item = menuItem(QString::fromLatin1(docTypeItems[0])))
-        item->setChecked(true);
+    checkDocTypeItem(DocType::ImageLabelling);
     if (!m_firstActivation)
         layoutCard();
     rebuildTopicMenu();
@@ -126,11 +128,7 @@ void TForm1::setDocType(DocType type)
     if (m_document.DokTyp == type)
         return;
     m_document.DokTyp = type;
-    const int index = int(type);
-    if (index >= 0 && index < 3) {
-        if (QAction* item = menuItem(QString::fromLatin1(docTypeItems[index])))
-            item->setChecked(true);
-    }
+    checkDocTypeItem(type);
     m_document.modified = true;
     if (type == DocType::ClozeText && m_document.lueckentext.isEmpty()) {
         showInfo(QStringLiteral("Es wurde noch kein Lückentext definiert. Um einen Lückentext zu erstellen, wählen "

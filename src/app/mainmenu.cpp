@@ -53,11 +53,6 @@ QAction* TForm1::addItem(QMenu* menu, const char* name, const QString& caption, 
     return item;
 }
 
-void TForm1::addSeparator(QMenu* menu)
-{
-    menu->addSeparator();
-}
-
 void TForm1::setMenuEnabled(QMenu* menu, bool enabled)
 {
     if (!menu)
@@ -99,11 +94,11 @@ void TForm1::createMenus()
     addItem(file, "Speichern1", QStringLiteral("&Speichern"));
     addItem(file, "Speichernunter1", QStringLiteral("Speichern &unter..."));
     addItem(file, "DateiDokumenteigenschaften", QStringLiteral("&Dokumenteigenschaften..."));
-    addSeparator(file);
+    file->addSeparator();
     connect(addItem(file, "PerEMailversenden1", QStringLiteral("Per E-&Mail versenden..."),
                 QKeySequence(Qt::CTRL | Qt::Key_M)),
         &QAction::triggered, this, &TForm1::sendByMail);
-    addSeparator(file);
+    file->addSeparator();
     connect(addItem(file, "Drucken1", QStringLiteral("&Drucken..."), QKeySequence(Qt::CTRL | Qt::Key_P)),
         &QAction::triggered, this, &TForm1::printView);
     connect(addItem(file, "Druckereinrichtung1", QStringLiteral("D&ruckereinrichtung...")), &QAction::triggered, this,
@@ -113,11 +108,11 @@ void TForm1::createMenus()
     connect(addItem(file, "IndieZwischenablageBMP", QStringLiteral("In &Zwischenablage kopieren"),
                 QKeySequence(Qt::CTRL | Qt::Key_Z)),
         &QAction::triggered, this, &TForm1::copyViewToClipboard);
-    addSeparator(file);
+    file->addSeparator();
     connect(addItem(file, "Arbeitsblatterstellen1", QStringLiteral("&Arbeitsblatt erstellen..."),
                 QKeySequence(Qt::CTRL | Qt::Key_A)),
         &QAction::triggered, this, &TForm1::createWorksheet);
-    addSeparator(file);
+    file->addSeparator();
     connect(addItem(file, "Schliessen1", QStringLiteral("Sch&ließen"), QKeySequence(Qt::CTRL | Qt::Key_F4)),
         &QAction::triggered, this, &TForm1::closeDocumentCommand);
 
@@ -127,7 +122,7 @@ void TForm1::createMenus()
         &QAction::triggered, this, [this] { startQuiz(0, 0); });
     connect(addItem(action, "UebOpt1", QStringLiteral("Übungs&optionen..."), QKeySequence(Qt::ALT | Qt::Key_F7), false),
         &QAction::triggered, this, &TForm1::showExerciseOptions);
-    addSeparator(action);
+    action->addSeparator();
     connect(addItem(action, "Bestenliste1", QStringLiteral("&Bestenliste..."), QKeySequence(Qt::CTRL | Qt::Key_F7)),
         &QAction::triggered, this, [this] { showHighScoreList(false); });
     connect(addItem(action, "ProtokollderletztenUebung1", QStringLiteral("&Protokoll...")), &QAction::triggered, this,
@@ -138,10 +133,10 @@ void TForm1::createMenus()
     connect(addItem(action, "BestenlistezurNetzwerkuebung1", QStringLiteral("Besten&liste Netzwerk-Übung..."),
                 QKeySequence(Qt::CTRL | Qt::Key_F8), false),
         &QAction::triggered, this, [this] { showHighScoreList(true); });
-    addSeparator(action);
+    action->addSeparator();
     connect(addItem(action, "Lernkarte1", QStringLiteral("Quiz &abbrechen")), &QAction::triggered, this,
         &TForm1::abortQuiz);
-    addSeparator(action);
+    action->addSeparator();
     connect(
         addItem(action, "Beenden1", QStringLiteral("Programm &beenden")), &QAction::triggered, this, &TForm1::close);
 
@@ -152,27 +147,27 @@ void TForm1::createMenus()
     connect(addItem(topics, "ZuletztAngzeigtesDokument1", QStringLiteral("&Zuvor angzeigtes Dokument"),
                 QKeySequence(Qt::ALT | Qt::Key_Backspace), false),
         &QAction::triggered, this, &TForm1::showPreviousDocument);
-    addSeparator(topics);
+    topics->addSeparator();
     connect(
         addItem(topics, "PrevDok1", QStringLiteral("&Vorheriges Quiz der Liste"), QKeySequence(Qt::Key_PageUp), false),
         &QAction::triggered, this, &TForm1::previousTopic);
     connect(
         addItem(topics, "NextDok1", QStringLiteral("&Nächstes Quiz der Liste"), QKeySequence(Qt::Key_PageDown), false),
         &QAction::triggered, this, &TForm1::nextTopic);
-    addSeparator(topics);
+    topics->addSeparator();
     connect(addItem(topics, "Ordnerneueinlesen1", QStringLiteral("&Aktuellen Ordner neu einlesen"), {}, false),
         &QAction::triggered, this, &TForm1::rereadTopicFolder);
     connect(addItem(topics, "Ordnerwaehlen1", QStringLiteral("&Ordner wählen..."), QKeySequence(Qt::CTRL | Qt::Key_W),
                 false),
         &QAction::triggered, this, &TForm1::chooseTopicFolder);
-    addSeparator(topics);
+    topics->addSeparator();
 
     // "&Lernansicht": the learning card's commands; never shown in this edition.
     QMenu* card = addMenu(bar, "Lernansicht1", QStringLiteral("&Lernansicht"), false);
     connect(addItem(card, "Werkzeugleisteklappen1", QStringLiteral("&Werkzeugleiste ein-/ausklappen"),
                 QKeySequence(Qt::ALT | Qt::Key_W)),
         &QAction::triggered, this, &TForm1::toggleCardToolbar);
-    addSeparator(card);
+    card->addSeparator();
     QMenu* layers = addMenu(card, "Ebenen1", QStringLiteral("&Ebenen"));
     for (auto [name, caption] : {std::pair {"EbeneIllustration1", "&Illustration"},
              std::pair {"EbeneBeschriftung1", "&Beschriftung"}, std::pair {"EbeneInfopunkte1", "I&nfopunkte"}}) {
@@ -247,7 +242,7 @@ void TForm1::createMenus()
         item->setChecked(qstrcmp(name, "AutoProtSpeichern1") != 0);
     }
     connect(menuItem(QStringLiteral("Sound1")), &QAction::toggled, this, [](bool on) { soundPlayer().setEnabled(on); });
-    addSeparator(options);
+    options->addSeparator();
     QMenu* display = addMenu(options, "Anzeige1", QStringLiteral("An&zeige"));
     connect(addItem(display, "Vollbild1", QStringLiteral("&Vollbild"), QKeySequence(Qt::CTRL | Qt::Key_L)),
         &QAction::triggered, this, &TForm1::setFullScreenMode);
@@ -255,7 +250,7 @@ void TForm1::createMenus()
         &QAction::triggered, this, &TForm1::setWindowedMode);
     connect(addItem(display, "Minimieren1", QStringLiteral("&Minimieren"), QKeySequence(Qt::CTRL | Qt::Key_N)),
         &QAction::triggered, this, &TForm1::minimizeWindow);
-    addSeparator(options);
+    options->addSeparator();
     addItem(options, "Kommunikationsverzeichnis1", QStringLiteral("Netzwerk-&Kommunikation..."), {}, false);
     connect(addItem(options, "OrdnerBestenlisten1", QStringLiteral("&Ordner für Protokolle und Bestenlisten...")),
         &QAction::triggered, this, &TForm1::showFolderDialog);
@@ -292,6 +287,6 @@ void TForm1::createMenus()
     addItem(help, "TippsHinweise1", QStringLiteral("&Tipps und Hinweise"), {}, false);
     connect(addItem(help, "Homepage1", QStringLiteral("Tallow&mere online")), &QAction::triggered, this,
         [] { openMakerSite(); });
-    addSeparator(help);
+    help->addSeparator();
     connect(addItem(help, "Info1", QStringLiteral("Inf&o...")), &QAction::triggered, this, &TForm1::showAbout);
 }

@@ -432,8 +432,8 @@ void TForm1::layoutStartPanel()
 
     const int width = m_startInfoPan->width();
     const int hintHeight = 44;
+    // As wide as the start panel, so centred in it.
     m_flaInfoPan->setGeometry(0, m_startInfoPan->height() - hintHeight - 12, width, hintHeight);
-    m_flaInfoPan->move((width - m_flaInfoPan->width()) / 2, m_flaInfoPan->y());
 
     const QSize picture = m_quizStartImg->size();
     const int pictureSpace = qMax(0, m_flaInfoPan->y());
@@ -470,8 +470,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 void TForm1::resizeReaction()
 {
     if (m_cardMode == LearningCard) {
-        showCardView();
-        paintTitleBackground();
+        showCardView(); // repaints the title background too
     } else {
         m_mainBackImg2->paintNineSlice(ThemeTextures::builtIn().texture1);
         layoutCard();

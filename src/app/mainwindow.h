@@ -171,8 +171,9 @@ private:
     QMenu* addMenu(QWidget* parentMenu, const char* name, const QString& caption, bool shown = true);
     QAction* addItem(
         QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}, bool shown = true);
-    void addSeparator(QMenu* menu);
     void setMenuEnabled(QMenu* menu, bool enabled);
+    // Ticks the document type's item in the authoring menu.
+    void checkDocTypeItem(DocType type);
 
     // Run state.
     int m_cardMode = LearningCard;

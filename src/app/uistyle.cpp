@@ -19,7 +19,17 @@ void TextureImage::paintNineSlice(const QImage& texture)
 {
     m_texture = texture;
     fillParent();
+    repaintPicture();
+}
+
+void TextureImage::repaintPicture()
+{
+    // A resize of the parent and the window's own layout both ask for the picture; the same
+    // texture at the same size is painted once.
+    if (m_picture.size() == size() && m_pictureTexture == m_texture.cacheKey())
+        return;
     m_picture = ::paintNineSlice(size(), m_texture);
+    m_pictureTexture = m_texture.cacheKey();
     update();
 }
 
@@ -34,7 +44,7 @@ bool TextureImage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Resize && !m_texture.isNull()) {
         fillParent();
-        m_picture = ::paintNineSlice(size(), m_texture);
+        repaintPicture();
     }
     return QWidget::eventFilter(watched, event);
 }

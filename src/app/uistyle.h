@@ -24,9 +24,11 @@ protected:
 
 private:
     void fillParent();
+    void repaintPicture();
 
     QImage m_texture;
     QImage m_picture;
+    qint64 m_pictureTexture = 0; // cache key of the texture m_picture was painted from
 };
 
 // Every program bitmap button on the window: colour RGB(205, 208, 226), normal cursor.

@@ -309,7 +309,7 @@ QImage allocatePicture(int width, int height)
 #endif
             auto* mapping = new std::pair<void*, size_t>(memory, bytes);
             QImage image(static_cast<uchar*>(memory), width, height, bytesPerLine, QImage::Format_ARGB32,
-                         releaseMappedPicture, mapping);
+                releaseMappedPicture, mapping);
             if (!image.isNull())
                 return image;
             releaseMappedPicture(mapping);

@@ -1,5 +1,6 @@
 #include "zepformat.h"
 
+#include "app/filemessages.h"
 #include "document/binaryio.h"
 #include "document/commatext.h"
 #include "document/pngcodec.h"
@@ -105,6 +106,17 @@ ZepReadStatus readTopicFile(QIODevice& device, TopicDocument& doc)
     doc.objects = std::move(read.objects);
     doc.picture = std::move(read.picture);
     return ZepReadStatus::Ok;
+}
+
+QStringList zepReadFailureTexts(ZepReadStatus status, const QString& path)
+{
+    if (status == ZepReadStatus::Ok)
+        return {};
+    QStringList texts;
+    if (status == ZepReadStatus::BadMagic)
+        texts.append(QStringLiteral("Ungültiges Dateiformat."));
+    texts.append(fileUnreadableText(path));
+    return texts;
 }
 
 bool peekTopicFile(QIODevice& device, ZepPeek& peek)

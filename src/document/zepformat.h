@@ -3,6 +3,7 @@
 #include "document/topicdocument.h"
 
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 
@@ -27,6 +28,10 @@ enum class ZepReadStatus {
 // captions holding "Frage Nr." emptied), picture. The run-time state of the document (paths,
 // modified, topicIndex, currentQuestionNumber) is left alone. On failure doc is unchanged.
 ZepReadStatus readTopicFile(QIODevice& device, TopicDocument& doc);
+
+// The program's messages for a topic file that could not be read, in the order they are shown:
+// for a foreign magic "Ungültiges Dateiformat." first, then the unreadable-file text.
+QStringList zepReadFailureTexts(ZepReadStatus status, const QString& path);
 
 struct ZepPeek
 {

@@ -25,11 +25,7 @@ int runInfoCommand(const QStringList& arguments, QIODevice& out, QIODevice& err)
     const ZepReadStatus status
         = file.open(QIODevice::ReadOnly) ? readTopicFile(file, document) : ZepReadStatus::ReadError;
     if (status != ZepReadStatus::Ok) {
-        QString message;
-        if (status == ZepReadStatus::BadMagic)
-            message = QStringLiteral("Ungültiges Dateiformat.\n");
-        message += fileUnreadableText(path) + u'\n';
-        writeConsoleText(err, message);
+        writeConsoleText(err, zepReadFailureTexts(status, path).join(u'\n') + u'\n');
         return ZeptoolFailed;
     }
     out.write(topicToJson(document));
