@@ -26,7 +26,9 @@ function(add_tallowmere_test name)
         TALLOWMERE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data/"
         TALLOWMERE_BIN_DIR="${TALLOWMERE_BIN_DIR}/")
     add_test(NAME ${name} COMMAND ${name})
-    set(env "QT_QPA_PLATFORM=offscreen" "LC_ALL=C.UTF-8" "HOME=${CMAKE_BINARY_DIR}/testhome"
-            "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testhome/.config")
+    # Each test has a home of its own: tests that run side by side never share a settings store.
+    set(home "${CMAKE_BINARY_DIR}/testhome/${name}")
+    set(env "QT_QPA_PLATFORM=offscreen" "LC_ALL=C.UTF-8" "HOME=${home}" "XDG_CONFIG_HOME=${home}/.config"
+            "XDG_DATA_HOME=${home}/.local/share")
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
 endfunction()

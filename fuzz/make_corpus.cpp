@@ -1,7 +1,8 @@
-// Writes the seed corpora of the fuzz targets into FOLDER/fuzz_document and FOLDER/fuzz_commatext:
-// topic files of every kind as the program writes them, variants put together by hand (optional
-// keys left out, another format version, pictures of every PNG colour type, bit depth and
-// interlacing, cut-off files), and comma texts of every shape a caption takes.
+// Writes the seed corpora of the fuzz targets into FOLDER/fuzz_document, FOLDER/fuzz_commatext and
+// FOLDER/fuzz_registry: topic files of every kind as the program writes them, variants put together
+// by hand (optional keys left out, another format version, pictures of every PNG colour type, bit
+// depth and interlacing, cut-off files), comma texts of every shape a caption takes, and registry
+// stores as the program, regedit (UTF-16, REGEDIT4) and hand editing leave them.
 //
 //   make_corpus FOLDER
 
@@ -10,6 +11,7 @@
 #include "document/cp1252.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
+#include "platform/registry.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -392,6 +394,66 @@ bool writeCommaTextSeeds(const QDir& folder)
     return ok;
 }
 
+bool writeRegistrySeeds(const QDir& folder)
+{
+    auto value = [](const char* name, RegistryValueType type, quint32 dword, const QString& text, const char* raw) {
+        RegistryValue v;
+        v.name = QString::fromUtf8(name);
+        v.type = type;
+        v.dword = dword;
+        v.text = text;
+        v.raw = QString::fromLatin1(raw);
+        return v;
+    };
+    const QList<RegistryKeyData> keys = {
+        {QStringLiteral("HKEY_CURRENT_USER\\Software\\Kestrova\\Tallowmere"),
+            {value("Opt-Sound", RegistryValueType::DWord, 1, {}, ""),
+                value("UebOpt-ZeitLimit", RegistryValueType::DWord, 0xFFFFFFFF, {}, ""),
+                value("NetzKomOrdner", RegistryValueType::String, 0, QStringLiteral("/home/anna/kom/"), ""),
+                value("Name \"mit\" \\", RegistryValueType::String, 0, QStringLiteral("C:\\Programme\\x\\"), ""),
+                value("Größe", RegistryValueType::String, 0, QStringLiteral("Zeile 1\r\nZeile 2\t€"), ""),
+                value("", RegistryValueType::String, 0, QStringLiteral("Standard"), ""),
+                value("Liste", RegistryValueType::Other, 0, {}, "hex(7):61,00,00,00,00,00")}},
+        {QStringLiteral("HKEY_CURRENT_USER\\Software\\Andere"),
+            {value("Q", RegistryValueType::Other, 0, {}, "hex(b):01,00,00,00,00,00,00,00"),
+                value("Bin", RegistryValueType::Other, 0, {}, "hex:01,ff")}},
+    };
+    const QByteArray program = serializeRegistryText(keys);
+
+    // regedit on Windows: UTF-16LE with BOM and CR LF.
+    const QString crLf = QString::fromUtf8(program).replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    QByteArray utf16("\xFF\xFE");
+    for (QChar c : crLf) {
+        utf16.append(char(c.unicode() & 0xFF));
+        utf16.append(char(c.unicode() >> 8));
+    }
+
+    const QByteArray handMade[][2] = {
+        {"regedit4.reg",
+            "REGEDIT4\r\n\r\n[HKCU\\Software\\Kestrova\\Tallowmere]\r\n\"A\"=\"a\"\r\n"
+            "\"Pfad\"=hex(2):25,54,45,4d,50,25,5c,fc,00\r\n"},
+        {"cp1252.reg",
+            "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kestrova\\Tallowmere]\r\n"
+            "\"Gr\xF6\xDF"
+            "e\"=\"\x80 5\"\r\n"},
+        {"continued.reg",
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\x]\n"
+            "\"A\"=hex(1):48,00,61,00,\\\n  6c,00,6c,00,\\\n  6f,00,00,00\n"
+            "\"B\"=hex:01,\\\n[HKEY_CURRENT_USER\\y]\n@=dword:0000abcd\n"},
+        {"damaged.reg",
+            "; Kommentar\n\"X\"=\"vor dem Schl\xC3\xBCssel\"\n[HKEY_CURRENT_USER\\x]\n\"A=dword:1\n"
+            "\"B\"=dword:123456789\n\"C\"=\"offen\n\"D\"=-\n[-HKEY_CURRENT_USER\\x]\n\"E\"=\"e\"\n"
+            "[HKEY_CURRENT_USER\\X]\n\"a\"=\"zweimal\"\n\"F\"=hex(zz):00\n[kaputt\n\"G\"=\"g\"\n"},
+    };
+
+    bool ok = writeFile(folder.filePath(QStringLiteral("program.reg")), program);
+    ok = writeFile(folder.filePath(QStringLiteral("regedit-utf16.reg")), utf16) && ok;
+    ok = writeFile(folder.filePath(QStringLiteral("utf8-bom.reg")), "\xEF\xBB\xBF" + program) && ok;
+    for (const auto& [name, bytes] : handMade)
+        ok = writeFile(folder.filePath(QString::fromLatin1(name)), bytes) && ok;
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -403,11 +465,13 @@ int main(int argc, char* argv[])
     const QDir root(QString::fromLocal8Bit(argv[1]));
     const QString documents = QStringLiteral("fuzz_document");
     const QString commaTexts = QStringLiteral("fuzz_commatext");
-    if (!root.mkpath(documents) || !root.mkpath(commaTexts)) {
+    const QString registryStores = QStringLiteral("fuzz_registry");
+    if (!root.mkpath(documents) || !root.mkpath(commaTexts) || !root.mkpath(registryStores)) {
         std::fprintf(stderr, "make_corpus: cannot create the folders below %s\n", argv[1]);
         return 1;
     }
-    const bool ok
-        = writeDocumentSeeds(QDir(root.filePath(documents))) && writeCommaTextSeeds(QDir(root.filePath(commaTexts)));
+    const bool ok = writeDocumentSeeds(QDir(root.filePath(documents)))
+        && writeCommaTextSeeds(QDir(root.filePath(commaTexts)))
+        && writeRegistrySeeds(QDir(root.filePath(registryStores)));
     return ok ? 0 : 1;
 }

@@ -4,7 +4,8 @@
 # sanitizer report, timeout or memory blow-up; the input that caused it is kept beside the
 # build and named in the output.
 #
-#   fuzz/run.sh SECONDS [TARGET...]      targets: fuzz_document fuzz_commatext (default: both)
+#   fuzz/run.sh SECONDS [TARGET...]      targets: fuzz_document fuzz_commatext fuzz_registry
+#                                        (default: all)
 #
 # The build goes to build/fuzz (or $FUZZ_BUILD_DIR); the corpora grown there are reused by the
 # next run.
@@ -18,7 +19,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_document fuzz_commatext)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_document fuzz_commatext fuzz_registry)
 
 fuzz_dir="${FUZZ_BUILD_DIR:-$root/build/fuzz}"
 
@@ -46,6 +47,7 @@ for target in "${targets[@]}"; do
     case "$target" in
         fuzz_document) max_len=1048576 ;;
         fuzz_commatext) max_len=4096 ;;
+        fuzz_registry) max_len=65536 ;;
         *) echo "error: unknown fuzz target $target" >&2; exit 2 ;;
     esac
     corpus="$fuzz_dir/corpus/$target"

@@ -33,7 +33,7 @@ int runTallowmere(int argc, char* argv[])
     QApplication app(argc, argv);
     prepareApplication(app);
 
-    folders() = FolderLayout::forProgramFolder(QCoreApplication::applicationDirPath());
+    folders() = folderLayoutForInstallation(QCoreApplication::applicationDirPath());
     soundPlayer().setSoundFolder(folders().soundFolder);
     soundPlayer().setErrorReporter([](const QString& text) { showError(text); });
 

@@ -40,7 +40,7 @@ void TForm1::checkDocTypeItem(DocType type)
         item->setChecked(true);
 }
 
-bool TForm1::readDocument(const QString& path, bool adoptFolder)
+bool TForm1::readDocument(QString path, bool adoptFolder)
 {
     if (!QFileInfo::exists(path)) {
         showFileMissing(path);

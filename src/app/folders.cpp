@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 QString withTrailingSeparator(const QString& folder)
 {
@@ -10,20 +11,39 @@ QString withTrailingSeparator(const QString& folder)
     return folder + QDir::separator();
 }
 
-FolderLayout FolderLayout::forProgramFolder(const QString& programFolder)
+FolderLayout FolderLayout::forProgramFolder(const QString& programFolder, const QString& dataFolder)
 {
     FolderLayout layout;
     layout.programFolder = withTrailingSeparator(QDir::toNativeSeparators(programFolder));
     const QString sep = QDir::separator();
     layout.soundFolder = layout.programFolder + "sound" + sep;
     layout.helpFolder = layout.programFolder + "hilfe" + sep;
-    layout.protocolFolder = layout.programFolder + "protokolle" + sep;
-    layout.highScoreFolder = layout.programFolder + "bestenlisten" + sep;
-    layout.commFolder = layout.programFolder + "kom" + sep;
+    const QString written
+        = dataFolder.isEmpty() ? layout.programFolder : withTrailingSeparator(QDir::toNativeSeparators(dataFolder));
+    layout.protocolFolder = written + "protokolle" + sep;
+    layout.highScoreFolder = written + "bestenlisten" + sep;
+    layout.commFolder = written + "kom" + sep;
     layout.setupFolder = layout.programFolder + "setupbasissystem" + sep;
     layout.commChannel = QStringLiteral("ZEP-1");
     layout.baseTopicFolder = layout.programFolder;
     layout.topicFolder = layout.programFolder;
+    return layout;
+}
+
+QString userDataFolder()
+{
+    return withTrailingSeparator(
+        QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+}
+
+FolderLayout folderLayoutForInstallation(const QString& programFolder)
+{
+    if (QFileInfo(programFolder).isWritable())
+        return FolderLayout::forProgramFolder(programFolder);
+    FolderLayout layout = FolderLayout::forProgramFolder(programFolder, userDataFolder());
+    // The user's folders do not exist on a first run; the program's own folder came with them.
+    for (const QString& folder : {layout.protocolFolder, layout.highScoreFolder, layout.commFolder})
+        QDir().mkpath(folder);
     return layout;
 }
 

@@ -19,8 +19,19 @@ struct FolderLayout
     QString startDocumentPath; // document reopened by "&Startseite"; empty without one
 
     // The layout derived from the program's folder, before any setting or argument is applied.
-    static FolderLayout forProgramFolder(const QString& programFolder);
+    // Protocols, high-score lists and network files go below the program's folder, as in a
+    // portable copy; an installed program cannot write there, and then they go below
+    // dataFolder instead (when it is given).
+    static FolderLayout forProgramFolder(const QString& programFolder, const QString& dataFolder = {});
 };
+
+// The user's own folder for the files the program writes, used when the program's folder is
+// not writable: the application's data location, for example ~/.local/share/Kestrova/Tallowmere/.
+QString userDataFolder();
+
+// The layout for a program started from programFolder: the defaults of protocols, high-score
+// lists and network files move to userDataFolder() when programFolder is not writable.
+FolderLayout folderLayoutForInstallation(const QString& programFolder);
 
 // The path with the native separator appended when it is not empty and lacks one.
 QString withTrailingSeparator(const QString& folder);

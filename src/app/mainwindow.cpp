@@ -152,6 +152,7 @@ void TForm1::createWindow()
     column->addWidget(m_lernPan, 1);
     createStartPanel();
     createMenus();
+    setUpTopicMenu();
 }
 
 void TForm1::createTopBar()
@@ -362,12 +363,14 @@ void TForm1::firstActivation()
         folders().startDocumentPath = start.documentPath;
     }
     folders().topicFolder = folders().baseTopicFolder;
+    m_topicFileDialog.folder = folders().topicFolder;
 
     setPanelColour(m_startInfoPan, m_lernKartPicImg->palette().color(QPalette::Window));
     setFontColour(m_startInfoPan, startPanelFontColour);
     m_startInfoPan->show();
     layoutStartPanel();
 
+    rebuildTopicMenu();
     m_firstActivation = false;
 }
 
@@ -612,14 +615,7 @@ void TForm1::showProtocolWindow() { }
 void TForm1::joinNetExercise() { }
 void TForm1::initiateNetExercise() { }
 void TForm1::endNetExercise() { }
-void TForm1::goToStartPage() { }
-void TForm1::showPreviousDocument() { }
-void TForm1::previousTopic() { }
-void TForm1::nextTopic() { }
-void TForm1::rereadTopicFolder() { }
-void TForm1::chooseTopicFolder() { }
 void TForm1::showFolderDialog() { }
-void TForm1::openWithDialog() { }
 void TForm1::sendByMail() { }
 void TForm1::printView() { }
 void TForm1::printerSetup() { }
@@ -645,12 +641,9 @@ void TForm1::finishNetParticipation() { }
 void TForm1::releaseCardBitmaps() { }
 void TForm1::closeMailboxes() { }
 void TForm1::cleanUpNetFiles() { }
-void TForm1::loadSettings() { }
-void TForm1::saveSettings() { }
 bool TForm1::saveDocumentForAuthoring()
 {
     return true;
 }
-void TForm1::rebuildTopicMenu() { }
 void TForm1::clearHighScoreList() { }
 void TForm1::clearCardMarks() { }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "app/dialogservice.h"
 #include "app/displaycheck.h"
+#include "app/settings.h"
 #include "document/topicdocument.h"
+#include "document/topicfolder.h"
+#include "quiz/quizoptions.h"
 
 #include <QHash>
 #include <QImage>
@@ -9,6 +13,7 @@
 
 #include <optional>
 
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QShortcut;
@@ -17,6 +22,7 @@ class THoverPanel;
 class TInfoBox;
 class TInfoboxForm;
 class TKennzInfoBox;
+class TopicColumnStyle;
 
 // What the start of the program hands to the main window.
 struct StartOptions
@@ -65,8 +71,9 @@ public:
 
     // Reads the file at path into the open document. A missing file leaves the open document
     // and says so; an unreadable one says so and leaves the start document. With adoptFolder
-    // the file's folder becomes the topic folder and the card view is shown.
-    bool readDocument(const QString& path, bool adoptFolder);
+    // the file's folder becomes the topic folder and the card view is shown. path is taken by
+    // value: callers pass the document's own previous path, which reading changes.
+    bool readDocument(QString path, bool adoptFolder);
     // Writes the open document to path, replacing a file there only once all is written.
     bool writeDocument(const QString& path, bool adoptPath);
     // Returns to the start document.
@@ -79,6 +86,18 @@ public:
     void minimizeWindow();
     // Places the window with its frame at bounds.
     void setOuterGeometry(const QRect& bounds);
+
+    // The topic files of the listed folder, in menu order.
+    const QList<TopicEntry>& topicList() const { return m_topicList; }
+    // The file dialog of "Ö&ffnen...", which remembers its folder and file between uses.
+    const FileDialogRequest& topicFileDialog() const { return m_topicFileDialog; }
+
+    // The exercise options as the option dialogs hold them.
+    const QuizOptions& quizOptions() const { return m_quizOptions; }
+    QuizOptions& quizOptions() { return m_quizOptions; }
+    // The program options as the menu and the folder variables hold them now.
+    AppSettings currentSettings() const;
+    void applySettings(const AppSettings& settings);
 
     TInfoboxForm* infoTextWindow() const { return m_infoboxForm; }
     TInfoBox* aboutBox() const { return m_infoBox; }
@@ -137,7 +156,17 @@ public slots:
     void saveSettings();
     // The authoring save action behind "Yes" of the unsaved-changes question.
     bool saveDocumentForAuthoring();
+    // Lists the topic files of the open document's folder, or of the topic folder, in
+    // "&Quizauswahl", and ticks the open one.
     void rebuildTopicMenu();
+    // Opens entry index of the topic list; nothing for an index outside it.
+    void openTopic(int index);
+    // A topic item was chosen: its topic is opened and a quiz starts on it.
+    void chooseTopicItem(QAction* item);
+    // The link objects of the open topic: another topic or a folder of topics, and a file or
+    // web page the desktop shows.
+    void followDocumentLink(int index);
+    void followWebLink(int index);
     void clearHighScoreList();
     void clearCardMarks();
 
@@ -172,6 +201,10 @@ private:
     QAction* addItem(
         QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}, bool shown = true);
     void setMenuEnabled(QMenu* menu, bool enabled);
+    QMenu* topicMenu() const;
+    void setUpTopicMenu();
+    void layoutTopicColumns(int columnBreak);
+    void relayoutMenu(QMenu* menu);
     // Ticks the document type's item in the authoring menu.
     void checkDocTypeItem(DocType type);
 
@@ -188,6 +221,13 @@ private:
     TopicDocument m_document;
     QImage m_basePicture;
     QImage m_startPicture;
+    QuizOptions m_quizOptions;
+
+    // Topic folder and menu.
+    QList<TopicEntry> m_topicList;
+    QActionGroup* m_topicGroup = nullptr;
+    TopicColumnStyle* m_topicColumnStyle = nullptr;
+    FileDialogRequest m_topicFileDialog;
 
     // Menu items know the menu they sit in, so that a key can tell whether it reaches them.
     QHash<const QAction*, QMenu*> m_parentMenu;

@@ -21,11 +21,12 @@ const ZeptoolCommand commands[] = {
         "Kann die Datei nicht gelesen werden, steht die Meldung des Programms auf der\n"
         "Fehlerausgabe, und der Rückgabewert ist 1.",
         runInfoCommand},
-    {"peek", "DATEI...",
+    {"peek", "DATEI|ORDNER...",
         "Gibt für jede Themendatei eine Zeile aus: Pfad, Tabulator, vers, Tabulator, titel.\n"
         "Wie im Menü \"Quizauswahl\" wird nur der Anfang jeder Datei gelesen; Dateien, die\n"
         "keine Themendateien sind oder nicht geöffnet werden können, werden stillschweigend\n"
-        "übergangen. Der Rückgabewert ist 0.",
+        "übergangen. Ein Ordner wird wie im Menü gelistet: seine *.zep-Dateien (ohne\n"
+        "Unterordner) in der Reihenfolge des Menüs. Der Rückgabewert ist 0.",
         runPeekCommand},
 };
 

@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "app/messages.h"
 #include "support/fakedesktopshell.h"
+#include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
 #include "widgets/hoverpanel.h"
 
@@ -22,6 +23,8 @@ namespace {
 struct ProgramFolder
 {
     QTemporaryDir dir;
+    // File and folder dialogs answer "cancel" at once instead of waiting for a click.
+    FakeDialogService dialogs;
     explicit ProgramFolder(bool withStartPicture = true)
     {
         QDir(dir.path()).mkpath("data");
