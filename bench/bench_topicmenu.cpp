@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCollator>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -48,16 +49,17 @@ const QString& topicFolder()
     static const QString path = [] {
         if (!folder.isValid())
             fixtureFailed("no temporary folder");
-        static const char* const words[] = {"Euro", "münzen", "Flaggen", "Länder", "Äpfel", "apfel", "Zahlen",
-            "übung", "Karte", "Österreich", "Wasser", "kreislauf", "Bruch", "rechnen", "Vögel", "Bäume"};
+        static const char* const words[] = {"Euro", "münzen", "Flaggen", "Länder", "Äpfel", "apfel", "Zahlen", "übung",
+            "Karte", "Österreich", "Wasser", "kreislauf", "Bruch", "rechnen", "Vögel", "Bäume"};
         TopicDocument doc;
         doc.picture = QImage(16, 16, QImage::Format_ARGB32);
         doc.picture.fill(Qt::white);
         quint32 seed = 7;
         for (int i = 0; i < topicCount; ++i) {
             seed = seed * 1664525u + 1013904223u;
-            const QString name = QString::fromUtf8(words[(seed >> 8) % 16]) + QString::fromUtf8(words[(seed >> 16) % 16])
-                + QString::number((seed >> 4) % 1000) + QStringLiteral("-%1.zep").arg(i);
+            const QString name = QString::fromUtf8(words[(seed >> 8) % 16])
+                + QString::fromUtf8(words[(seed >> 16) % 16]) + QString::number((seed >> 4) % 1000)
+                + QStringLiteral("-%1.zep").arg(i);
             doc.titel = QStringLiteral("Thema ") + name;
             QFile file(folder.filePath(name));
             if (!file.open(QIODevice::WriteOnly) || !writeTopicFile(file, doc))
@@ -89,6 +91,20 @@ void BM_ScanTopicFolder(benchmark::State& state)
     for (auto _ : state) {
         const QList<TopicEntry> list = scanTopicFolder(topicFolder());
         benchmark::DoNotOptimize(list.size());
+    }
+}
+
+// Only finding the names, without opening a file.
+void BM_ListFolder(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QDirIterator it(topicFolder(), {QStringLiteral("*.zep")}, QDir::Files | QDir::Hidden | QDir::System);
+        int n = 0;
+        while (it.hasNext()) {
+            it.next();
+            n += int(it.fileName().size());
+        }
+        benchmark::DoNotOptimize(n);
     }
 }
 
@@ -140,6 +156,7 @@ void BM_ReadFirst512Bytes(benchmark::State& state)
 BENCHMARK(BM_RebuildTopicMenu)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadFirst512Bytes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScanTopicFolder)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ListFolder)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortTopicList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortComparingEachTime)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -31,9 +31,8 @@ if ! command -v clang++ >/dev/null || ! dpkg-query -W -f='${Status}' libclang-rt
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev
 fi
 
-if [ ! -f "$fuzz_dir/CMakeCache.txt" ]; then
-    CC=clang CXX=clang++ cmake -S "$root/fuzz" -B "$fuzz_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+# Configured on every run, so that a target added since the last run is known to the build.
+CC=clang CXX=clang++ cmake -S "$root/fuzz" -B "$fuzz_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$fuzz_dir" -j "$(nproc)" --target make_corpus "${targets[@]}"
 
 # Seeds are made afresh each run from the current writer; grown corpora are kept.

@@ -167,6 +167,8 @@ public slots:
     // web page the desktop shows.
     void followDocumentLink(int index);
     void followWebLink(int index);
+    // Splits a long topic list into two menu columns at its break entry; runs as the menu opens.
+    void layoutTopicColumns();
     void clearHighScoreList();
     void clearCardMarks();
 
@@ -203,7 +205,6 @@ private:
     void setMenuEnabled(QMenu* menu, bool enabled);
     QMenu* topicMenu() const;
     void setUpTopicMenu();
-    void layoutTopicColumns(int columnBreak);
     void relayoutMenu(QMenu* menu);
     // Ticks the document type's item in the authoring menu.
     void checkDocTypeItem(DocType type);
@@ -226,6 +227,7 @@ private:
     // Topic folder and menu.
     QList<TopicEntry> m_topicList;
     QActionGroup* m_topicGroup = nullptr;
+    int m_topicColumnBreak = -1;
     TopicColumnStyle* m_topicColumnStyle = nullptr;
     FileDialogRequest m_topicFileDialog;
 

@@ -8,8 +8,7 @@ namespace {
 // names, types and order. The time-limit switch of the labelling dialog was always read as
 // "UebOpt-Zeitlimit" and written as "UebOpt-ZeitLimit"; names are matched without regard to
 // case, so both spellings meet in one value.
-template<class Visitor>
-void visitSettings(Visitor& v, AppSettings& app, QuizOptions& quiz)
+template<class Visitor> void visitSettings(Visitor& v, AppSettings& app, QuizOptions& quiz)
 {
     v.flag("Opt-Sound", app.soundEnabled);
     v.flag("Opt-UebNameEingabe", app.nameEntryAtStart);
@@ -44,8 +43,7 @@ class SettingsReader
 public:
     explicit SettingsReader(const RegistryKey& key)
         : m_key(key)
-    {
-    }
+    { }
 
     void flag(const char* name, bool& value)
     {
@@ -80,8 +78,7 @@ class SettingsWriter
 public:
     explicit SettingsWriter(RegistryKey& key)
         : m_key(key)
-    {
-    }
+    { }
 
     void flag(const char* name, bool value) { m_key.writeDword(QLatin1String(name), value ? 1 : 0); }
     void text(const char* name, const QString& value) { m_key.writeString(QLatin1String(name), value); }

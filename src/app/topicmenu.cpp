@@ -52,8 +52,7 @@ class TopicColumnStyle : public QProxyStyle
 public:
     TopicColumnStyle()
         : QProxyStyle(QStringLiteral("Fusion"))
-    {
-    }
+    { }
 
     // 0: Qt's own frame, no chosen column.
     void setFrame(int frame) { m_frame = frame; }
@@ -119,6 +118,8 @@ void TForm1::setUpTopicMenu()
     m_topicColumnStyle->setParent(menu);
     menu->setStyle(m_topicColumnStyle);
     new TopicMenuPlacement(menu, menuBar(), m_topicColumnStyle);
+    connect(m_topicGroup, &QActionGroup::triggered, this, &TForm1::chooseTopicItem);
+    connect(menu, &QMenu::aboutToShow, this, &TForm1::layoutTopicColumns);
 
     m_topicFileDialog.title = QStringLiteral("Dokument öffnen");
     m_topicFileDialog.filter = QStringLiteral("Zeporama - Dokument (*.zep)|*.zep|Alle Dateien (*.*)|*.*");
@@ -139,7 +140,7 @@ void TForm1::rebuildTopicMenu()
     }
 
     const int count = int(m_topicList.size());
-    const int columnBreak = topicColumnBreak(count);
+    m_topicColumnBreak = topicColumnBreak(count);
     QList<QAction*> topicItems;
     topicItems.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -149,25 +150,27 @@ void TForm1::rebuildTopicMenu()
         item->setData(i);
         item->setCheckable(true);
         item->setActionGroup(m_topicGroup);
-        // What a Windows menu calls a bar break; the column layout below honours it.
-        item->setProperty("menuBarBreak", i == columnBreak);
+        if (i == m_topicColumnBreak)
+            item->setProperty("menuBarBreak", true); // what a Windows menu calls a bar break
         if (entry.path == m_document.filePath) {
             item->setChecked(true);
             m_document.topicIndex = i;
         }
-        connect(item, &QAction::triggered, this, [this, item] { chooseTopicItem(item); });
-        m_parentMenu.insert(item, menu);
         topicItems.append(item);
     }
-    // One call adds them all in list order; adding one by one would lay the menu out each time.
+    // One call adds them all; the columns are laid out when the menu opens, on its screen.
     menu->addActions(topicItems);
-    layoutTopicColumns(columnBreak);
+    m_topicColumnStyle->setFrame(0);
     showTitle();
 }
 
-void TForm1::layoutTopicColumns(int columnBreak)
+void TForm1::layoutTopicColumns()
 {
     QMenu* menu = topicMenu();
+    const int columnBreak = m_topicColumnBreak;
+    for (QAction* filler :
+        menu->findChildren<QWidgetAction*>(QStringLiteral("ThemaSpaltenFueller"), Qt::FindDirectChildrenOnly))
+        delete filler;
     m_topicColumnStyle->setFrame(0);
     relayoutMenu(menu);
     if (columnBreak < 0)

@@ -16,8 +16,8 @@ const char* const switchItems[] = {"Sound1", "OptNameEingabe1", "AutoProtSpeiche
 AppSettings TForm1::currentSettings() const
 {
     AppSettings settings;
-    bool* const switches[]
-        = {&settings.soundEnabled, &settings.nameEntryAtStart, &settings.protocolAutoSave, &settings.highScoreAutoEnter};
+    bool* const switches[] = {
+        &settings.soundEnabled, &settings.nameEntryAtStart, &settings.protocolAutoSave, &settings.highScoreAutoEnter};
     for (int i = 0; i < 4; ++i) {
         if (const QAction* item = menuItem(QString::fromLatin1(switchItems[i])))
             *switches[i] = item->isChecked();

@@ -1,14 +1,17 @@
 #include "topicfolder.h"
 
 #include "document/zepformat.h"
+#include "platform/folderscan.h"
 
+#include <QBuffer>
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -21,6 +24,76 @@ QCollator topicCollator()
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     return collator;
 }
+
+// Bytes taken in one read for the start of a topic file.
+constexpr qint64 peekChunk = 2048;
+
+// Finds, for a selection sort on ranks, the first position of the lowest rank in a suffix of
+// the list: a tree over the positions holding the (rank, position) minimum of each range.
+class RankTree
+{
+public:
+    using Order = std::vector<qsizetype>;
+
+    explicit RankTree(const std::vector<int>& rank)
+        : m_rank(rank)
+    {
+        m_size = 1;
+        while (m_size < m_rank.size())
+            m_size *= 2;
+        m_tree.assign(2 * m_size, none);
+        for (size_t i = 0; i < m_rank.size(); ++i)
+            m_tree[m_size + i] = i;
+        for (size_t node = m_size - 1; node >= 1; --node)
+            m_tree[node] = better(m_tree[2 * node], m_tree[2 * node + 1]);
+    }
+
+    // The original index of the entry that ends at each position.
+    Order selectionOrder()
+    {
+        const size_t count = m_rank.size();
+        Order origin(count);
+        std::iota(origin.begin(), origin.end(), 0);
+        for (size_t r = 0; r < count; ++r) {
+            const size_t p = firstMinimumFrom(r);
+            if (p != r) {
+                std::swap(m_rank[r], m_rank[p]);
+                std::swap(origin[r], origin[p]);
+                update(p);
+            }
+            // Position r is settled and leaves the search.
+            m_tree[m_size + r] = none;
+            update(r);
+        }
+        return origin;
+    }
+
+private:
+    static constexpr size_t none = size_t(-1);
+
+    size_t better(size_t a, size_t b) const
+    {
+        if (a == none)
+            return b;
+        if (b == none)
+            return a;
+        // Strictly lower wins; on equal ranks the earlier position, as the plain sort keeps it.
+        return m_rank[b] < m_rank[a] || (m_rank[b] == m_rank[a] && b < a) ? b : a;
+    }
+
+    void update(size_t position)
+    {
+        for (size_t node = (m_size + position) / 2; node >= 1; node /= 2)
+            m_tree[node] = better(m_tree[2 * node], m_tree[2 * node + 1]);
+    }
+
+    // All positions before from are settled and out of the tree, so the root holds the answer.
+    size_t firstMinimumFrom(size_t) const { return m_tree[1]; }
+
+    std::vector<int> m_rank;
+    size_t m_size = 1;
+    std::vector<size_t> m_tree;
+};
 
 QString separatorEnded(const QString& folder)
 {
@@ -35,46 +108,55 @@ QList<TopicEntry> scanTopicFolder(const QString& folder)
 {
     QList<TopicEntry> list;
     const QString prefix = separatorEnded(folder);
-    // Hidden files are listed like any other, as the menu always did; folders named *.zep are not.
-    QDirIterator it(folder.isEmpty() ? QStringLiteral(".") : folder, {QStringLiteral("*.zep")},
-        QDir::Files | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
+    // The magic, key list, version and title fit into the first few hundred bytes of nearly
+    // every topic; a topic with a longer start is read again from its file.
+    scanFolderHeads(folder, QStringLiteral(".zep"), peekChunk, [&](const QString& name, const QByteArray& head) {
         const QString path = prefix + name;
-        QFile file(path);
+        QBuffer buffer;
+        buffer.setData(head);
+        buffer.open(QIODevice::ReadOnly);
         ZepPeek peek;
-        if (!file.open(QIODevice::ReadOnly) || !peekTopicFile(file, peek))
-            continue;
+        if (!peekTopicFile(buffer, peek)) {
+            QFile file(path);
+            if (head.size() < peekChunk || !file.open(QIODevice::ReadOnly) || !peekTopicFile(file, peek))
+                return;
+        }
         list.append({peek.titel, path, name.toLower(), peek.vers});
-    }
+    });
     return list;
 }
 
 void sortTopicList(QList<TopicEntry>& list)
 {
-    // Collation keys are worked out once per entry: the selection sort compares n²/2 times.
-    const QCollator collator = topicCollator();
-    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
-    keys.reserve(size_t(list.size()));
-    for (qsizetype i = 0; i < list.size(); ++i)
-        keys.emplace_back(collator.sortKey(list.at(i).sortKey), i);
+    const qsizetype count = list.size();
+    if (count < 2)
+        return;
 
-    const size_t count = keys.size();
-    for (size_t r = 0; r < count; ++r) {
-        size_t p = r;
-        for (size_t s = r + 1; s < count; ++s) {
-            if (keys[s].first.compare(keys[p].first) < 0)
-                p = s;
-        }
-        if (p != r)
-            std::swap(keys[r], keys[p]);
+    // Collation keys are worked out once per entry and turned into ranks (equal names share one).
+    const QCollator collator = topicCollator();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(count));
+    for (const TopicEntry& entry : std::as_const(list))
+        keys.push_back(collator.sortKey(entry.sortKey));
+    std::vector<qsizetype> byKey(static_cast<size_t>(count));
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::stable_sort(byKey.begin(), byKey.end(),
+        [&keys](qsizetype a, qsizetype b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    std::vector<int> rank(static_cast<size_t>(count));
+    for (size_t i = 0, r = 0; i < byKey.size(); ++i) {
+        if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) < 0)
+            ++r;
+        rank[size_t(byKey[i])] = int(r);
     }
 
+    // The selection sort itself: position p takes the first entry of lowest rank at or after p,
+    // swapping places with the entry there. A tree of minima finds that entry in log n steps,
+    // so equal names end in the same order as with the plain sort, at a fraction of its time.
+    const RankTree::Order order = RankTree(rank).selectionOrder();
     QList<TopicEntry> sorted;
-    sorted.reserve(list.size());
-    for (const auto& key : keys)
-        sorted.append(std::move(list[key.second]));
+    sorted.reserve(count);
+    for (const qsizetype from : order)
+        sorted.append(std::move(list[from]));
     list = std::move(sorted);
 }
 

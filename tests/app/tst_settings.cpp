@@ -121,8 +121,8 @@ void TestSettings::firstRunGivesDefaults()
         QList<int>({0, 0, 0, 0, 1, 1}));
     QCOMPARE(QStringList({l.zLimitMin, l.zLimitSek}), QStringList({"3", "0"}));
     const QuestionQuizOptions& q = window.quizOptions().questions;
-    QCOMPARE(QList<int>({q.zuordnungFalsch, q.zuordnungstexte, q.zeitlimit, q.zuordnungsziele}),
-        QList<int>({0, 1, 0, 1}));
+    QCOMPARE(
+        QList<int>({q.zuordnungFalsch, q.zuordnungstexte, q.zeitlimit, q.zuordnungsziele}), QList<int>({0, 1, 0, 1}));
     QCOMPARE(QStringList({q.zLimitMin, q.zLimitSek}), QStringList({"3", "0"}));
     QVERIFY(messages.shown.isEmpty());
 }
@@ -175,8 +175,8 @@ void TestSettings::writtenNamesTypesAndOrder()
         QVERIFY(window.close());
     }
     const QString text = QString::fromUtf8(readStore());
-    static const QRegularExpression valueLine(QStringLiteral("^\"([^\"]+)\"=(dword:[0-9a-f]{8}|\".*\")$"),
-        QRegularExpression::MultilineOption);
+    static const QRegularExpression valueLine(
+        QStringLiteral("^\"([^\"]+)\"=(dword:[0-9a-f]{8}|\".*\")$"), QRegularExpression::MultilineOption);
     QStringList names;
     QStringList types;
     for (auto it = valueLine.globalMatch(text); it.hasNext();) {
@@ -303,7 +303,8 @@ void TestSettings::installedProgramWritesToUserFolders()
     QCOMPARE(installed.baseTopicFolder, QStringLiteral("/usr/lib/tallowmere/"));
 
     // The program's folder decides: a writable one keeps the portable layout.
-    QCOMPARE(folderLayoutForInstallation(m_dir.path()).protocolFolder, withTrailingSeparator(m_dir.path()) + "protokolle/");
+    QCOMPARE(
+        folderLayoutForInstallation(m_dir.path()).protocolFolder, withTrailingSeparator(m_dir.path()) + "protokolle/");
     if (QFileInfo(QStringLiteral("/proc/version")).isWritable())
         QSKIP("running with rights that write anywhere");
     const FolderLayout fromProc = folderLayoutForInstallation(QStringLiteral("/proc"));

@@ -156,7 +156,8 @@ void TestTopicMenu::listsTopicFilesByName()
 void TestTopicMenu::captions()
 {
     for (int i = 1; i <= 11; ++i)
-        writeTopic(path(QStringLiteral("themen/t%1.zep").arg(i, 2, 10, QLatin1Char('0'))), QStringLiteral("  Thema %1 ").arg(i));
+        writeTopic(path(QStringLiteral("themen/t%1.zep").arg(i, 2, 10, QLatin1Char('0'))),
+            QStringLiteral("  Thema %1 ").arg(i));
     writeTopic(path("themen/t12 ohne titel.zep"), "   ");
     auto window = start(path("themen"));
     QVERIFY(window);
@@ -191,12 +192,14 @@ void TestTopicMenu::columnBreak()
     QFETCH(int, files);
     QFETCH(int, breakEntry);
     for (int i = 0; i < files; ++i)
-        writeTopic(path(QStringLiteral("themen/t%1.zep").arg(i, 3, 10, QLatin1Char('0'))), QStringLiteral("Thema %1").arg(i));
+        writeTopic(
+            path(QStringLiteral("themen/t%1.zep").arg(i, 3, 10, QLatin1Char('0'))), QStringLiteral("Thema %1").arg(i));
     auto window = start(path("themen"));
     QVERIFY(window);
     const QList<QAction*> items = topicItems(*window);
     QCOMPARE(items.size(), files);
     QMenu* menu = window->menuItem("Auswahl1")->menu();
+    window->layoutTopicColumns();
     const QRect first = menu->actionGeometry(menu->actions().first());
     for (int i = 0; i < files; ++i) {
         QCOMPARE(items.at(i)->property("menuBarBreak").toBool(), i == breakEntry);
@@ -381,7 +384,8 @@ void TestTopicMenu::documentLinks_data()
     // Which of the places a document link may point to hold the file; the first one wins.
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<QString>("opened");
-    QTest::newRow("beside the open document") << QStringList({"themen/ziel.zep", "basis/ziel.zep"}) << "themen/ziel.zep";
+    QTest::newRow("beside the open document")
+        << QStringList({"themen/ziel.zep", "basis/ziel.zep"}) << "themen/ziel.zep";
     QTest::newRow("in the base folder") << QStringList({"basis/ziel.zep", "programm/ziel.zep"}) << "basis/ziel.zep";
     QTest::newRow("in the program folder") << QStringList({"programm/ziel.zep"}) << "programm/ziel.zep";
     QTest::newRow("nowhere") << QStringList() << QString();
@@ -441,18 +445,30 @@ void TestTopicMenu::webLinks_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("opened"); // empty: refused
-    QTest::newRow("web address") << "https://de.wikipedia.org/wiki/Euro" << "https://de.wikipedia.org/wiki/Euro";
-    QTest::newRow("www name") << "www.ecb.europa.eu" << "http://www.ecb.europa.eu";
-    QTest::newRow("picture beside the topic") << "bilder\\karte.png" << "themen/bilder/karte.png";
-    QTest::newRow("document beside the topic") << "info.pdf" << "themen/info.pdf";
-    QTest::newRow("folder") << "bilder\\" << "themen/bilder/";
-    QTest::newRow("program with exec bit") << "werkzeug" << "";
-    QTest::newRow("script by its name") << "bilder\\start.sh" << "";
-    QTest::newRow("Windows program, not even there") << "C:\\Windows\\system32\\format.com" << "";
-    QTest::newRow("Windows program with trailing dot") << "setup.exe." << "";
-    QTest::newRow("desktop entry") << "file:///usr/share/applications/x.desktop" << "";
-    QTest::newRow("batch file") << "aufraeumen.BAT" << "";
-    QTest::newRow("address of another scheme") << "javascript:alert(1)" << "";
+    QTest::newRow("web address") << "https://de.wikipedia.org/wiki/Euro"
+                                 << "https://de.wikipedia.org/wiki/Euro";
+    QTest::newRow("www name") << "www.ecb.europa.eu"
+                              << "http://www.ecb.europa.eu";
+    QTest::newRow("picture beside the topic") << "bilder\\karte.png"
+                                              << "themen/bilder/karte.png";
+    QTest::newRow("document beside the topic") << "info.pdf"
+                                               << "themen/info.pdf";
+    QTest::newRow("folder") << "bilder\\"
+                            << "themen/bilder/";
+    QTest::newRow("program with exec bit") << "werkzeug"
+                                           << "";
+    QTest::newRow("script by its name") << "bilder\\start.sh"
+                                        << "";
+    QTest::newRow("Windows program, not even there") << "C:\\Windows\\system32\\format.com"
+                                                     << "";
+    QTest::newRow("Windows program with trailing dot") << "setup.exe."
+                                                       << "";
+    QTest::newRow("desktop entry") << "file:///usr/share/applications/x.desktop"
+                                   << "";
+    QTest::newRow("batch file") << "aufraeumen.BAT"
+                                << "";
+    QTest::newRow("address of another scheme") << "javascript:alert(1)"
+                                               << "";
 }
 
 void TestTopicMenu::webLinks()
@@ -476,7 +492,8 @@ void TestTopicMenu::webLinks()
     if (opened.isEmpty()) {
         QVERIFY(shell.opened.isEmpty());
         QCOMPARE(m_messages->texts(),
-            QStringList({QStringLiteral("Die Datei oder Internet-Adresse \"%1\" kann nicht geöffnet werden.").arg(caption)}));
+            QStringList(
+                {QStringLiteral("Die Datei oder Internet-Adresse \"%1\" kann nicht geöffnet werden.").arg(caption)}));
         return;
     }
     const QString expected = opened.startsWith(QStringLiteral("themen/")) ? path(opened) : opened;
@@ -487,7 +504,8 @@ void TestTopicMenu::webLinks()
     shell.setSucceeds(false);
     window->followWebLink(0);
     QCOMPARE(m_messages->texts(),
-        QStringList({QStringLiteral("Die Datei oder Internet-Adresse \"%1\" kann nicht geöffnet werden.").arg(caption)}));
+        QStringList(
+            {QStringLiteral("Die Datei oder Internet-Adresse \"%1\" kann nicht geöffnet werden.").arg(caption)}));
 }
 
 QTEST_MAIN(TestTopicMenu)

@@ -1,2 +1,3 @@
 add_tallowmere_test(tst_zepformat SOURCES tst_zepformat.cpp zepbytes.h LIBS tallowmere_core)
 add_tallowmere_test(tst_topicdocument SOURCES tst_topicdocument.cpp LIBS tallowmere_core)
+add_tallowmere_test(tst_topicfolder SOURCES tst_topicfolder.cpp LIBS tallowmere_core)

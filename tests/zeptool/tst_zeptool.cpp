@@ -102,7 +102,7 @@ private slots:
     void infoBadFiles_data();
     void infoBadFiles();
 
-    void peekListsTopicFilesOnly();
+    void peekListsTopicFilesAndFolders();
 
     void wrongUsage_data();
     void wrongUsage();
@@ -472,7 +472,7 @@ void TestZeptool::infoBadFiles()
     QCOMPARE(QString::fromUtf8(result.err), QString::fromUtf8(expected));
 }
 
-void TestZeptool::peekListsTopicFilesOnly()
+void TestZeptool::peekListsTopicFilesAndFolders()
 {
     TopicDocument first;
     first.vers = QStringLiteral("1.00");
@@ -488,12 +488,23 @@ void TestZeptool::peekListsTopicFilesOnly()
         = writeBytes(QStringLiteral("d.zep"), ZepBytes().text("ALF-1.01").text("|").text("1").bytes);
     const QString missingPath = m_dir.filePath(QStringLiteral("fehlt.zep"));
 
-    const ToolResult result
-        = runZeptool({QStringLiteral("peek"), firstPath, foreignPath, missingPath, cutPath, shortPath, m_dir.path()});
+    // A folder is listed as the topic menu lists it: topic files only, by file name without
+    // regard to case.
+    QDir(m_dir.path()).mkpath(QStringLiteral("menue"));
+    TopicDocument second = first;
+    second.titel = QStringLiteral("Zwei");
+    const QString secondPath = writeTopic(QStringLiteral("menue/b-zwei.zep"), second);
+    second.titel = QStringLiteral("Eins");
+    const QString onePath = writeTopic(QStringLiteral("menue/A-eins.zep"), second);
+    writeBytes(QStringLiteral("menue/c.zep"), ZepBytes().text("ZEP-1.01").text("x").bytes);
+
+    const ToolResult result = runZeptool({QStringLiteral("peek"), firstPath, foreignPath, missingPath, cutPath,
+        shortPath, m_dir.filePath(QStringLiteral("menue"))});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QByteArray());
     const QString expected = firstPath + QStringLiteral("\t1.00\tEuromünzen – „Rückseiten“\n") + cutPath
-        + QStringLiteral("\t3.5\tNur Kopf\n");
+        + QStringLiteral("\t3.5\tNur Kopf\n") + onePath + QStringLiteral("\t1.00\tEins\n") + secondPath
+        + QStringLiteral("\t1.00\tZwei\n");
     QCOMPARE(QString::fromUtf8(result.out), expected);
 }
 
