@@ -51,12 +51,6 @@ QString linkPathToLocal(const QString& caption)
     return QDir::toNativeSeparators(path);
 }
 
-bool isWebAddress(const QString& caption)
-{
-    const QString text = caption.trimmed();
-    return isWebScheme(schemeOf(text)) || text.startsWith(QStringLiteral("www."), Qt::CaseInsensitive);
-}
-
 QString resolveLinkTarget(const QString& caption, const QString& documentFolder)
 {
     const QString text = caption.trimmed();

@@ -6,10 +6,6 @@
 // (often written on Windows, with "\" between the parts), or another topic. Topic files come
 // from shared folders and the web, so a link must not be able to start a program.
 
-// True for addresses the browser or mail program opens: http, https, ftp, mailto, and
-// "www." names without a scheme.
-bool isWebAddress(const QString& caption);
-
 // What the desktop is asked to open for caption: a web address as it stands ("www." names
 // get "http://"); a path with either separator, relative paths looked up in documentFolder
 // first and the current folder after it; a "file:" address as the path it names.

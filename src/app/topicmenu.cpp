@@ -11,6 +11,7 @@
 #include "platform/desktopshell.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QStyleOption>
 #include <QWidgetAction>
 
@@ -51,7 +53,7 @@ class TopicColumnStyle : public QProxyStyle
 {
 public:
     TopicColumnStyle()
-        : QProxyStyle(QStringLiteral("Fusion"))
+        : QProxyStyle(QStyleFactory::create(QApplication::style()->name()))
     { }
 
     // 0: Qt's own frame, no chosen column.
@@ -113,7 +115,8 @@ void TForm1::setUpTopicMenu()
 {
     QMenu* menu = topicMenu();
     m_topicGroup = new QActionGroup(menu);
-    m_topicGroup->setExclusive(true);
+    // At most one topic is ticked, and none when the open document is not in the list.
+    m_topicGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     m_topicColumnStyle = new TopicColumnStyle;
     m_topicColumnStyle->setParent(menu);
     menu->setStyle(m_topicColumnStyle);
@@ -239,6 +242,10 @@ void TForm1::openTopic(int index)
 void TForm1::chooseTopicItem(QAction* item)
 {
     openTopic(item->data().toInt());
+    // The menu ticked the chosen item already; the tick belongs to the open topic, also when
+    // opening failed or was refused.
+    for (QAction* topicItem : m_topicGroup->actions())
+        topicItem->setChecked(topicItem->data().toInt() == m_document.topicIndex);
     // The quiz starts on whatever is open now, also when opening failed or was refused.
     startQuiz(0, 0);
 }

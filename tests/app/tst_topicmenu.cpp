@@ -281,6 +281,14 @@ void TestTopicMenu::choosingItemOpensTopic()
     topicItems(*window).at(1)->trigger();
     QCOMPARE(window->document().filePath, path("themen/b.zep"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Kestrova Tallowmere - B"));
+    QVERIFY(topicItems(*window).at(1)->isChecked());
+
+    // A topic that cannot be opened leaves the tick on the open one.
+    QFile::remove(path("themen/a.zep"));
+    topicItems(*window).at(0)->trigger();
+    QCOMPARE(m_messages->shown.size(), 1);
+    QVERIFY(!topicItems(*window).at(0)->isChecked());
+    QVERIFY(topicItems(*window).at(1)->isChecked());
 }
 
 void TestTopicMenu::rereadAndChooseFolder()

@@ -108,11 +108,16 @@ void TestTopicFolder::caption_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("first") << 0 << "Flaggen" << "&1:  Flaggen";
-    QTest::newRow("ninth") << 8 << " Münzen  " << "&9:  Münzen";
-    QTest::newRow("tenth has no key") << 9 << "Zehn" << "10:  Zehn";
-    QTest::newRow("blank title") << 4 << "   " << "&5:  datei name.zep";
-    QTest::newRow("empty title") << 11 << "" << "12:  datei name.zep";
+    QTest::newRow("first") << 0 << "Flaggen"
+                           << "&1:  Flaggen";
+    QTest::newRow("ninth") << 8 << " Münzen  "
+                           << "&9:  Münzen";
+    QTest::newRow("tenth has no key") << 9 << "Zehn"
+                                      << "10:  Zehn";
+    QTest::newRow("blank title") << 4 << "   "
+                                 << "&5:  datei name.zep";
+    QTest::newRow("empty title") << 11 << ""
+                                 << "12:  datei name.zep";
 }
 
 void TestTopicFolder::caption()
