@@ -41,6 +41,7 @@ TInfoboxForm::TInfoboxForm(QWidget* parent)
     setPanelColour(this, theme().background);
 
     auto* panel = new QWidget(this);
+    m_panel = panel;
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setGeometry(rect());
     setPanelColour(panel, theme().panel);
@@ -83,6 +84,26 @@ TInfoboxForm::TInfoboxForm(QWidget* parent)
     connect(m_closeBtn, &QPushButton::clicked, this, &QDialog::close);
 
     m_richEdit.setDefaultPointSize(infoPointSize);
+}
+
+void TInfoboxForm::layoutForHeight(int height)
+{
+    setFixedSize(clientWidth, height);
+    m_panel->setGeometry(rect());
+    m_scrollBox->setGeometry(10, 10, clientWidth - 20, height - 58);
+    for (TBitBtn2* button : {m_druckBtn, m_expBtn, m_clipBtn, m_closeBtn})
+        button->move(button->x(), height - 38);
+    if (isVisible())
+        m_backImg->paintNineSlice(ThemeTextures::builtIn().texture1);
+}
+
+void TInfoboxForm::fitToText(int maxHeight)
+{
+    // The scroll box grows with the text; the frame and the buttons keep their room.
+    const int chrome = height() - m_scrollBox->height();
+    const int wanted = chrome + m_textImg->height() + 34;
+    layoutForHeight(qBound(chrome + 40, wanted, maxHeight));
+    m_scrollBox->verticalScrollBar()->setValue(0);
 }
 
 void TInfoboxForm::setLines(const QStringList& lines)

@@ -33,6 +33,10 @@ public:
     // Refills the rich text from the lines and shows the window without blocking.
     void showText();
 
+    // Makes the window as high as its drawn text needs, at most maxHeight, with the text
+    // scrolled to its top.
+    void fitToText(int maxHeight);
+
     // The lines as plain rich text, as printed, saved and copied.
     const RichTextDocument& richText() const { return m_richEdit; }
     QScrollArea* scrollBox() const { return m_scrollBox; }
@@ -54,11 +58,13 @@ protected:
 
 private:
     void fillRichText();
+    void layoutForHeight(int height);
     void scrollTo(int value);
 
     QStringList m_lines;
     QImage m_textImage;
     RichTextDocument m_richEdit;
+    QWidget* m_panel = nullptr;
     TextureImage* m_backImg = nullptr;
     QScrollArea* m_scrollBox = nullptr;
     QLabel* m_textImg = nullptr;

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "app/cardimage.h"
 #include "app/cursors.h"
 #include "app/desktopservices.h"
 #include "app/filemessages.h"
@@ -153,6 +154,7 @@ void TForm1::createWindow()
     createStartPanel();
     createMenus();
     setUpTopicMenu();
+    createCardToolbar();
 }
 
 void TForm1::createTopBar()
@@ -233,9 +235,8 @@ void TForm1::createCardArea()
     m_mainBackImg2 = new TextureImage(m_lernKartPan);
     m_mainBackImg2->setObjectName(QStringLiteral("MainBackImg2"));
 
-    m_lernKartPicImg = new QLabel(m_lernKartPan);
+    m_lernKartPicImg = new CardImage(m_lernKartPan);
     m_lernKartPicImg->setObjectName(QStringLiteral("LernKartPicImg"));
-    m_lernKartPicImg->setAlignment(Qt::AlignCenter);
     setPanelColour(m_lernKartPicImg, Qt::white);
 
     m_uebungPan = makePanel(m_lernKartPan, "UebungPan");
@@ -382,6 +383,7 @@ bool TForm1::layoutSuppressed() const
 void TForm1::showCardView()
 {
     m_cardMode = LearningCard;
+    m_cardView.cardMode = LearningCard;
     updateModeButtons();
     m_uebungPan->hide();
     m_lernKartPicImg->show();
@@ -619,24 +621,8 @@ void TForm1::showFolderDialog() { }
 void TForm1::sendByMail() { }
 void TForm1::printView() { }
 void TForm1::printerSetup() { }
-void TForm1::exportView() { }
-void TForm1::copyViewToClipboard() { }
 void TForm1::createWorksheet() { }
 void TForm1::toggleCardToolbar() { }
-void TForm1::layerItemToggled() { }
-void TForm1::coverAll() { }
-void TForm1::uncoverAll() { }
-void TForm1::applyNumbering(int, bool) { }
-void TForm1::setZoom(int) { }
-void TForm1::zoomIn() { }
-void TForm1::zoomOut() { }
-void TForm1::scrollCardLeft() { }
-void TForm1::scrollCardRight() { }
-void TForm1::scrollCardUp() { }
-void TForm1::scrollCardDown() { }
-void TForm1::selectTool(int) { }
-void TForm1::removeAllDrawings() { }
-void TForm1::redrawCard() { }
 void TForm1::finishNetParticipation() { }
 void TForm1::releaseCardBitmaps() { }
 void TForm1::closeMailboxes() { }

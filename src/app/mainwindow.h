@@ -3,6 +3,7 @@
 #include "app/dialogservice.h"
 #include "app/displaycheck.h"
 #include "app/settings.h"
+#include "cardview/cardview.h"
 #include "document/topicdocument.h"
 #include "document/topicfolder.h"
 #include "quiz/quizoptions.h"
@@ -13,7 +14,9 @@
 
 #include <optional>
 
+class CardImage;
 class QActionGroup;
+class QCheckBox;
 class QLabel;
 class QMenu;
 class QShortcut;
@@ -99,6 +102,11 @@ public:
     AppSettings currentSettings() const;
     void applySettings(const AppSettings& settings);
 
+    // The learning card: its bitmaps and view state.
+    const CardView& cardView() const { return m_cardView; }
+    CardView& cardView() { return m_cardView; }
+    int currentTool() const { return m_currentTool; }
+
     TInfoboxForm* infoTextWindow() const { return m_infoboxForm; }
     TInfoBox* aboutBox() const { return m_infoBox; }
     TKennzInfoBox* figuresBox() const { return m_kennzInfoBox; }
@@ -167,6 +175,8 @@ public slots:
     // web page the desktop shows.
     void followDocumentLink(int index);
     void followWebLink(int index);
+    // Shows an info point's marked-up text in the info text window beside the card.
+    void showInfoPoint(int index);
     // Splits a long topic list into two menu columns at its break entry; runs as the menu opens.
     void layoutTopicColumns();
     void clearHighScoreList();
@@ -203,6 +213,14 @@ private:
     QAction* addItem(
         QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}, bool shown = true);
     void setMenuEnabled(QMenu* menu, bool enabled);
+    void createCardToolbar();
+    void layerBoxClicked();
+    void updateZoomControls();
+    void updateNumberingControls();
+    void cardMousePressed(Qt::MouseButton button, QPoint position);
+    void cardMouseMoved(Qt::MouseButtons buttons, QPoint position);
+    void cardMouseReleased(Qt::MouseButton button, QPoint position);
+    void endPan();
     QMenu* topicMenu() const;
     void setUpTopicMenu();
     void relayoutMenu(QMenu* menu);
@@ -220,6 +238,10 @@ private:
     int m_numberingMode = 1;
     QString m_startArgument;
     TopicDocument m_document;
+    CardView m_cardView {m_document};
+    int m_currentTool = 1;
+    Qt::MouseButton m_panButton = Qt::NoButton;
+    QPoint m_panLast;
     QImage m_basePicture;
     QImage m_startPicture;
     QuizOptions m_quizOptions;
@@ -252,8 +274,12 @@ private:
     QWidget* m_lernPan = nullptr;
     QWidget* m_lernKartPan = nullptr;
     TextureImage* m_mainBackImg2 = nullptr;
-    QLabel* m_lernKartPicImg = nullptr;
+    CardImage* m_lernKartPicImg = nullptr;
     QWidget* m_lernInfoPan = nullptr;
+    QWidget* m_ebenenPan = nullptr;
+    std::array<QCheckBox*, 3> m_layerBoxes {};
+    std::array<THoverPanel*, 3> m_numberingButtons {};
+    std::array<THoverPanel*, 3> m_zoomButtons {};
     QWidget* m_uebInfoPan = nullptr;
     THoverPanel* m_kennzInfoPan = nullptr;
     QWidget* m_uebungPan = nullptr;

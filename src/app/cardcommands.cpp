@@ -1,0 +1,378 @@
+// The learning card in the main window: its image control, the card tool bar (hidden in this
+// edition, its commands answering to their keys), layers, numbering, zoom, scrolling and panning,
+// and putting the view out into a file or onto the clipboard.
+
+#include "mainwindow.h"
+
+#include "app/cardimage.h"
+#include "app/cursors.h"
+#include "app/dialogservice.h"
+#include "app/folders.h"
+#include "app/infoboxform.h"
+#include "app/messages.h"
+#include "app/pause.h"
+#include "app/uistyle.h"
+#include "cardview/markup.h"
+#include "cardview/viewexport.h"
+#include "widgets/hoverpanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollArea>
+
+namespace {
+
+THoverPanel* makeCardButton(QWidget* parent, const char* name, const QString& caption, const QString& hint)
+{
+    auto* button = new THoverPanel(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setCaption(caption);
+    button->setToolTip(hint);
+    button->setFocusPolicy(Qt::NoFocus);
+    styleToolbarButton(button);
+    return button;
+}
+
+// Covers every label when the layer panel itself (not one of its boxes) is pressed.
+class LayerPanelPress : public QObject
+{
+public:
+    LayerPanelPress(QWidget* panel, std::function<void()> action)
+        : QObject(panel)
+        , m_action(std::move(action))
+    {
+        panel->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_action();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+} // namespace
+
+void TForm1::createCardToolbar()
+{
+    QWidget* bar = m_lernInfoPan;
+
+    m_ebenenPan = new QWidget(bar);
+    m_ebenenPan->setObjectName(QStringLiteral("EbenenPan"));
+    m_ebenenPan->setGeometry(6, 6, 156, 76);
+    const std::pair<const char*, const char*> layerBoxes[]
+        = {{"Ebene0Check", " Illustration "}, {"Ebene1Check", " Beschriftung "}, {"Ebene2Check", " Infopunkte "}};
+    for (int i = 0; i < 3; ++i) {
+        auto* box = new QCheckBox(QString::fromUtf8(layerBoxes[i].second), m_ebenenPan);
+        box->setObjectName(QString::fromLatin1(layerBoxes[i].first));
+        box->setChecked(true);
+        box->setGeometry(8, 4 + 22 * i, 140, 20);
+        connect(box, &QCheckBox::clicked, this, &TForm1::layerBoxClicked);
+        m_layerBoxes[size_t(i)] = box;
+    }
+    new LayerPanelPress(m_ebenenPan, [this] { coverAll(); });
+
+    int top = 90;
+    const auto row = [&top](std::initializer_list<THoverPanel*> buttons) {
+        int left = 6;
+        const int width = (156 - 4 * (int(buttons.size()) - 1)) / int(buttons.size());
+        for (THoverPanel* button : buttons) {
+            button->setGeometry(left, top, width, 28);
+            left += width + 4;
+        }
+        top += 32;
+    };
+
+    auto* coverButton = makeCardButton(bar, "AlleAbdeckenBtn", QStringLiteral("abdecken"),
+        QStringLiteral("Alle Beschriftungen abdecken"));
+    auto* uncoverButton = makeCardButton(bar, "AlleAufdeckenBtn", QStringLiteral("aufdecken"),
+        QStringLiteral("Alle Beschriftungen aufdecken"));
+    connect(coverButton, &THoverPanel::clicked, this, &TForm1::coverAll);
+    connect(uncoverButton, &THoverPanel::clicked, this, &TForm1::uncoverAll);
+    row({coverButton, uncoverButton});
+
+    const std::tuple<const char*, const char*, const char*> numberingButtons[]
+        = {{"NummerModeFragez", "?", "Abdecker mit Fragezeichen"},
+            {"NummerModeSort", "1 2 3", "Abdecker geordnet nummerieren"},
+            {"NummerModeZufall", "3 1 2", "Abdecker zufällig nummerieren"}};
+    for (int mode = 0; mode < 3; ++mode) {
+        const auto& [name, caption, hint] = numberingButtons[mode];
+        m_numberingButtons[size_t(mode)]
+            = makeCardButton(bar, name, QString::fromUtf8(caption), QString::fromUtf8(hint));
+        connect(m_numberingButtons[size_t(mode)], &THoverPanel::clicked, this,
+            [this, mode] { applyNumbering(mode, true); });
+    }
+    row({m_numberingButtons[0], m_numberingButtons[1], m_numberingButtons[2]});
+
+    const std::tuple<const char*, const char*, int> zoomButtons[]
+        = {{"ZoomPan0", "100%", 0}, {"ZoomPan2", "150%", 2}, {"ZoomPan4", "200%", 4}};
+    for (int i = 0; i < 3; ++i) {
+        const auto& [name, caption, index] = zoomButtons[i];
+        m_zoomButtons[size_t(i)] = makeCardButton(
+            bar, name, QString::fromLatin1(caption), QStringLiteral("Zoomstufe ") + QString::fromLatin1(caption));
+        connect(m_zoomButtons[size_t(i)], &THoverPanel::clicked, this, [this, index = index] { setZoom(index); });
+    }
+    row({m_zoomButtons[0], m_zoomButtons[1], m_zoomButtons[2]});
+
+    auto* left = makeCardButton(bar, "ScrollLiBtn", QStringLiteral("◀"), QStringLiteral("nach links scrollen"));
+    auto* right = makeCardButton(bar, "ScrollReBtn", QStringLiteral("▶"), QStringLiteral("nach rechts scrollen"));
+    auto* up = makeCardButton(bar, "ScrollHoBtn", QStringLiteral("▲"), QStringLiteral("nach oben scrollen"));
+    auto* down = makeCardButton(bar, "ScrollRuBtn", QStringLiteral("▼"), QStringLiteral("nach unten scrollen"));
+    connect(left, &THoverPanel::clicked, this, &TForm1::scrollCardLeft);
+    connect(right, &THoverPanel::clicked, this, &TForm1::scrollCardRight);
+    connect(up, &THoverPanel::clicked, this, &TForm1::scrollCardUp);
+    connect(down, &THoverPanel::clicked, this, &TForm1::scrollCardDown);
+    row({left, up, down, right});
+
+    auto* erase = makeCardButton(
+        bar, "MarkEntfBtn", QStringLiteral("Zeichnungen entfernen"), QStringLiteral("Alle Zeichnungen entfernen"));
+    connect(erase, &THoverPanel::clicked, this, &TForm1::removeAllDrawings);
+    row({erase});
+
+    auto* exportButton
+        = makeCardButton(bar, "ExportBtn", QStringLiteral("Export"), QStringLiteral("Ansicht in Bilddatei speichern"));
+    auto* clipboardButton = makeCardButton(
+        bar, "ClipbordBtn", QStringLiteral("Kopie"), QStringLiteral("Ansicht in Zwischenablage kopieren"));
+    // Printing the view has no action in this edition.
+    auto* printButton = makeCardButton(bar, "DruckBtn", QStringLiteral("Druck"), QStringLiteral("Ansicht drucken"));
+    connect(exportButton, &THoverPanel::clicked, this, &TForm1::exportView);
+    connect(clipboardButton, &THoverPanel::clicked, this, &TForm1::copyViewToClipboard);
+    row({exportButton, clipboardButton, printButton});
+
+    m_cardView.refreshView = [this] { m_lernKartPicImg->update(); };
+    m_cardView.reportError = [](const QString& text) { showError(text); };
+    m_lernKartPicImg->setImage(&m_cardView.viewBitmap);
+    connect(m_lernKartPicImg, &CardImage::mousePressed, this, &TForm1::cardMousePressed);
+    connect(m_lernKartPicImg, &CardImage::mouseMoved, this, &TForm1::cardMouseMoved);
+    connect(m_lernKartPicImg, &CardImage::mouseReleased, this, &TForm1::cardMouseReleased);
+    updateZoomControls();
+    updateNumberingControls();
+}
+
+void TForm1::redrawCard()
+{
+    m_cardView.controlSize = m_lernKartPicImg->size();
+    m_cardView.pictureFolder = folders().programFolder + QStringLiteral("euromuenzen") + QDir::separator();
+    m_cardView.cardMode = m_cardMode;
+    m_cardView.redrawCard();
+}
+
+void TForm1::layerBoxClicked()
+{
+    for (QCheckBox* box : m_layerBoxes)
+        box->clearFocus();
+    static const char* const items[] = {"EbeneIllustration1", "EbeneBeschriftung1", "EbeneInfopunkte1"};
+    for (int i = 0; i < 3; ++i) {
+        m_cardView.layers[size_t(i)] = m_layerBoxes[size_t(i)]->isChecked();
+        if (QAction* item = menuItem(QString::fromLatin1(items[i])))
+            item->setChecked(m_layerBoxes[size_t(i)]->isChecked());
+    }
+    redrawCard();
+}
+
+void TForm1::layerItemToggled()
+{
+    // Each menu item toggles its box, which then acts as if clicked.
+    static const char* const items[] = {"EbeneIllustration1", "EbeneBeschriftung1", "EbeneInfopunkte1"};
+    for (int i = 0; i < 3; ++i) {
+        if (QAction* item = menuItem(QString::fromLatin1(items[i])); item && sender() == item)
+            m_layerBoxes[size_t(i)]->setChecked(!m_layerBoxes[size_t(i)]->isChecked());
+    }
+    layerBoxClicked();
+}
+
+void TForm1::coverAll()
+{
+    for (DocObject& object : m_document.objects)
+        object.coverState = CoverState::Covered;
+    m_cardView.drawAllObjects(false, true, true);
+}
+
+void TForm1::uncoverAll()
+{
+    for (DocObject& object : m_document.objects)
+        object.coverState = CoverState::Uncovered;
+    m_cardView.drawAllObjects(false, true, true);
+}
+
+void TForm1::applyNumbering(int mode, bool redraw)
+{
+    m_numberingMode = mode;
+    m_cardView.applyNumbering(mode);
+    updateNumberingControls();
+    if (redraw)
+        m_cardView.drawAllObjects(false, true, true);
+}
+
+void TForm1::updateNumberingControls()
+{
+    static const char* const items[] = {"NummerierungFragezeichen1", "NummerierungGeordnet1", "NummerierungZufaellig1"};
+    for (int mode = 0; mode < 3; ++mode) {
+        if (m_numberingButtons[size_t(mode)])
+            m_numberingButtons[size_t(mode)]->setChecked(mode == m_numberingMode);
+        if (QAction* item = menuItem(QString::fromLatin1(items[mode])))
+            item->setChecked(mode == m_numberingMode);
+    }
+}
+
+void TForm1::setZoom(int index)
+{
+    if (!m_cardView.setZoom(index))
+        return;
+    updateZoomControls();
+}
+
+void TForm1::zoomIn()
+{
+    if (m_cardView.zoomIn())
+        updateZoomControls();
+}
+
+void TForm1::zoomOut()
+{
+    if (m_cardView.zoomOut())
+        updateZoomControls();
+}
+
+void TForm1::updateZoomControls()
+{
+    static const char* const items[] = {"Zoomstufe100", "Zoomstufe150", "Zoomstufe200"};
+    for (int i = 0; i < 3; ++i) {
+        const bool current = m_cardView.zoomIndex == 2 * i;
+        if (m_zoomButtons[size_t(i)])
+            m_zoomButtons[size_t(i)]->setChecked(current);
+        if (QAction* item = menuItem(QString::fromLatin1(items[i])))
+            item->setChecked(current);
+    }
+}
+
+void TForm1::scrollCardLeft()
+{
+    m_cardView.scrollBy(ScrollDirection::Left);
+}
+
+void TForm1::scrollCardRight()
+{
+    m_cardView.scrollBy(ScrollDirection::Right);
+}
+
+void TForm1::scrollCardUp()
+{
+    m_cardView.scrollBy(ScrollDirection::Up);
+}
+
+void TForm1::scrollCardDown()
+{
+    m_cardView.scrollBy(ScrollDirection::Down);
+}
+
+void TForm1::removeAllDrawings()
+{
+    m_cardView.removeAllDrawings();
+}
+
+void TForm1::exportView()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Ansicht in Bilddatei speichern");
+    request.defaultSuffix = QStringLiteral("png");
+    request.filter = QStringLiteral("Alle Dateien (*.*)|*.*|PNG (*.png)|*.png|JPEG (*.jpg)|*.jpg|Bitmap (*.bmp)|*.bmp");
+    const QString path = dialogService().saveFileName(this, request);
+    if (path.isEmpty())
+        return;
+    QString message;
+    bool saved;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        saved = saveViewImage(m_cardView.viewBitmap, path, &message);
+        QApplication::restoreOverrideCursor();
+    }
+    if (!saved)
+        showError(message);
+}
+
+void TForm1::copyViewToClipboard()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QGuiApplication::clipboard()->setImage(m_cardView.viewBitmap);
+    pauseMs(100, true);
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm1::selectTool(int tool)
+{
+    m_currentTool = tool;
+}
+
+void TForm1::cardMousePressed(Qt::MouseButton button, QPoint position)
+{
+    if (m_cardMode != LearningCard)
+        return;
+    // The right button pans the card; so does the left one with the hand tool.
+    if (button == Qt::RightButton || (button == Qt::LeftButton && m_currentTool == 2)) {
+        m_cardView.commitDrawings();
+        m_panButton = button;
+        m_panLast = position;
+        const QCursor grab = cursorSet().cursor(8);
+        m_lernKartPicImg->setCursor(grab);
+        QApplication::setOverrideCursor(grab);
+    }
+}
+
+void TForm1::cardMouseMoved(Qt::MouseButtons buttons, QPoint position)
+{
+    if (m_panButton == Qt::NoButton)
+        return;
+    if (!(buttons & m_panButton)) {
+        endPan();
+        return;
+    }
+    const QPoint step = m_panLast - position;
+    m_panLast = position;
+    m_cardView.panBy(step.x(), step.y());
+}
+
+void TForm1::cardMouseReleased(Qt::MouseButton button, QPoint position)
+{
+    if (button != m_panButton)
+        return;
+    const QPoint step = m_panLast - position;
+    m_cardView.panBy(step.x(), step.y());
+    endPan();
+}
+
+void TForm1::endPan()
+{
+    m_panButton = Qt::NoButton;
+    m_lernKartPicImg->unsetCursor();
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm1::showInfoPoint(int index)
+{
+    if (index < 0 || index >= m_document.objects.size() || !m_infoboxForm)
+        return;
+    // The info text keeps its markup in the hidden memo, one entry per line.
+    QString text = m_document.objects.at(index).Cap;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QStringList lines = text.split(u'\n');
+    TInfoboxForm* window = m_infoboxForm;
+    window->setLines(lines);
+    const QColor background = window->scrollBox()->viewport()->palette().color(QPalette::Window);
+    window->setTextImage(renderLinesToBitmap(lines, window->textWidth(), 14, background));
+    window->fitToText(566);
+    // Beside the card, at the main window's top right.
+    const QRect main = frameGeometry();
+    window->move(main.right() - 6 - window->frameGeometry().width() + 1, main.top() + 6);
+    window->showText();
+}

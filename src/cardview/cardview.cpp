@@ -1,0 +1,775 @@
+#include "cardview.h"
+
+#include "app/filemessages.h"
+#include "app/randomgenerator.h"
+#include "cardview/cardtext.h"
+#include "cardview/markup.h"
+#include "quiz/questiontags.h"
+
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QColor coverFill(202, 228, 255);
+const QColor coverOutline(70, 125, 187);
+const QColor infoFill(0, 95, 253);
+const QColor linkFill(164, 53, 47);
+const QColor documentFill(41, 152, 74);
+const QColor navigatorFill(0, 0, 255);
+const QColor quizButtonFill(192, 192, 192);
+const QColor targetFill(236, 236, 232);
+const QColor inactiveTargetFill(208, 208, 208);
+const QColor inactiveTargetOutline(176, 176, 176);
+const QColor tickColour(0, 196, 0);
+const QColor crossColour(220, 0, 0);
+const QColor solutionColour(255, 0, 0);
+
+int rounded(double value)
+{
+    return int(std::lround(value));
+}
+
+// Disc outlines are the fill darkened: 70 % of it mixed with 30 % black.
+QColor discOutline(const QColor& fill)
+{
+    return QColor(rounded(fill.red() * 0.7), rounded(fill.green() * 0.7), rounded(fill.blue() * 0.7));
+}
+
+bool isPageObject(qint32 kind)
+{
+    return kind >= ObjectKind::Answer && kind <= ObjectKind::PageText;
+}
+
+bool isButtonKind(qint32 kind)
+{
+    return kind == ObjectKind::InfoPoint || kind == ObjectKind::WebLink || kind == ObjectKind::DocumentLink
+        || (kind >= ObjectKind::PagePrevious && kind <= ObjectKind::PageRandom);
+}
+
+// Kinds the card knows how to draw; others run through placement only.
+bool isKnownKind(qint32 kind)
+{
+    return (kind >= ObjectKind::Label && kind <= ObjectKind::DocumentLink)
+        || (kind >= ObjectKind::Answer && kind <= ObjectKind::PageText);
+}
+
+// Opaque copy of a rectangle between bitmaps; parts outside either bitmap are left out.
+void copyRect(const QImage& source, const QRect& sourceRect, QImage& target, const QPoint& targetPos)
+{
+    QRect from = sourceRect.intersected(source.rect());
+    if (from.isEmpty())
+        return;
+    QPoint to = targetPos + (from.topLeft() - sourceRect.topLeft());
+    const QRect into = QRect(to, from.size()).intersected(target.rect());
+    if (into.isEmpty())
+        return;
+    from = QRect(from.topLeft() + (into.topLeft() - to), into.size());
+    to = into.topLeft();
+    const int bytes = from.width() * 4;
+    for (int y = 0; y < from.height(); ++y) {
+        const uchar* src = source.constScanLine(from.top() + y) + from.left() * 4;
+        uchar* dst = target.scanLine(to.y() + y) + to.x() * 4;
+        std::memcpy(dst, src, size_t(bytes));
+    }
+}
+
+QImage newBitmap(QSize size)
+{
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+} // namespace
+
+CardView::CardView(TopicDocument& document)
+    : m_document(document)
+{
+}
+
+QPoint CardView::bitmapOrigin() const
+{
+    // The image control centres its bitmap.
+    return QPoint(qMax(0, (controlSize.width() - viewBitmap.width()) / 2),
+        qMax(0, (controlSize.height() - viewBitmap.height()) / 2));
+}
+
+QPoint CardView::scenePoint(double cardX, double cardY) const
+{
+    return QPoint(rounded(cardX * sceneBitmap.width()), rounded(cardY * sceneBitmap.height()));
+}
+
+std::array<double, 4> CardView::buildExtendedPicture(
+    QImage& target, int availableWidth, int availableHeight, double factor) const
+{
+    availableWidth = qMax(1, availableWidth);
+    availableHeight = qMax(1, availableHeight);
+    const QImage& picture = m_document.picture;
+    const int pictureWidth = qMax(1, picture.width());
+    const int pictureHeight = qMax(1, picture.height());
+    const auto& margins = m_document.RandErw;
+    // Margins are parts of the picture's size; absurd values from a file are held to a sane range.
+    const auto margin = [](double value) { return std::isfinite(value) ? std::clamp(value, 0.0, 10.0) : 0.0; };
+    const int width = qMax(1, rounded((margin(margins[0]) + 1 + margin(margins[2])) * pictureWidth));
+    const int height = qMax(1, rounded((margin(margins[1]) + 1 + margin(margins[3])) * pictureHeight));
+
+    int fittedWidth;
+    int fittedHeight;
+    if (double(height) / availableHeight > double(width) / availableWidth) {
+        fittedHeight = availableHeight;
+        fittedWidth = qMax(1, rounded(double(availableHeight) * width / height));
+    } else {
+        fittedWidth = availableWidth;
+        fittedHeight = qMax(1, rounded(double(availableWidth) * height / width));
+    }
+    const int targetWidth = qMax(1, qMin(rounded(fittedWidth * factor), availableWidth));
+    const int targetHeight = qMax(1, qMin(rounded(fittedHeight * factor), availableHeight));
+    const double visibleWidth = qMin(width / factor * targetWidth / fittedWidth, double(width));
+    const double visibleHeight = qMin(height / factor * targetHeight / fittedHeight, double(height));
+
+    target = QImage(targetWidth, targetHeight, QImage::Format_ARGB32);
+    target.fill(Qt::white);
+    QPainter painter(&target);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // The white margins and the picture are stretched together, as one extended picture would be,
+    // without building that picture: only its visible part is drawn.
+    const double scaleX = targetWidth / visibleWidth;
+    const double scaleY = targetHeight / visibleHeight;
+    const QRectF pictureRect(rounded(pictureWidth * margin(margins[0])) * scaleX,
+        rounded(pictureHeight * margin(margins[1])) * scaleY, pictureWidth * scaleX, pictureHeight * scaleY);
+    if (!picture.isNull())
+        painter.drawImage(pictureRect, picture);
+    return {0, 0, visibleWidth / width, visibleHeight / height};
+}
+
+void CardView::redrawCard()
+{
+    QImage fitted;
+    const std::array<double, 4> visible
+        = buildExtendedPicture(fitted, controlSize.width(), controlSize.height(), zoomFactor);
+    const double w = visible[2] - visible[0];
+    const double h = visible[3] - visible[1];
+    viewAspect = double(fitted.width()) / fitted.height();
+
+    const double centreX = (viewWindow[0] + viewWindow[2]) / 2;
+    const double centreY = (viewWindow[1] + viewWindow[3]) / 2;
+    viewWindow[0] = std::clamp(centreX - w / 2, 0.0, qMax(0.0, 1 - w));
+    viewWindow[1] = std::clamp(centreY - h / 2, 0.0, qMax(0.0, 1 - h));
+    viewWindow[2] = viewWindow[0] + w;
+    viewWindow[3] = viewWindow[1] + h;
+
+    viewBitmap = newBitmap(fitted.size());
+    buildExtendedPicture(sceneBitmap, rounded(zoomFactor * fitted.width()), rounded(zoomFactor * fitted.height()), 1.0);
+    cardScale = viewBitmap.width() * zoomFactor / 870.0;
+
+    const bool quiz = cardMode == 3;
+    if (!layers[0] && !quiz)
+        sceneBitmap.fill(Qt::white);
+
+    if (!m_document.lueckentext.isEmpty())
+        drawClozeText(sceneBitmap, cardScale, m_document, layers[0] || quiz);
+    if (!quiz) {
+        for (DocObject& object : m_document.objects) {
+            if (object.Typ == ObjectKind::Answer)
+                object.coverState = CoverState::Covered;
+        }
+    }
+    int& page = m_document.currentQuestionNumber;
+    if (m_document.AnzFrageNummern <= 0)
+        page = -1;
+    else if (page < 1 || page > m_document.AnzFrageNummern)
+        page = 1;
+
+    backgroundBitmap = sceneBitmap.copy();
+    drawAllObjects(true, false, false);
+    objectsBitmap = sceneBitmap.copy();
+    composeView();
+}
+
+bool CardView::isLayerVisible(int index) const
+{
+    if (cardMode == 3)
+        return true;
+    if (index < 0 || index >= m_document.objects.size())
+        return false;
+    const qint32 layer = m_document.objects.at(index).Ebene;
+    return layer >= 0 && layer <= 2 && layers[size_t(layer)];
+}
+
+int CardView::autoPlacement(int index) const
+{
+    const DocObject& o = m_document.objects.at(index);
+    const double dx = o.Kx - o.Sx;
+    const double dy = (o.Ky - o.Sy) / (viewAspect > 0 ? viewAspect : 1.0);
+    if (std::abs(dy) > std::abs(dx))
+        return dy < 0 ? 2 : 4;
+    return dx >= 0 ? 1 : 3;
+}
+
+QString CardView::coverLabelText(int index) const
+{
+    const DocObject& o = m_document.objects.at(index);
+    return coverNumberText(o.displayNumber, m_document.NumArt);
+}
+
+void CardView::drawDisc(
+    QPainter& painter, const QRect& rect, const QColor& outline, const QString& text, const QColor& fill)
+{
+    // Corners as Windows gives them: right and bottom lie just outside the rectangle.
+    const double left = rect.left();
+    const double top = rect.top();
+    const double right = rect.left() + rect.width();
+    const double bottom = rect.top() + rect.height();
+    const double cx = (left + right - 1) / 2;
+    const double cy = (top + bottom - 1) / 2;
+    const double rx = cx - left;
+    const double ry = cy - top;
+    QPolygonF polygon;
+    polygon.reserve(37);
+    for (int k = 0; k < 36; ++k) {
+        const double angle = 2 * M_PI * k / 36;
+        polygon << QPointF(cx + rx * std::cos(angle), cy + ry * std::sin(angle));
+    }
+    polygon << polygon.first();
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawPolygon(polygon);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(outline, 1));
+    painter.drawPolyline(polygon);
+    painter.restore();
+
+    if (text.isEmpty())
+        return;
+    const QFontMetrics metrics(painter.font());
+    const int x = rounded((left + right) / 2);
+    const int y = rounded((top + bottom - metrics.height()) / 2);
+    const int width = metrics.horizontalAdvance(text);
+    painter.drawText(QRect(x - width / 2, y, width, metrics.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+        text);
+}
+
+QRect CardView::boxPixels(const DocObject& object) const
+{
+    const int width = sceneBitmap.width();
+    const int height = sceneBitmap.height();
+    const int left = rounded(object.boxRect[0] * width);
+    const int top = rounded(object.boxRect[1] * height);
+    return QRect(QPoint(left, top), QPoint(rounded(object.boxRect[2] * width) - 1, rounded(object.boxRect[3] * height) - 1));
+}
+
+void CardView::copyBoxToViews(int index)
+{
+    if (index < 0 || index >= m_document.objects.size())
+        return;
+    const DocObject& o = m_document.objects.at(index);
+    if (o.boxRect[0] == -1)
+        return;
+    const QRect box = boxPixels(o);
+    copyRect(sceneBitmap, box, objectsBitmap, box.topLeft());
+    const QPoint inView = box.topLeft() - viewportOrigin;
+    copyRect(sceneBitmap, box, cleanViewBitmap, inView);
+    copyRect(sceneBitmap, box, viewBitmap, inView);
+}
+
+void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToView, bool refresh, bool drawLeaderLine)
+{
+    if (index < 0 || index >= m_document.objects.size() || target.isNull())
+        return;
+    DocObject& o = m_document.objects[index];
+    const bool quiz = cardMode == 3;
+    if ((drawMode >= 1 || quiz) && o.Ebene == 2)
+        return;
+    if (!isLayerVisible(index))
+        return;
+
+    const double s = cardScale;
+    const auto scaled = [s](double size) { return rounded(size * s); };
+    const QColor textColour = o.Typ == ObjectKind::ClozeGap ? QColor(0, 0, 255) : QColor(Qt::black);
+    const int page = m_document.currentQuestionNumber;
+    const bool onPage = o.FrageNummer == page;
+    const bool singleQuestions = m_document.DokTyp == DocType::SingleQuestions;
+
+    QPainter painter(&target);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+
+    // Erase the box of the previous state.
+    if (drawMode == 0 && o.boxRect[0] != -1 && !(isPageObject(o.Typ) && !onPage) && !(singleQuestions && quiz)) {
+        const QRect old = boxPixels(o);
+        copyRect(backgroundBitmap, old, target, old.topLeft());
+        if (quiz && &target == &sceneBitmap) {
+            copyRect(sceneBitmap, old, objectsBitmap, old.topLeft());
+            copyRect(sceneBitmap, old, cleanViewBitmap, old.topLeft() - viewportOrigin);
+            copyRect(sceneBitmap, old, viewBitmap, old.topLeft() - viewportOrigin);
+        }
+    }
+
+    // Leader line from the designated point to the anchor.
+    if (o.Sline == 1 && drawMode != 2 && drawLeaderLine) {
+        painter.setPen(QPen(textColour, 1));
+        painter.drawLine(scenePoint(o.Sx, o.Sy), scenePoint(o.Kx, o.Ky));
+    }
+
+    if (o.KAusrAkt < 1)
+        o.KAusrAkt = o.KAusr >= 1 ? o.KAusr : autoPlacement(index);
+
+    // Box size and the text's offset in it.
+    QString text = o.Cap;
+    QString pictureName;
+    int characterHeight = scaled(o.Fsize * 2 + 22);
+    bool shown = isKnownKind(o.Typ);
+    if ((o.Typ == ObjectKind::Answer || o.Typ == ObjectKind::PageText) && (!onPage || quiz))
+        shown = false;
+    if (o.Typ == ObjectKind::QuestionText && !onPage)
+        shown = false;
+    int w = 0;
+    int h = 0;
+    int textWidth = 0;
+    int textHeight = 0;
+    int textOffset = 0;
+    int flags = cardTextFlags(o.TAusr, false);
+    QFont font;
+    if (!shown) {
+        // Neither drawn nor hit: the box keeps no size.
+    } else if (isButtonKind(o.Typ)) {
+        w = h = scaled(30);
+    } else {
+        if (o.Typ == ObjectKind::QuestionText) {
+            const ImageTagCut cut = cutImageTag(expandQuestionTags(text) + QStringLiteral("\r\n\r\n\r\n\r\n\r\n\r\n"));
+            text = cut.text;
+            pictureName = cut.name;
+            characterHeight = scaled(21);
+            flags = cardTextFlags(o.TAusr, true);
+        }
+        font = cardFont(characterHeight);
+        const int wrapWidth = target.width() - 2 * scenePoint(o.Kx, o.Ky).x();
+        const QRect measured = measureCardText(font, text, flags, wrapWidth);
+        textWidth = measured.width();
+        textHeight = measured.height();
+        if (o.coverState == CoverState::Open) {
+            w = h = scaled(30);
+        } else if (o.coverState == CoverState::Solved || o.coverState == CoverState::Crossed) {
+            w = 34;
+            h = 38;
+        } else {
+            w = qMax(textWidth, scaled(30));
+            h = textHeight + 4;
+            if (o.Typ != ObjectKind::ClozeGap && !text.isEmpty()) {
+                if (o.KAusrAkt == 3)
+                    textOffset = w - textWidth;
+                else if (o.KAusrAkt == 2 || o.KAusrAkt == 4)
+                    textOffset = (w - textWidth) / 2;
+            }
+        }
+        if ((o.Typ == ObjectKind::Label || o.Typ == ObjectKind::FixedText) && text.isEmpty())
+            w = h = 0;
+    }
+
+    // Box position from the anchor.
+    const QPoint anchor = scenePoint(o.Kx, o.Ky);
+    const auto place = [&](int width, int height) {
+        switch (o.KAusrAkt) {
+        case 2:
+            return QPoint(anchor.x() - rounded(width / 2.0), anchor.y() - height - scaled(2));
+        case 3:
+            return QPoint(anchor.x() - width - scaled(7), anchor.y() - rounded(height / 2.0));
+        case 4:
+            return QPoint(anchor.x() - rounded(width / 2.0), anchor.y() + scaled(2));
+        default:
+            return QPoint(anchor.x() + scaled(7), anchor.y() - rounded(height / 2.0));
+        }
+    };
+    QPoint topLeft = place(w, h);
+    if (o.Typ == ObjectKind::QuestionText)
+        topLeft = QPoint(3 + cardToView(0.1, 0).x(), anchor.y() - rounded(h / 2.0));
+    const QRect box(topLeft, QSize(w, h));
+
+    // Where the box went: hit testing, placement and the worksheet use it.
+    const double sceneWidth = qMax(1, sceneBitmap.width());
+    const double sceneHeight = qMax(1, sceneBitmap.height());
+    o.boxRect = {box.left() / sceneWidth, box.top() / sceneHeight, (box.left() + w) / sceneWidth,
+        (box.top() + h) / sceneHeight};
+    o.boxPixelLeft = box.left();
+    o.boxPixelTop = box.top();
+    o.boxWidth = (rounded(w / 2.0) + scaled(7)) / sceneWidth;
+    o.boxHeight = (rounded(h / 2.0) + scaled(2)) / sceneHeight;
+
+    if (shown) {
+        const bool worksheetKind
+            = o.Typ == ObjectKind::Label || o.Typ == ObjectKind::ClozeGap || o.Typ == ObjectKind::Answer;
+        if (worksheetKind && (drawMode & 1)) {
+            const int d = rounded(0.18 * w);
+            QRect frame = box;
+            if (o.KAusrAkt == 1)
+                frame.setRight(frame.right() + 2 * d);
+            else if (o.KAusrAkt == 3)
+                frame.setLeft(frame.left() - 2 * d);
+            else
+                frame.adjust(-d, 0, d, 0);
+            const int growX = rounded(0.01 * target.width());
+            const int growY = rounded(0.1 * h);
+            frame.adjust(-growX, -growY, growX, growY);
+            const QRect limits(QPoint(rounded(0.005 * target.width()), rounded(0.005 * target.height())),
+                QPoint(rounded(0.995 * target.width()), rounded(0.995 * target.height())));
+            frame = frame.intersected(limits);
+            painter.setPen(QPen(Qt::black, 1));
+            painter.setBrush(Qt::white);
+            painter.drawRect(frame.adjusted(0, 0, -1, -1));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(frame.adjusted(1, 1, -2, -2));
+        }
+        if (worksheetKind && (drawMode & 2)) {
+            painter.setFont(cardFont(characterHeight));
+            painter.setPen(solutionColour);
+            drawCardText(painter, box.translated(textOffset, 2), text, cardTextFlags(o.TAusr, false));
+        }
+
+        bool drawText = o.Typ == ObjectKind::FixedText;
+        if (drawMode == 0) {
+            const bool uncovered = o.coverState == CoverState::Uncovered;
+            drawText = drawText || ((o.Typ == ObjectKind::Label || o.Typ == ObjectKind::ClozeGap) && uncovered)
+                || (o.Typ == ObjectKind::Answer && onPage && uncovered && !quiz)
+                || (o.Typ == ObjectKind::QuestionText && onPage) || (o.Typ == ObjectKind::PageText && onPage && !quiz);
+        }
+        if (drawText && !isButtonKind(o.Typ)) {
+            painter.setFont(font);
+            painter.setPen(textColour);
+            drawCardText(painter, box.translated(textOffset, 2), text, flags);
+            if (quiz && o.Typ == ObjectKind::QuestionText && !pictureName.isEmpty())
+                drawQuestionPicture(painter, pictureName);
+        }
+
+        if (drawMode == 0)
+            drawDecoration(painter, index, box, textWidth, textHeight, textOffset);
+    }
+    painter.end();
+
+    if (copyToView)
+        copyBoxToViews(index);
+    if (refresh && refreshView)
+        refreshView();
+    if (quiz && quizObjectDrawn)
+        quizObjectDrawn();
+}
+
+void CardView::drawQuestionPicture(QPainter& painter, const QString& name)
+{
+    // Windows-made topics may name the picture with either separator.
+    const QString path = pictureFolder + QString(name).replace(u'\\', u'/');
+    QImage picture(path);
+    if (picture.isNull()) {
+        if (reportError && m_failedPicture != path)
+            reportError(pictureNotFoundText(path));
+        m_failedPicture = path;
+        return;
+    }
+    painter.drawImage(cardToView(0.1, 0.35) + QPoint(6, 0), picture);
+}
+
+void CardView::drawDecoration(
+    QPainter& painter, int index, const QRect& box, int textWidth, int textHeight, int textOffset)
+{
+    const DocObject& o = m_document.objects.at(index);
+    const double s = cardScale;
+    const auto scaled = [s](double size) { return rounded(size * s); };
+    const bool quiz = cardMode == 3;
+    const bool onPage = o.FrageNummer == m_document.currentQuestionNumber;
+
+    if (o.Typ == ObjectKind::InfoPoint || o.Typ == ObjectKind::WebLink || o.Typ == ObjectKind::DocumentLink) {
+        static const QString captions[] = {QStringLiteral("Info"), QStringLiteral("Link"), QStringLiteral("Dok.")};
+        static const QColor fills[] = {infoFill, linkFill, documentFill};
+        const int kind = o.Typ - ObjectKind::InfoPoint;
+        const QColor fill = quiz ? quizButtonFill : fills[kind];
+        painter.setFont(cardFont(scaled(12), true));
+        painter.setPen(Qt::white);
+        drawDisc(painter, box, discOutline(fill), captions[kind], fill);
+        return;
+    }
+    if (o.Typ == ObjectKind::ClozeGap && o.coverState != CoverState::Covered) {
+        const int width = qMax(textWidth, scaled(30));
+        const int height = textHeight + 4;
+        QPoint topLeft;
+        switch (o.KAusrAkt) {
+        case 2:
+            topLeft = scenePoint(o.Kx, o.Ky) + QPoint(-rounded(width / 2.0), -height - scaled(2));
+            break;
+        case 3:
+            topLeft = scenePoint(o.Kx, o.Ky) + QPoint(-width - scaled(7), -rounded(height / 2.0));
+            break;
+        case 4:
+            topLeft = scenePoint(o.Kx, o.Ky) + QPoint(-rounded(width / 2.0), scaled(2));
+            break;
+        default:
+            topLeft = scenePoint(o.Kx, o.Ky) + QPoint(scaled(7), -rounded(height / 2.0));
+            break;
+        }
+        topLeft += QPoint(textOffset, 2);
+        const int y = topLeft.y() + height - 4;
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawLine(topLeft.x(), y, topLeft.x() + width - 1, y);
+        return;
+    }
+    if (o.Typ >= ObjectKind::PagePrevious && o.Typ <= ObjectKind::PageRandom) {
+        if (quiz)
+            return;
+        static const QString symbols[] = {QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("|<"),
+            QStringLiteral(">|"), QStringLiteral("?")};
+        painter.setFont(cardFont(scaled(16), true));
+        painter.setPen(Qt::white);
+        drawDisc(painter, box, discOutline(navigatorFill), symbols[o.Typ - ObjectKind::PagePrevious], navigatorFill);
+        return;
+    }
+
+    const bool coveredLabel = o.coverState == CoverState::Covered
+        && (o.Typ == ObjectKind::Label || o.Typ == ObjectKind::ClozeGap
+            || (o.Typ == ObjectKind::Answer && onPage && !quiz));
+    if (coveredLabel) {
+        painter.setPen(QPen(coverOutline, 1));
+        painter.setBrush(coverFill);
+        if (box.width() > 0 && box.height() > 0)
+            painter.drawRect(box.adjusted(0, 0, -1, -1));
+        painter.setBrush(Qt::NoBrush);
+        if (box.height() >= 1) {
+            // The question mark shrinks until it fits a low box.
+            int height = scaled(22);
+            QFont font = cardFont(height);
+            while (height > 1 && QFontMetrics(font).height() > box.height())
+                font = cardFont(--height);
+            const QFontMetrics metrics(font);
+            const QString mark = QStringLiteral("?");
+            const int width = metrics.horizontalAdvance(mark);
+            const int x = rounded((box.left() + box.left() + box.width()) / 2.0);
+            const int y = rounded((box.top() + box.top() + box.height() - metrics.height()) / 2.0);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            painter.drawText(QRect(x - width / 2, y, width, metrics.height()),
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, mark);
+        }
+        if (o.displayNumber >= 1) {
+            const int diameter = qMax(1, scaled(30));
+            const QPoint centre(box.left() + box.width() / 2, box.top() + box.height() / 2);
+            const QRect disc
+                = QRect(centre.x() - diameter / 2, centre.y() - diameter / 2, diameter, diameter).intersected(box);
+            if (!disc.isEmpty()) {
+                painter.setFont(cardFont(rounded(20 * s * disc.height() / diameter), true));
+                painter.setPen(QColor(255, 0, 0));
+                drawDisc(painter, disc, coverOutline, coverLabelText(index), Qt::white);
+            }
+        }
+        return;
+    }
+
+    switch (o.coverState) {
+    case CoverState::Solved:
+        drawGlyph(painter, box.left() + 17, tickColour, 32, 252, box.top() + 22);
+        break;
+    case CoverState::Crossed:
+        drawGlyph(painter, box.left() + 17, crossColour, 32, 251, box.top() + 20);
+        break;
+    case CoverState::Open:
+        if (m_document.DokTyp == DocType::SingleQuestions) {
+            if (cardMode != 2)
+                break;
+        } else if (askedObject >= 0 && askedObject != index) {
+            drawDisc(painter, box, inactiveTargetOutline, QString(), inactiveTargetFill);
+            break;
+        }
+        painter.setFont(cardFont(scaled(20), true));
+        painter.setPen(QColor(255, 0, 0));
+        drawDisc(painter, box, Qt::black, coverLabelText(index), targetFill);
+        break;
+    default:
+        break;
+    }
+}
+
+void CardView::drawAllObjects(bool drawLeaderLines, bool copyToView, bool refresh)
+{
+    for (int i = 0; i < m_document.objects.size(); ++i)
+        drawObject(sceneBitmap, i, 0, copyToView, false, drawLeaderLines);
+    if (refresh && refreshView)
+        refreshView();
+}
+
+void CardView::redrawObjects()
+{
+    sceneBitmap = backgroundBitmap.copy();
+    drawAllObjects(true, false, false);
+    objectsBitmap = sceneBitmap.copy();
+    composeView();
+}
+
+bool CardView::setZoom(int index)
+{
+    // Only the five levels exist; a step past either end stays at the end.
+    index = std::clamp(index, 0, int(zoomFactors.size()) - 1);
+    if (index == zoomIndex)
+        return false;
+    zoomIndex = index;
+    zoomFactor = zoomFactors[size_t(index)];
+    if (cardMode == 2)
+        redrawCard();
+    return true;
+}
+
+bool CardView::zoomIn()
+{
+    return zoomIndex <= 3 && setZoom(zoomIndex + 2);
+}
+
+bool CardView::zoomOut()
+{
+    return zoomIndex >= 1 && setZoom(zoomIndex - 2);
+}
+
+void CardView::keepWindowInside()
+{
+    auto& [left, top, right, bottom] = viewWindow;
+    if (right > 1) {
+        left -= right - 1;
+        right = 1;
+    }
+    if (bottom > 1) {
+        top -= bottom - 1;
+        bottom = 1;
+    }
+    if (left < 0) {
+        right -= left;
+        left = 0;
+    }
+    if (top < 0) {
+        bottom -= top;
+        top = 0;
+    }
+    for (double& edge : viewWindow)
+        edge = std::clamp(edge, 0.0, 1.0);
+}
+
+void CardView::scrollBy(ScrollDirection direction)
+{
+    commitDrawings();
+    const double stepX = 0.1 * (viewWindow[2] - viewWindow[0]);
+    const double stepY = 0.1 * (viewWindow[3] - viewWindow[1]);
+    double dx = 0;
+    double dy = 0;
+    switch (direction) {
+    case ScrollDirection::Left:
+        dx = -stepX;
+        break;
+    case ScrollDirection::Right:
+        dx = stepX;
+        break;
+    case ScrollDirection::Up:
+        dy = -stepY;
+        break;
+    case ScrollDirection::Down:
+        dy = stepY;
+        break;
+    }
+    viewWindow[0] += dx;
+    viewWindow[2] += dx;
+    viewWindow[1] += dy;
+    viewWindow[3] += dy;
+    keepWindowInside();
+    composeView();
+}
+
+void CardView::panBy(int dx, int dy)
+{
+    const double fx = double(dx) / qMax(1, sceneBitmap.width());
+    const double fy = double(dy) / qMax(1, sceneBitmap.height());
+    viewWindow[0] += fx;
+    viewWindow[2] += fx;
+    viewWindow[1] += fy;
+    viewWindow[3] += fy;
+    keepWindowInside();
+    composeView();
+}
+
+void CardView::commitDrawings()
+{
+    copyRect(viewBitmap, viewBitmap.rect(), sceneBitmap, viewportOrigin);
+}
+
+void CardView::removeAllDrawings()
+{
+    sceneBitmap = objectsBitmap.copy();
+    composeView();
+}
+
+void CardView::composeView()
+{
+    viewportOrigin
+        = QPoint(rounded(sceneBitmap.width() * viewWindow[0]), rounded(sceneBitmap.height() * viewWindow[1]));
+    if (viewBitmap.isNull())
+        viewBitmap = newBitmap(controlSize);
+    viewBitmap.fill(controlColour);
+    copyRect(sceneBitmap, QRect(viewportOrigin, viewBitmap.size()), viewBitmap, QPoint(0, 0));
+    if (cleanViewBitmap.size() != viewBitmap.size())
+        cleanViewBitmap = QImage(viewBitmap.size(), QImage::Format_ARGB32);
+    cleanViewBitmap.fill(controlColour);
+    copyRect(objectsBitmap, QRect(viewportOrigin, viewBitmap.size()), cleanViewBitmap, QPoint(0, 0));
+    if (refreshView)
+        refreshView();
+    if (viewComposed)
+        viewComposed();
+}
+
+QPointF CardView::viewToCard(double x, double y) const
+{
+    const QPoint origin = bitmapOrigin();
+    const double fx = (x - origin.x()) / qMax(1, viewBitmap.width());
+    const double fy = (y - origin.y()) / qMax(1, viewBitmap.height());
+    const double cardX = viewWindow[0] + (viewWindow[2] - viewWindow[0]) * fx;
+    const double cardY = viewWindow[1] + (viewWindow[3] - viewWindow[1]) * fy;
+    return QPointF(std::clamp(cardX, 0.0, 1.0), std::clamp(cardY, 0.0, 1.0));
+}
+
+QPoint CardView::cardToView(double cardX, double cardY) const
+{
+    const QPoint origin = bitmapOrigin();
+    const double width = viewWindow[2] - viewWindow[0];
+    const double height = viewWindow[3] - viewWindow[1];
+    const int x = width > 0 ? rounded(viewBitmap.width() * (cardX - viewWindow[0]) / width) : 0;
+    const int y = height > 0 ? rounded(viewBitmap.height() * (cardY - viewWindow[1]) / height) : 0;
+    return QPoint(x, y) + origin;
+}
+
+void CardView::applyNumbering(int mode)
+{
+    numberingMode = mode;
+    numberingList.clear();
+    const bool singleQuestions = m_document.DokTyp == DocType::SingleQuestions;
+    QList<int> indexes;
+    for (int i = 0; i < m_document.objects.size(); ++i) {
+        const qint32 kind = m_document.objects.at(i).Typ;
+        const bool numberable = singleQuestions ? kind == ObjectKind::Answer
+                                                : (kind == ObjectKind::Label || kind == ObjectKind::ClozeGap);
+        if (numberable)
+            indexes.append(i);
+    }
+    if (mode == 1) {
+        sortOrdered(indexes, m_document);
+    } else if (mode == 2) {
+        const int count = int(indexes.size());
+        for (int i = 0; i < count; ++i)
+            indexes.swapItemsAt(i, randomInt(count));
+    }
+    for (int i = 0; i < indexes.size(); ++i) {
+        numberingList.append({-1, indexes.at(i)});
+        DocObject& object = m_document.objects[indexes.at(i)];
+        if (object.Typ == ObjectKind::Label || object.Typ == ObjectKind::ClozeGap)
+            object.displayNumber = mode == 0 ? 0 : i + 1;
+        else
+            object.displayNumber = 0;
+    }
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "document/topicdocument.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QPointF>
+#include <QRect>
+#include <QSize>
+
+#include <array>
+#include <functional>
+
+class QPainter;
+
+enum class ScrollDirection { Left, Right, Up, Down };
+
+// One numberable object in numbering order, with the quiz's mark (-1 when the list is built).
+struct NumberingEntry
+{
+    int mark = -1;
+    int object = -1;
+};
+
+// The learning card: the open topic's picture enlarged by its margins with every object drawn
+// on it, kept in bitmaps the card view owns, and the part of it that is shown. It is no widget:
+// the window shows viewBitmap, exports and zeptool save it, the worksheet draws through it.
+//
+// Card fractions: x and y as parts (0..1) of the card's width and height. Sizes marked "× s" in
+// the drawing rules are multiplied by cardScale, which follows the view width and the zoom.
+class CardView
+{
+public:
+    static constexpr std::array<double, 5> zoomFactors {1.0, 1.25, 1.5, 1.75, 2.0};
+    // The card's background where the view is larger than the card.
+    static inline const QColor controlColour {174, 194, 212};
+
+    // The document is not owned; it must outlive the card view.
+    explicit CardView(TopicDocument& document);
+
+    TopicDocument& document() const { return m_document; }
+
+    // The image control the view is shown in: viewBitmap is at most this size.
+    QSize controlSize {870, 600};
+    // Top-left corner of viewBitmap inside the image control (it is centred there).
+    QPoint bitmapOrigin() const;
+    // Folder of the quiz pictures (euromuenzen/), with a trailing separator.
+    QString pictureFolder;
+
+    // View state.
+    int cardMode = 2; // 2 learning card, 3 quiz running
+    int zoomIndex = 0;
+    double zoomFactor = 1.0;
+    std::array<double, 4> viewWindow {0, 0, 1, 1}; // left, top, right, bottom
+    QPoint viewportOrigin;
+    double viewAspect = 1.0;
+    double cardScale = 1.0;
+    std::array<bool, 3> layers {true, true, true}; // " Illustration ", " Beschriftung ", " Infopunkte "
+    int numberingMode = 1; // 0 question marks, 1 ordered, 2 random
+    // Quiz state the drawing needs: the object asked for when the quiz shows one marked
+    // position (-1 for none).
+    int askedObject = -1;
+
+    // The card's bitmaps, 32-bit ARGB.
+    QImage sceneBitmap; // the whole card at the current zoom, objects and committed drawings
+    QImage backgroundBitmap; // the card picture before any object was drawn
+    QImage objectsBitmap; // sceneBitmap right after all objects were drawn
+    QImage cleanViewBitmap; // the visible window of objectsBitmap
+    QImage viewBitmap; // what the user sees and draws on
+
+    // Called when viewBitmap changed and the image control should repaint.
+    std::function<void()> refreshView;
+    // Called after every composition of the view (the quiz marker follows it).
+    std::function<void()> viewComposed;
+    // Called when a drawn object changed during a quiz (the instruction strip is redrawn).
+    std::function<void()> quizObjectDrawn;
+    // Called with the program's message when a quiz picture cannot be read.
+    std::function<void(const QString&)> reportError;
+
+    // Rebuilds every bitmap: after loading, on a change of zoom, layers or control size.
+    void redrawCard();
+    // Draws the picture with its white margins, fitted into the available size at factor,
+    // into target (which it sizes). Returns the visible fractions (0, 0, right, bottom).
+    std::array<double, 4> buildExtendedPicture(QImage& target, int availableWidth, int availableHeight, double factor) const;
+    // drawMode 0 for the card; the worksheet passes bit 0 (answer frames) and bit 1 (solution text).
+    void drawObject(QImage& target, int index, int drawMode, bool copyToView, bool refresh, bool drawLeaderLine);
+    void drawAllObjects(bool drawLeaderLines, bool copyToView, bool refresh);
+    void redrawObjects();
+    bool isLayerVisible(int index) const;
+    int autoPlacement(int index) const;
+    // A 36-point disc filling rect, with text centred in the painter's current font.
+    static void drawDisc(QPainter& painter, const QRect& rect, const QColor& outline, const QString& text,
+        const QColor& fill);
+    void copyBoxToViews(int index);
+
+    // The cover label of object index: "?" or its number in digits or letters.
+    QString coverLabelText(int index) const;
+
+    // The numberable objects (labels and cloze gaps; answers of single questions) in numbering
+    // order: as they come (mode 0, question marks), ordered by position or caption (1) or at
+    // random (2). Sets each object's displayNumber; drawing is left to the caller.
+    void applyNumbering(int mode);
+    QList<NumberingEntry> numberingList;
+
+    // Zoom and view window. setZoom returns false when the index did not change; it redraws
+    // the card on the learning card.
+    bool setZoom(int index);
+    bool zoomIn();
+    bool zoomOut();
+    void scrollBy(ScrollDirection direction);
+    // Moves the view window by pixels of sceneBitmap (a pan step). Drawings are committed once,
+    // by the caller, when the pan starts.
+    void panBy(int dx, int dy);
+    void commitDrawings();
+    void removeAllDrawings();
+    void composeView();
+
+    // Pixels of the image control and card fractions.
+    QPointF viewToCard(double x, double y) const;
+    QPoint cardToView(double cardX, double cardY) const;
+
+    // Scene pixel of a card point.
+    QPoint scenePoint(double cardX, double cardY) const;
+
+private:
+    void keepWindowInside();
+    QRect boxPixels(const DocObject& object) const;
+    void drawDecoration(QPainter& painter, int index, const QRect& box, int textWidth, int textHeight, int textOffset);
+    void drawQuestionPicture(QPainter& painter, const QString& name);
+
+    TopicDocument& m_document;
+    QString m_failedPicture; // a missing quiz picture is reported once, not at every redraw
+};
