@@ -371,8 +371,8 @@ void TForm1::showInfoPoint(int index)
     const QColor background = window->scrollBox()->viewport()->palette().color(QPalette::Window);
     window->setTextImage(renderLinesToBitmap(lines, window->textWidth(), 14, background));
     window->fitToText(566);
-    // Beside the card, at the main window's top right.
+    window->showText();
+    // Beside the card, at the main window's top right; placed once shown, when its frame is known.
     const QRect main = frameGeometry();
     window->move(main.right() - 6 - window->frameGeometry().width() + 1, main.top() + 6);
-    window->showText();
 }

@@ -422,7 +422,7 @@ int MarkupLayout::run(int top)
         // Wrap. A break position that would leave this line empty gains nothing.
         const bool lineEmpty = m_x == m_canvas.left;
         qsizetype resume;
-        if (m_lastBreak >= 0 && !(lineEmpty && m_lastBreak + 1 >= m_spanStart)) {
+        if (m_lastBreak >= 0 && !(lineEmpty && m_lastBreak <= m_spanStart)) {
             drawSpan(m_spanStart, m_lastBreak);
             resume = m_lastBreak + 1;
         } else if (m_inGap || (lineEmpty && pos == m_spanStart)) {
@@ -473,13 +473,14 @@ int renderMarkup(MarkupCanvas& canvas, const QString& text, int top)
 
 QImage renderLinesToBitmap(const QStringList& lines, int width, int fontSize, const QColor& background)
 {
-    constexpr int workHeight = 3000;
-    // A long info text grows the bitmap; this bound keeps a runaway text from taking the memory.
-    constexpr int maximumHeight = 30000;
+    // A long info text grows the bitmap beyond its first 3000 rows; the bounds keep a runaway
+    // text or width from taking the memory (64 Mi pixels are 256 MB).
+    constexpr qint64 pixelBudget = qint64(64) << 20;
     constexpr auto format = QImage::Format_ARGB32_Premultiplied;
-    if (width < 1)
+    if (width < 1 || width > 32767)
         return {};
-    QImage work(width, workHeight, format);
+    const int maximumHeight = int(std::min<qint64>(30000, pixelBudget / width));
+    QImage work(width, std::min(3000, maximumHeight), format);
     if (work.isNull())
         return {};
     work.fill(background);
@@ -518,7 +519,7 @@ void drawClozeText(QImage& scene, double cardScale, TopicDocument& document, boo
     canvas.rightLimit = scene.width();
     canvas.colour = Qt::black;
     canvas.mode = 99;
-    canvas.fontHeight = -qRound(22 * cardScale);
+    canvas.fontHeight = -qRound(qBound(1.0, 22 * cardScale, 10000.0));
     canvas.left = qRound(0.035 * scene.width());
     canvas.cardHeight = scene.height();
     canvas.drawPlainText = drawPlainText;

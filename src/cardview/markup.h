@@ -48,8 +48,8 @@ int renderMarkup(MarkupCanvas& canvas, const QString& text, int top);
 
 // Renders lines (one renderMarkup each, x = 0, black, Arial fontSize points) onto a bitmap
 // `width` wide cleared to background and returns the used part (width × final y). The bitmap
-// grows beyond its first 3000 rows when the text needs them, up to a fixed maximum below which
-// the text is cut. A null image for a width below 1 or no lines.
+// grows beyond its first 3000 rows when the text needs them, up to 30000 rows (fewer for a very
+// wide bitmap); text below is cut. A null image for no lines or a width outside 1..32767.
 QImage renderLinesToBitmap(const QStringList& lines, int width, int fontSize, const QColor& background);
 
 // Draws document.lueckentext onto scene (when not empty) as the card does before drawing its

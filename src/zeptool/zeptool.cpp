@@ -28,6 +28,20 @@ const ZeptoolCommand commands[] = {
         "übergangen. Ein Ordner wird wie im Menü gelistet: seine *.zep-Dateien (ohne\n"
         "Unterordner) in der Reihenfolge des Menüs. Der Rückgabewert ist 0.",
         runPeekCommand},
+    {"render", "DATEI.zep -o BILD.png|.jpg|.bmp [Optionen]",
+        "Zeichnet die Lernkarte der Themendatei so, wie das Programm sie im Fenster zeigt (ohne\n"
+        "Startfeld), und speichert die Ansicht wie \"Ansicht in Bilddatei speichern\": die\n"
+        "Endung von BILD bestimmt das Format (PNG, JPEG oder Windows-Bitmap). Optionen:\n"
+        "  --width B --height H  Größe des Bildfelds in Pixeln (Vorgabe 870 x 600, höchstens 4096)\n"
+        "  --zoom Z              Zoomstufe 100, 125, 150, 175 oder 200 (Vorgabe 100)\n"
+        "  --uncover             alle Beschriftungen aufgedeckt\n"
+        "  --numbering N         Nummerierung: 0 Fragezeichen, 1 geordnet (Vorgabe), 2 zufällig\n"
+        "  --page N              Fragenummer (Seite) bei Einzelfragen\n"
+        "  --layers EBENEN       sichtbare Ebenen als Ziffern: 0 Illustration, 1 Beschriftung,\n"
+        "                        2 Infopunkte (Vorgabe 012)\n"
+        "Kann die Datei nicht gelesen oder das Bild nicht geschrieben werden, steht die Meldung\n"
+        "des Programms auf der Fehlerausgabe, und der Rückgabewert ist 1.",
+        runRenderCommand},
 };
 
 bool isHelpRequest(const QString& argument)

@@ -32,6 +32,7 @@ QString zeptoolHelpText();
 // The sub-commands, each in a file of its own.
 int runInfoCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
 int runPeekCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
+int runRenderCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
 
 // Writes text as UTF-8 with the line breaks of this platform's terminals (CR LF becomes LF).
 void writeConsoleText(QIODevice& device, QString text);

@@ -94,6 +94,8 @@ class TestMarkup : public QObject
 private slots:
     void lineAdvance_data();
     void lineAdvance();
+    void wrappedLines_data();
+    void wrappedLines();
     void tagsAgainstReference_data();
     void tagsAgainstReference();
     void fieldTagsShiftText_data();
@@ -128,8 +130,6 @@ void TestMarkup::lineAdvance_data()
     QTest::newRow("two lines") << QStringLiteral("00000 00000") << 0 << fiveZeros << 2;
     QTest::newRow("three lines") << QStringLiteral("00000 00000  00000") << 0 << fiveZeros << 3;
     QTest::newRow("three lines, gap mode") << QStringLiteral("00000 00000 00000") << 1 << fiveZeros << 3;
-    // Twelve characters, five to a line: losing the overflowing one would give two lines.
-    QTest::newRow("word longer than the limit") << QStringLiteral("000000000000") << 0 << fiveZeros << 3;
     QTest::newRow("tag before an overlong word") << QStringLiteral("<B>00000000") << 0 << fiveZeros << 2;
     QTest::newRow("limit zero: a character a line") << QStringLiteral("000") << 0 << 0 << 3;
     QTest::newRow("100 000 characters, narrow") << QString(100000, u'0') << 0 << fiveZeros << 20000;
@@ -146,6 +146,42 @@ void TestMarkup::lineAdvance()
 
     const Rendered result = render(text, mode, rightLimit);
     QCOMPARE(result.bottom, m.offset() + lines * m.lineHeight(mode));
+}
+
+void TestMarkup::wrappedLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("rightLimit");
+    QTest::addColumn<QStringList>("lines");
+
+    const int fiveZeros = m.width("00000") + m.width("0") / 2;
+    QTest::newRow("at the last blank") << "000 00000" << 0 << fiveZeros << QStringList {"000", "00000"};
+    QTest::newRow("blanks at the line start dropped") << "00000    00" << 0 << fiveZeros << QStringList {"00000", "00"};
+    QTest::newRow("word longer than the limit")
+        << "000000000000" << 0 << fiveZeros << QStringList {"00000", "00000", "00"};
+    QTest::newRow("sign after a gap drawn once")
+        << "<<Wort>>.0" << 1 << m.gapWidth("Wort") + m.width(".") + 1 << QStringList {"<<Wort>>.", "0"};
+    QTest::newRow("field drawn once") << "<@REB=02>420" << 0 << 2 * m.width("0") + 1
+                                      << QStringList {"<@REB=02>42", "0"};
+}
+
+void TestMarkup::wrappedLines()
+{
+    QFETCH(QString, text);
+    QFETCH(int, mode);
+    QFETCH(int, rightLimit);
+    QFETCH(QStringList, lines);
+
+    const Rendered result = render(text, mode, rightLimit);
+    QCOMPARE(result.bottom, m.offset() + lines.size() * m.lineHeight(mode));
+    // Each line's text band, gap underline included, looks like the line drawn alone.
+    const int bandHeight = m.zeroHeight() + 1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QImage alone = render(lines.at(i), mode, 400).image;
+        const int top = m.firstTop() + int(i) * m.lineHeight(mode);
+        QCOMPARE(result.image.copy(0, top, 400, bandHeight), alone.copy(0, m.firstTop(), 400, bandHeight));
+    }
 }
 
 void TestMarkup::tagsAgainstReference_data()

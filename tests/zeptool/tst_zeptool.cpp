@@ -1,8 +1,10 @@
 #include "app/filemessages.h"
+#include "cardview/viewexport.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
 
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -81,8 +83,53 @@ QByteArray rawValue(const QByteArray& json, const char* key)
     return pattern.match(QString::fromUtf8(json)).captured(1).toUtf8();
 }
 
+// The topic the render tests draw: a picture of one colour with a white margin on the right
+// half as wide as the picture, and one covered label at (0.1, 0.5) whose box lies to the right
+// of that point.
+const QColor renderPictureColour(40, 120, 200);
+const QColor coverColour(202, 228, 255);
+
+TopicDocument renderTopic()
+{
+    TopicDocument document;
+    document.picture = QImage(200, 100, QImage::Format_ARGB32);
+    document.picture.fill(renderPictureColour);
+    document.RandErw = {0, 0, 0.5, 0};
+    DocObject label = makeObject(0.1, 0.5, 0.1, 0.5, QStringLiteral("Bauchspeicheldrüse"), ObjectKind::Label);
+    label.KAusr = 1;
+    label.KAusrAkt = 1;
+    label.Sline = 0;
+    document.objects = {label};
+    return document;
+}
+
+// Every pixel of rect has the colour, or (when equal is false) none has it.
+struct PixelProbe
+{
+    QRect rect;
+    QColor colour;
+    bool equal = true;
+};
+
+QString failedProbe(const QImage& image, const PixelProbe& probe)
+{
+    for (int y = probe.rect.top(); y <= probe.rect.bottom(); ++y) {
+        for (int x = probe.rect.left(); x <= probe.rect.right(); ++x) {
+            const QColor found = image.pixelColor(x, y);
+            if ((found == probe.colour) != probe.equal)
+                return QStringLiteral("pixel (%1, %2) is %3, %4 %5")
+                    .arg(x)
+                    .arg(y)
+                    .arg(found.name(), probe.equal ? QStringLiteral("expected") : QStringLiteral("not expected"),
+                        probe.colour.name());
+        }
+    }
+    return {};
+}
+
 } // namespace
 
+Q_DECLARE_METATYPE(PixelProbe)
 Q_DECLARE_METATYPE(TopicDocument)
 
 class TestZeptool : public QObject
@@ -103,6 +150,11 @@ private slots:
     void infoBadFiles();
 
     void peekListsTopicFilesAndFolders();
+
+    void renderDrawsTheCard_data();
+    void renderDrawsTheCard();
+    void renderRefuses_data();
+    void renderRefuses();
 
     void wrongUsage_data();
     void wrongUsage();
@@ -508,6 +560,141 @@ void TestZeptool::peekListsTopicFilesAndFolders()
     QCOMPARE(QString::fromUtf8(result.out), expected);
 }
 
+void TestZeptool::renderDrawsTheCard_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QList<PixelProbe>>("probes");
+
+    // At 870 x 600 the card of 300 x 100 fills the width: 870 x 290, picture left of x = 580,
+    // the label's anchor at (87, 145) and its box from x = 94.
+    const QRect picture(400, 50, 1, 1);
+    const QRect margin(800, 145, 1, 1);
+    const QRect insideCover(96, 143, 3, 5);
+    const QRect labelBox(94, 135, 150, 20);
+    const QColor white(Qt::white);
+
+    QTest::newRow("defaults: covered label")
+        << QStringList() << QSize(870, 290)
+        << QList<PixelProbe> {{picture, renderPictureColour}, {margin, white}, {insideCover, coverColour}};
+    QTest::newRow("uncovered") << QStringList {QStringLiteral("--uncover")} << QSize(870, 290)
+                               << QList<PixelProbe> {{picture, renderPictureColour}, {labelBox, coverColour, false}};
+    QTest::newRow("illustration layer off")
+        << QStringList {QStringLiteral("--layers"), QStringLiteral("12")} << QSize(870, 290)
+        << QList<PixelProbe> {{picture, white}, {insideCover, coverColour}};
+    QTest::newRow("labels layer off") << QStringList {QStringLiteral("--layers"), QStringLiteral("0")}
+                                      << QSize(870, 290)
+                                      << QList<PixelProbe> {
+                                             {picture, renderPictureColour}, {labelBox, coverColour, false}};
+    // A tall control: the card keeps its proportions, 400 x 133, picture left of x = 267.
+    QTest::newRow("control size") << QStringList {QStringLiteral("--width"), QStringLiteral("400"),
+        QStringLiteral("--height"), QStringLiteral("400")}
+                                  << QSize(400, 133)
+                                  << QList<PixelProbe> {
+                                         {QRect(250, 20, 1, 1), renderPictureColour}, {QRect(390, 66, 1, 1), white}};
+    // At 200 % the view is the middle half of a card of 1740 x 580, from x = 435: the picture ends
+    // at x = 725, and only the right end of the doubled label box (from 188 on the card) is in view.
+    QTest::newRow("zoom 200 %") << QStringList {QStringLiteral("--zoom"), QStringLiteral("200")} << QSize(870, 580)
+                                << QList<PixelProbe> {{QRect(600, 100, 1, 1), renderPictureColour},
+                                       {QRect(850, 290, 1, 1), white}, {QRect(2, 285, 6, 10), coverColour},
+                                       {QRect(150, 250, 200, 80), coverColour, false}};
+    QTest::newRow("as JPEG") << QStringList() << QSize(870, 290) << QList<PixelProbe>();
+}
+
+void TestZeptool::renderDrawsTheCard()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QSize, size);
+    QFETCH(QList<PixelProbe>, probes);
+
+    const QString topic = writeTopic(QStringLiteral("karte.zep"), renderTopic());
+    QVERIFY(!topic.isEmpty());
+    const bool jpeg = probes.isEmpty();
+    const QString output = m_dir.filePath(jpeg ? QStringLiteral("karte.JPG") : QStringLiteral("karte.png"));
+    QFile::remove(output);
+    const ToolResult result
+        = runZeptool(QStringList {QStringLiteral("render"), topic, QStringLiteral("-o"), output} + options);
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QCOMPARE(result.out, QByteArray());
+
+    const QImage image(output);
+    QCOMPARE(image.size(), size);
+    if (jpeg) {
+        // The output's extension decides the format, as in the export.
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(3) == QByteArray("\xff\xd8\xff"));
+        return;
+    }
+    for (const PixelProbe& probe : probes) {
+        const QString failure = failedProbe(image, probe);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+}
+
+void TestZeptool::renderRefuses_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // after "render FILE.zep" unless the first is "-"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message"); // for exit code 1; {path} stands for the topic, {out} for -o
+
+    const auto options = [](std::initializer_list<const char*> list) {
+        QStringList arguments;
+        for (const char* argument : list)
+            arguments << QString::fromUtf8(argument);
+        return arguments;
+    };
+    QTest::newRow("no output") << options({}) << 2 << QString();
+    QTest::newRow("-o without name") << options({"-o"}) << 2 << QString();
+    QTest::newRow("no topic") << options({"-", "-o", "x.png"}) << 2 << QString();
+    QTest::newRow("two topics") << options({"-o", "x.png", "b.zep"}) << 2 << QString();
+    QTest::newRow("unknown option") << options({"-o", "x.png", "--farbe", "rot"}) << 2 << QString();
+    QTest::newRow("zoom 120") << options({"-o", "x.png", "--zoom", "120"}) << 2 << QString();
+    QTest::newRow("zoom without level") << options({"-o", "x.png", "--zoom"}) << 2 << QString();
+    QTest::newRow("numbering 3") << options({"-o", "x.png", "--numbering", "3"}) << 2 << QString();
+    QTest::newRow("layer 3") << options({"-o", "x.png", "--layers", "13"}) << 2 << QString();
+    QTest::newRow("width 0") << options({"-o", "x.png", "--width", "0"}) << 2 << QString();
+    QTest::newRow("width not a number") << options({"-o", "x.png", "--width", "breit"}) << 2 << QString();
+    QTest::newRow("height beyond the limit") << options({"-o", "x.png", "--height", "100000"}) << 2 << QString();
+    QTest::newRow("page 0") << options({"-o", "x.png", "--page", "0"}) << 2 << QString();
+    QTest::newRow("GIF output") << options({"-o", "{dir}x.gif"}) << 1 << invalidExtensionText();
+    QTest::newRow("missing topic") << options({"-", "{dir}fehlt.zep", "-o", "{dir}x.png"}) << 1
+                                   << fileMissingText(QStringLiteral("{dir}fehlt.zep"));
+    QTest::newRow("output below a file") << options({"-o", "{path}/x.png"}) << 1
+                                         << fileUnwritableText(QStringLiteral("{path}/x.png"));
+}
+
+void TestZeptool::renderRefuses()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    const QString topic = writeTopic(QStringLiteral("karte.zep"), renderTopic());
+    QVERIFY(!topic.isEmpty());
+    const QString dir = m_dir.path() + u'/';
+    message.replace(QLatin1String("{path}"), topic).replace(QLatin1String("{dir}"), dir);
+    for (QString& argument : arguments) {
+        argument.replace(QLatin1String("{path}"), topic);
+        argument.replace(QLatin1String("{dir}"), dir);
+    }
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("-"))
+        arguments.removeFirst();
+    else
+        arguments.prepend(topic);
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
+
+    const ToolResult result = runZeptool(QStringList {QStringLiteral("render")} + arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    QCOMPARE(result.out, QByteArray());
+    if (exitCode == 2)
+        QVERIFY2(result.err.contains("falsche Argumente für \"render\"") && result.err.contains("zeptool render "),
+            result.err.constData());
+    else
+        QVERIFY2(result.err.endsWith(consoleText(message)), result.err.constData());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
+}
+
 void TestZeptool::wrongUsage_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -544,7 +731,7 @@ void TestZeptool::help()
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QByteArray());
     const QString text = QString::fromUtf8(result.out);
-    for (const char* command : {"info", "peek"})
+    for (const char* command : {"info", "peek", "render"})
         QVERIFY2(text.contains(QStringLiteral("\n  zeptool %1 ").arg(QLatin1String(command))), command);
     for (const char* notation : {"\"NaN\"", "\"Infinity\"", "\"-Infinity\""})
         QVERIFY2(text.contains(QLatin1String(notation)), notation);

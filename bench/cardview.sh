@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The learning card of a photograph (1600 x 1000) with 300 labels, half of them covered, in a view
+# of 1600 x 1000 pixels, measured side by side in one run:
+#   one label redrawn as a click redraws it   vs  redrawCard (limit 0.05)
+#   one pan step (7, 5) at 200 %              vs  redrawCard (limit 0.10)
+# Prints the medians of REPETITIONS repetitions (default 9, interleaved at random) and the two
+# ratios with their limits.
+#
+#   bench/cardview.sh
+set -euo pipefail
+source "$(dirname "$0")/../tools/lib/common.sh"
+
+repetitions="${REPETITIONS:-9}"
+install_missing_packages
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWMERE_WERROR="${TALLOWMERE_WERROR:-ON}"
+fi
+cmake --build "$build_dir" -j "$(nproc)" --target bench_cardview >/dev/null
+
+csv=$(mktemp)
+trap 'rm -f "$csv"' EXIT
+"$build_dir/bench/bench_cardview" --benchmark_repetitions="$repetitions" \
+    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+    --benchmark_format=csv >"$csv" 2>/dev/null
+
+# Rows look like: "BM_RedrawCard/real_time_median",9,45.1,44.9,ms,...
+median() {
+    awk -F, -v name="\"$1/real_time_median\"" '$1 == name { print $3 }' "$csv"
+}
+full_ms=$(median BM_RedrawCard)
+single_ms=$(median BM_RedrawOneLabel)
+pan_ms=$(median BM_PanStep)
+for value in "$full_ms" "$single_ms" "$pan_ms"; do
+    [ -n "$value" ] || { echo "error: a benchmark gave no result:" >&2; cat "$csv" >&2; exit 1; }
+done
+
+awk -v full="$full_ms" -v single="$single_ms" -v pan="$pan_ms" -v n="$repetitions" 'BEGIN {
+    printf "%-52s %12s\n", "benchmark (median of " n ")", "time (ms)"
+    printf "%-52s %12.3f\n", "redrawCard, 300 labels, 1600 x 1000", full
+    printf "%-52s %12.3f\n", "one label redrawn (a click)", single
+    printf "%-52s %12.3f\n", "one pan step at 200 %", pan
+    printf "single/full ratio: %.4f (limit 0.05)\n", single / full
+    printf "pan/full ratio: %.4f (limit 0.10)\n", pan / full
+}'
