@@ -68,8 +68,8 @@ TopicDocument labelledPhoto()
         label.Ky = 0.04 + 0.063 * (i / 20);
         label.Sx = label.Kx + 0.02;
         label.Sy = label.Ky + 0.015;
-        label.Cap = i % 7 == 0 ? QStringLiteral("Zeile %1\r\nzweite Zeile").arg(i)
-                               : QStringLiteral("Beschriftung %1").arg(i);
+        label.Cap
+            = i % 7 == 0 ? QStringLiteral("Zeile %1\r\nzweite Zeile").arg(i) : QStringLiteral("Beschriftung %1").arg(i);
         label.KAusr = 0;
         label.TAusr = 1;
         label.Ebene = 1;

@@ -12,6 +12,7 @@
 #include "app/messages.h"
 #include "app/pause.h"
 #include "app/uistyle.h"
+#include "cardview/cardtext.h"
 #include "cardview/markup.h"
 #include "cardview/viewexport.h"
 #include "widgets/hoverpanel.h"
@@ -21,11 +22,16 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollArea>
 
 namespace {
+
+const QColor keywordColour(0, 88, 255);
 
 THoverPanel* makeCardButton(QWidget* parent, const char* name, const QString& caption, const QString& hint)
 {
@@ -93,10 +99,10 @@ void TForm1::createCardToolbar()
         top += 32;
     };
 
-    auto* coverButton = makeCardButton(bar, "AlleAbdeckenBtn", QStringLiteral("abdecken"),
-        QStringLiteral("Alle Beschriftungen abdecken"));
-    auto* uncoverButton = makeCardButton(bar, "AlleAufdeckenBtn", QStringLiteral("aufdecken"),
-        QStringLiteral("Alle Beschriftungen aufdecken"));
+    auto* coverButton = makeCardButton(
+        bar, "AlleAbdeckenBtn", QStringLiteral("abdecken"), QStringLiteral("Alle Beschriftungen abdecken"));
+    auto* uncoverButton = makeCardButton(
+        bar, "AlleAufdeckenBtn", QStringLiteral("aufdecken"), QStringLiteral("Alle Beschriftungen aufdecken"));
     connect(coverButton, &THoverPanel::clicked, this, &TForm1::coverAll);
     connect(uncoverButton, &THoverPanel::clicked, this, &TForm1::uncoverAll);
     row({coverButton, uncoverButton});
@@ -149,7 +155,33 @@ void TForm1::createCardToolbar()
     connect(clipboardButton, &THoverPanel::clicked, this, &TForm1::copyViewToClipboard);
     row({exportButton, clipboardButton, printButton});
 
+    const std::pair<const char*, const char*> toolButtons[]
+        = {{"ZeigerBtn", "Zeiger zum Auf- und Abdecken von Beschriftungen"}, {"HandBtn", "Bildausschnitt verschieben"},
+            {"StiftBtn", "roter Stift, deckend"}, {"MarkerBtn", "gelber Marker, teiltransparent"},
+            {"Marker2Btn", "grüner Marker, teiltransparent"}, {"RadierBtn", "Radierwerkzeug"},
+            {"HaekchenBtn", "grünes Häkchen"}, {"KreuzBtn", "rotes Kreuz"},
+            {"TexteingabeBtn", "blauer Text für Schlagwörter"}};
+    static const char* const toolCaptions[] = {"Zeiger", "Hand", "Stift", "Gelb", "Grün", "Radierer", "✔", "✘", "Text"};
+    for (int tool = 1; tool <= 9; ++tool) {
+        THoverPanel* button = makeCardButton(bar, toolButtons[tool - 1].first,
+            QString::fromUtf8(toolCaptions[tool - 1]), QString::fromUtf8(toolButtons[tool - 1].second));
+        m_toolButtons[size_t(tool - 1)] = button;
+        connect(button, &THoverPanel::clicked, this, [this, tool] {
+            // The text tool starts with an empty field unless one is being typed.
+            if (tool == 9 && !m_keywordField->isVisible())
+                m_keywordField->clear();
+            selectTool(tool);
+        });
+    }
+    row({m_toolButtons[0], m_toolButtons[1], m_toolButtons[2]});
+    row({m_toolButtons[3], m_toolButtons[4], m_toolButtons[5]});
+    row({m_toolButtons[6], m_toolButtons[7], m_toolButtons[8]});
+
+    createKeywordField();
+    createMarkers();
+
     m_cardView.refreshView = [this] { m_lernKartPicImg->update(); };
+    m_cardView.viewComposed = [this] { markObject(m_cardView.markedObject, m_cardView.markedPart); };
     m_cardView.reportError = [](const QString& text) { showError(text); };
     m_lernKartPicImg->setImage(&m_cardView.viewBitmap);
     connect(m_lernKartPicImg, &CardImage::mousePressed, this, &TForm1::cardMousePressed);
@@ -193,16 +225,12 @@ void TForm1::layerItemToggled()
 
 void TForm1::coverAll()
 {
-    for (DocObject& object : m_document.objects)
-        object.coverState = CoverState::Covered;
-    m_cardView.drawAllObjects(false, true, true);
+    m_cardView.coverAll();
 }
 
 void TForm1::uncoverAll()
 {
-    for (DocObject& object : m_document.objects)
-        object.coverState = CoverState::Uncovered;
-    m_cardView.drawAllObjects(false, true, true);
+    m_cardView.uncoverAll();
 }
 
 void TForm1::applyNumbering(int mode, bool redraw)
@@ -311,44 +339,161 @@ void TForm1::copyViewToClipboard()
 
 void TForm1::selectTool(int tool)
 {
-    m_currentTool = tool;
+    m_cardView.currentTool = tool;
+    static const char* const items[] = {"WerkZeiger1", "WerkVerschiebehand1", "WerkRoterStiftdeckend1",
+        "WerkGelberMarkerteiltransparent1", "WerkGruenerMarkerteiltransparent1", "WerkRadierwerkzeug1",
+        "WerkGruenesHaekchen1", "WerkRotesKreuz1", "WerkSchlagwoertereinsetzen1"};
+    for (int i = 1; i <= 9; ++i) {
+        if (THoverPanel* button = m_toolButtons[size_t(i - 1)])
+            button->setChecked(i == tool);
+        if (QAction* item = menuItem(QString::fromLatin1(items[i - 1])))
+            item->setChecked(i == tool);
+    }
+    if (tool != 9 && m_keywordField)
+        m_keywordField->hide();
+}
+
+QCursor TForm1::toolCursor(int tool) const
+{
+    // Cursor numbers of the drawing tools in the program's cursor set.
+    static const int numbers[] = {0, 0, 1, 2, 2, 3, 5, 6, 7};
+    const int number = tool >= 1 && tool <= 9 ? numbers[tool - 1] : 0;
+    return number > 0 ? cursorSet().cursor(number) : QCursor(Qt::ArrowCursor);
+}
+
+void TForm1::pointerClick(int index)
+{
+    if (index < 0)
+        return;
+    switch (m_document.objects.at(index).Typ) {
+    case ObjectKind::Label:
+    case ObjectKind::ClozeGap:
+    case ObjectKind::Answer:
+        m_cardView.toggleCover(index);
+        break;
+    case ObjectKind::InfoPoint:
+        showInfoPoint(index);
+        break;
+    case ObjectKind::WebLink:
+        followWebLink(index);
+        break;
+    case ObjectKind::DocumentLink:
+        followDocumentLink(index);
+        break;
+    case ObjectKind::PagePrevious:
+    case ObjectKind::PageNext:
+    case ObjectKind::PageFirst:
+    case ObjectKind::PageLast:
+    case ObjectKind::PageRandom:
+        if (m_document.AnzFrageNummern > 0)
+            m_cardView.showPage(m_cardView.pageAfterNavigator(m_document.objects.at(index).Typ));
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::markObject(int index, int part)
+{
+    if (index < 0 || part < 0 || m_cardMode != QuizRunning) {
+        m_cardView.markedObject = -1;
+        m_cardView.markedPart = -1;
+        m_moveAnker->hide();
+        m_uebMoveAnker->hide();
+        return;
+    }
+    m_cardView.markedObject = index;
+    m_cardView.markedPart = part;
+    const QRect bounds = m_cardView.markerRect();
+    m_moveAnker->setGeometry(bounds);
+    m_moveAnker->show();
+    m_moveAnker->raise();
+    m_uebMoveAnker->setGeometry(bounds);
+    m_uebMoveAnker->show();
+    m_uebMoveAnker->raise();
 }
 
 void TForm1::cardMousePressed(Qt::MouseButton button, QPoint position)
 {
     if (m_cardMode != LearningCard)
         return;
+    const int tool = m_cardView.currentTool;
+    if ((button == Qt::LeftButton && tool == 1) || button == Qt::MiddleButton) {
+        pointerClick(m_cardView.hitTest(position.x(), position.y()));
+        return;
+    }
     // The right button pans the card; so does the left one with the hand tool.
-    if (button == Qt::RightButton || (button == Qt::LeftButton && m_currentTool == 2)) {
+    if (button == Qt::RightButton || (button == Qt::LeftButton && tool == 2)) {
         m_cardView.commitDrawings();
         m_panButton = button;
         m_panLast = position;
         const QCursor grab = cursorSet().cursor(8);
         m_lernKartPicImg->setCursor(grab);
         QApplication::setOverrideCursor(grab);
+        return;
     }
+    if (button == Qt::LeftButton && tool >= 3) {
+        m_cardView.movePenToLastPoint();
+        drawToolAt(true, position);
+    }
+}
+
+void TForm1::drawToolAt(bool leftButtonDown, QPoint position)
+{
+    if (m_cardView.currentTool != 9) {
+        m_cardView.drawToolAt(leftButtonDown, position.x(), position.y());
+        return;
+    }
+    m_cardView.lastPoint = position - m_cardView.bitmapOrigin();
+    if (!leftButtonDown)
+        return;
+    placeKeywordField(m_lernKartPicImg->mapTo(m_lernKartPan, position));
+    m_keywordField->show();
+    m_keywordField->raise();
+    m_keywordField->setFocus();
 }
 
 void TForm1::cardMouseMoved(Qt::MouseButtons buttons, QPoint position)
 {
-    if (m_panButton == Qt::NoButton)
-        return;
-    if (!(buttons & m_panButton)) {
-        endPan();
+    if (m_panButton != Qt::NoButton) {
+        if (!(buttons & m_panButton)) {
+            endPan();
+            return;
+        }
+        const QPoint step = m_panLast - position;
+        m_panLast = position;
+        m_cardView.panBy(step.x(), step.y());
         return;
     }
-    const QPoint step = m_panLast - position;
-    m_panLast = position;
-    m_cardView.panBy(step.x(), step.y());
+    if (m_cardMode != LearningCard)
+        return;
+    const int tool = m_cardView.currentTool;
+    if (tool == 1) {
+        m_lernKartPicImg->setCursor(m_cardView.hitTest(position.x(), position.y()) >= 0
+                ? QCursor(Qt::PointingHandCursor)
+                : QCursor(Qt::ArrowCursor));
+        return;
+    }
+    if (tool < 3)
+        return;
+    m_lernKartPicImg->setCursor(toolCursor(tool));
+    // Until the mouse has been over the card, a held button draws nothing.
+    const bool held = (buttons & Qt::LeftButton) && m_cardView.lastPoint != QPoint(-1, -1);
+    m_cardView.movePenToLastPoint();
+    drawToolAt(held, position);
 }
 
 void TForm1::cardMouseReleased(Qt::MouseButton button, QPoint position)
 {
-    if (button != m_panButton)
+    if (button == m_panButton) {
+        const QPoint step = m_panLast - position;
+        m_cardView.panBy(step.x(), step.y());
+        endPan();
         return;
-    const QPoint step = m_panLast - position;
-    m_cardView.panBy(step.x(), step.y());
-    endPan();
+    }
+    // One press stamps one glyph.
+    m_cardView.glyphStamped = false;
+    cardMouseMoved(QGuiApplication::mouseButtons() & ~button, position);
 }
 
 void TForm1::endPan()
@@ -375,4 +520,93 @@ void TForm1::showInfoPoint(int index)
     // Beside the card, at the main window's top right; placed once shown, when its frame is known.
     const QRect main = frameGeometry();
     window->move(main.right() - 6 - window->frameGeometry().width() + 1, main.top() + 6);
+}
+
+namespace {
+
+// The quiz's marker: a red frame around a point or a box on the card, drawn over it.
+class MarkerFrame : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setPen(QPen(Qt::red, 2));
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+};
+
+} // namespace
+
+void TForm1::createMarkers()
+{
+    const auto make = [](QWidget* parent, const char* name) {
+        auto* marker = new MarkerFrame(parent);
+        marker->setObjectName(QString::fromLatin1(name));
+        marker->setAttribute(Qt::WA_TransparentForMouseEvents);
+        marker->setCursor(cursorSet().cursor(4));
+        marker->hide();
+        return marker;
+    };
+    m_moveAnker = make(m_lernKartPicImg, "MoveAnker");
+    m_uebMoveAnker = make(m_uebungPan, "UebMoveAnker");
+}
+
+void TForm1::createKeywordField()
+{
+    m_keywordField = new QLineEdit(m_lernKartPan);
+    m_keywordField->setObjectName(QStringLiteral("TexteingabeEdit"));
+    m_keywordField->setFrame(false);
+    m_keywordField->setFont(cardFont(24));
+    m_keywordField->setToolTip(QStringLiteral("Text übernehmen mit Enter, abbrechen mit ESC"));
+    QPalette palette = m_keywordField->palette();
+    palette.setColor(QPalette::Base, QColor(240, 240, 240));
+    palette.setColor(QPalette::Text, keywordColour);
+    m_keywordField->setPalette(palette);
+    m_keywordField->setTextMargins(0, 0, 0, 0);
+    m_keywordField->setContentsMargins(0, 0, 0, 0);
+    m_keywordField->hide();
+    m_keywordField->installEventFilter(this);
+    connect(m_keywordField, &QLineEdit::textChanged, this,
+        [this] { placeKeywordField(QPoint(m_keywordField->x(), m_keywordField->y() + m_keywordField->height())); });
+}
+
+void TForm1::placeKeywordField(QPoint bottomLeft)
+{
+    const QFontMetrics metrics(m_keywordField->font());
+    const int width = qMin(metrics.horizontalAdvance(m_keywordField->text()) + 35, m_cardView.viewBitmap.width());
+    const int height = metrics.height();
+    m_keywordField->resize(width, height);
+    const QRect control = m_lernKartPicImg->geometry();
+    const QPoint corner = m_cardView.bitmapOrigin();
+    // The field's lower-left corner goes to the point, kept inside the picture.
+    int left = qMin(bottomLeft.x(), control.left() + control.width() - corner.x() - width);
+    left = qMax(left, control.left() + corner.x());
+    int bottom = qMin(bottomLeft.y(), control.top() + control.height() - corner.y());
+    bottom = qMax(bottom, control.top() + height + corner.y());
+    m_keywordField->move(left, bottom - height);
+}
+
+bool TForm1::keywordFieldKey(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        const QString text = m_keywordField->text();
+        const QPoint topLeft = m_keywordField->pos() - m_lernKartPicImg->pos() - m_cardView.bitmapOrigin();
+        m_keywordField->hide();
+        m_cardView.drawKeyword(text, m_keywordField->font(), keywordColour, topLeft);
+        m_keywordField->clear();
+        return true;
+    }
+    case Qt::Key_Escape:
+        m_keywordField->clear();
+        m_keywordField->hide();
+        return true;
+    default:
+        return false;
+    }
 }

@@ -21,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -456,6 +457,9 @@ void TForm1::paintTitleBackground()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_keywordField && event->type() == QEvent::KeyPress
+        && keywordFieldKey(static_cast<QKeyEvent*>(event)))
+        return true;
     if (watched == m_lernKartPan && event->type() == QEvent::Resize) {
         if (!layoutSuppressed())
             resizeReaction();

@@ -18,6 +18,7 @@ class CardImage;
 class QActionGroup;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QShortcut;
 class TextureImage;
@@ -105,7 +106,7 @@ public:
     // The learning card: its bitmaps and view state.
     const CardView& cardView() const { return m_cardView; }
     CardView& cardView() { return m_cardView; }
-    int currentTool() const { return m_currentTool; }
+    int currentTool() const { return m_cardView.currentTool; }
 
     TInfoboxForm* infoTextWindow() const { return m_infoboxForm; }
     TInfoBox* aboutBox() const { return m_infoBox; }
@@ -177,6 +178,9 @@ public slots:
     void followWebLink(int index);
     // Shows an info point's marked-up text in the info text window beside the card.
     void showInfoPoint(int index);
+    // The quiz's marker on an object's point (part 0), anchor (1) or box (2); hidden for a
+    // negative index or part, and outside a quiz.
+    void markObject(int index, int part);
     // Splits a long topic list into two menu columns at its break entry; runs as the menu opens.
     void layoutTopicColumns();
     void clearHighScoreList();
@@ -221,6 +225,13 @@ private:
     void cardMouseMoved(Qt::MouseButtons buttons, QPoint position);
     void cardMouseReleased(Qt::MouseButton button, QPoint position);
     void endPan();
+    void drawToolAt(bool leftButtonDown, QPoint position);
+    QCursor toolCursor(int tool) const;
+    void pointerClick(int index);
+    void createMarkers();
+    void createKeywordField();
+    void placeKeywordField(QPoint bottomLeft);
+    bool keywordFieldKey(QKeyEvent* event);
     QMenu* topicMenu() const;
     void setUpTopicMenu();
     void relayoutMenu(QMenu* menu);
@@ -239,7 +250,6 @@ private:
     QString m_startArgument;
     TopicDocument m_document;
     CardView m_cardView {m_document};
-    int m_currentTool = 1;
     Qt::MouseButton m_panButton = Qt::NoButton;
     QPoint m_panLast;
     QImage m_basePicture;
@@ -280,6 +290,10 @@ private:
     std::array<QCheckBox*, 3> m_layerBoxes {};
     std::array<THoverPanel*, 3> m_numberingButtons {};
     std::array<THoverPanel*, 3> m_zoomButtons {};
+    std::array<THoverPanel*, 9> m_toolButtons {};
+    QLineEdit* m_keywordField = nullptr;
+    QWidget* m_moveAnker = nullptr;
+    QWidget* m_uebMoveAnker = nullptr;
     QWidget* m_uebInfoPan = nullptr;
     THoverPanel* m_kennzInfoPan = nullptr;
     QWidget* m_uebungPan = nullptr;

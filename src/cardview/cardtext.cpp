@@ -51,7 +51,9 @@ void drawCardText(QPainter& painter, const QRect& rect, const QString& text, int
 
 void drawGlyph(QPainter& painter, int x, const QColor& colour, int points, int wingdingsCode, int y)
 {
-    const QChar mark = wingdingsCode == 252 ? QChar(0x2714) : wingdingsCode == 251 ? QChar(0x2718) : QChar(wingdingsCode);
+    const QChar mark = wingdingsCode == 252 ? QChar(0x2714)
+        : wingdingsCode == 251              ? QChar(0x2718)
+                                            : QChar(wingdingsCode);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pointsToPixels(points));
     const QFontMetrics metrics(font);
@@ -61,7 +63,7 @@ void drawGlyph(QPainter& painter, int x, const QColor& colour, int points, int w
     painter.save();
     painter.setFont(font);
     painter.setPen(colour);
-    painter.drawText(QRect(x - width / 2, top, width, metrics.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-        text);
+    painter.drawText(
+        QRect(x - width / 2, top, width, metrics.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
     painter.restore();
 }

@@ -90,8 +90,7 @@ QImage newBitmap(QSize size)
 
 CardView::CardView(TopicDocument& document)
     : m_document(document)
-{
-}
+{ }
 
 QPoint CardView::bitmapOrigin() const
 {
@@ -254,8 +253,8 @@ void CardView::drawDisc(
     const int x = rounded((left + right) / 2);
     const int y = rounded((top + bottom - metrics.height()) / 2);
     const int width = metrics.horizontalAdvance(text);
-    painter.drawText(QRect(x - width / 2, y, width, metrics.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-        text);
+    painter.drawText(
+        QRect(x - width / 2, y, width, metrics.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
 }
 
 QRect CardView::boxPixels(const DocObject& object) const
@@ -264,7 +263,8 @@ QRect CardView::boxPixels(const DocObject& object) const
     const int height = sceneBitmap.height();
     const int left = rounded(object.boxRect[0] * width);
     const int top = rounded(object.boxRect[1] * height);
-    return QRect(QPoint(left, top), QPoint(rounded(object.boxRect[2] * width) - 1, rounded(object.boxRect[3] * height) - 1));
+    return QRect(
+        QPoint(left, top), QPoint(rounded(object.boxRect[2] * width) - 1, rounded(object.boxRect[3] * height) - 1));
 }
 
 void CardView::copyBoxToViews(int index)
@@ -396,8 +396,8 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
     // Where the box went: hit testing, placement and the worksheet use it.
     const double sceneWidth = qMax(1, sceneBitmap.width());
     const double sceneHeight = qMax(1, sceneBitmap.height());
-    o.boxRect = {box.left() / sceneWidth, box.top() / sceneHeight, (box.left() + w) / sceneWidth,
-        (box.top() + h) / sceneHeight};
+    o.boxRect = {
+        box.left() / sceneWidth, box.top() / sceneHeight, (box.left() + w) / sceneWidth, (box.top() + h) / sceneHeight};
     o.boxPixelLeft = box.left();
     o.boxPixelTop = box.top();
     o.boxWidth = (rounded(w / 2.0) + scaled(7)) / sceneWidth;
@@ -521,8 +521,8 @@ void CardView::drawDecoration(
     if (o.Typ >= ObjectKind::PagePrevious && o.Typ <= ObjectKind::PageRandom) {
         if (quiz)
             return;
-        static const QString symbols[] = {QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("|<"),
-            QStringLiteral(">|"), QStringLiteral("?")};
+        static const QString symbols[] = {
+            QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("|<"), QStringLiteral(">|"), QStringLiteral("?")};
         painter.setFont(cardFont(scaled(16), true));
         painter.setPen(Qt::white);
         drawDisc(painter, box, discOutline(navigatorFill), symbols[o.Typ - ObjectKind::PagePrevious], navigatorFill);
@@ -772,4 +772,152 @@ void CardView::applyNumbering(int mode)
         else
             object.displayNumber = 0;
     }
+}
+
+int CardView::hitTest(double x, double y) const
+{
+    const QPointF card = viewToCard(x, y);
+    const int page = m_document.currentQuestionNumber;
+    for (int i = 0; i < m_document.objects.size(); ++i) {
+        const DocObject& o = m_document.objects.at(i);
+        const bool clickable = o.Typ == ObjectKind::Label || o.Typ == ObjectKind::InfoPoint
+            || o.Typ == ObjectKind::ClozeGap || o.Typ == ObjectKind::WebLink || o.Typ == ObjectKind::DocumentLink
+            || (o.Typ >= ObjectKind::PagePrevious && o.Typ <= ObjectKind::PageRandom)
+            || (o.Typ == ObjectKind::Answer && o.FrageNummer == page);
+        if (!clickable || o.boxRect[0] == -1 || !isLayerVisible(i))
+            continue;
+        if (o.boxRect[0] <= card.x() && card.x() < o.boxRect[2] && o.boxRect[1] <= card.y() && card.y() < o.boxRect[3])
+            return i;
+    }
+    return -1;
+}
+
+void CardView::toggleCover(int index)
+{
+    if (index < 0 || index >= m_document.objects.size())
+        return;
+    DocObject& o = m_document.objects[index];
+    o.coverState = o.coverState == CoverState::Covered ? CoverState::Uncovered : CoverState::Covered;
+    drawObject(sceneBitmap, index, 0, true, true, false);
+}
+
+void CardView::coverAll()
+{
+    for (DocObject& object : m_document.objects)
+        object.coverState = CoverState::Covered;
+    drawAllObjects(false, true, true);
+}
+
+void CardView::uncoverAll()
+{
+    for (DocObject& object : m_document.objects)
+        object.coverState = CoverState::Uncovered;
+    drawAllObjects(false, true, true);
+}
+
+int CardView::pageAfterNavigator(qint32 kind) const
+{
+    const int pages = m_document.AnzFrageNummern;
+    const int current = m_document.currentQuestionNumber;
+    if (pages <= 0)
+        return current;
+    switch (kind) {
+    case ObjectKind::PagePrevious:
+        return qMax(current - 1, 1);
+    case ObjectKind::PageNext:
+        return qMin(current + 1, pages);
+    case ObjectKind::PageFirst:
+        return 1;
+    case ObjectKind::PageLast:
+        return pages;
+    case ObjectKind::PageRandom: {
+        if (pages == 1)
+            return 1;
+        int page;
+        do
+            page = randomInt(pages) + 1;
+        while (page == current);
+        return page;
+    }
+    default:
+        return current;
+    }
+}
+
+void CardView::showPage(int page)
+{
+    m_document.currentQuestionNumber = page;
+    redrawObjects();
+}
+
+QRect CardView::markerRect() const
+{
+    if (markedObject < 0 || markedPart < 0 || cardMode != 3 || markedObject >= m_document.objects.size())
+        return {};
+    const DocObject& o = m_document.objects.at(markedObject);
+    if (markedPart == 0 || markedPart == 1) {
+        const QPoint p = markedPart == 0 ? cardToView(o.Sx, o.Sy) : cardToView(o.Kx, o.Ky);
+        return QRect(p.x() - 6, p.y() - 6, 13, 13);
+    }
+    const QPoint topLeft = cardToView(o.boxRect[0], o.boxRect[1]);
+    const QPoint bottomRight = cardToView(o.boxRect[2], o.boxRect[3]);
+    return QRect(
+        topLeft.x() - 4, topLeft.y() - 4, bottomRight.x() - topLeft.x() + 8, bottomRight.y() - topLeft.y() + 8);
+}
+
+void CardView::drawToolAt(bool leftButtonDown, int x, int y)
+{
+    const QPoint point = QPoint(x, y) - bitmapOrigin();
+    lastPoint = point;
+    if (!leftButtonDown || viewBitmap.isNull())
+        return;
+    const QPoint from = m_penPosition == QPoint(-1, -1) ? point : m_penPosition;
+    switch (currentTool) {
+    case 3:
+    case 4:
+    case 5: {
+        QPainter painter(&viewBitmap);
+        if (currentTool == 3) {
+            painter.setPen(QPen(QColor(255, 0, 0), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        } else {
+            // The markers keep what is dark dark: the colour only takes away from light pixels.
+            painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+            painter.setPen(QPen(currentTool == 4 ? QColor(255, 255, 0) : QColor(0, 255, 0), 25, Qt::SolidLine,
+                Qt::RoundCap, Qt::RoundJoin));
+        }
+        painter.drawLine(from, point);
+        m_penPosition = point;
+        break;
+    }
+    case 6:
+        copyRect(cleanViewBitmap, QRect(point - QPoint(16, 16), QSize(32, 32)), viewBitmap, point - QPoint(16, 16));
+        break;
+    case 7:
+    case 8: {
+        if (glyphStamped)
+            return;
+        QPainter painter(&viewBitmap);
+        if (currentTool == 7)
+            drawGlyph(painter, point.x() + 5, QColor(0, 196, 0), 32, 252, point.y() + 1);
+        else
+            drawGlyph(painter, point.x() + 1, QColor(220, 0, 0), 32, 251, point.y());
+        glyphStamped = true;
+        break;
+    }
+    default:
+        return;
+    }
+    if (refreshView)
+        refreshView();
+}
+
+void CardView::drawKeyword(const QString& text, const QFont& font, const QColor& colour, const QPoint& topLeft)
+{
+    QPainter painter(&viewBitmap);
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(QRect(topLeft, QSize(1, 1)), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    painter.end();
+    if (refreshView)
+        refreshView();
 }

@@ -82,7 +82,8 @@ public:
     void redrawCard();
     // Draws the picture with its white margins, fitted into the available size at factor,
     // into target (which it sizes). Returns the visible fractions (0, 0, right, bottom).
-    std::array<double, 4> buildExtendedPicture(QImage& target, int availableWidth, int availableHeight, double factor) const;
+    std::array<double, 4> buildExtendedPicture(
+        QImage& target, int availableWidth, int availableHeight, double factor) const;
     // drawMode 0 for the card; the worksheet passes bit 0 (answer frames) and bit 1 (solution text).
     void drawObject(QImage& target, int index, int drawMode, bool copyToView, bool refresh, bool drawLeaderLine);
     void drawAllObjects(bool drawLeaderLines, bool copyToView, bool refresh);
@@ -90,8 +91,8 @@ public:
     bool isLayerVisible(int index) const;
     int autoPlacement(int index) const;
     // A 36-point disc filling rect, with text centred in the painter's current font.
-    static void drawDisc(QPainter& painter, const QRect& rect, const QColor& outline, const QString& text,
-        const QColor& fill);
+    static void drawDisc(
+        QPainter& painter, const QRect& rect, const QColor& outline, const QString& text, const QColor& fill);
     void copyBoxToViews(int index);
 
     // The cover label of object index: "?" or its number in digits or letters.
@@ -116,6 +117,39 @@ public:
     void removeAllDrawings();
     void composeView();
 
+    // The first object in list order whose box holds the control pixel (x, y), on a visible layer
+    // and of a clickable kind; -1 for none. Boxes hold their left and top edge, not the right
+    // and bottom one.
+    int hitTest(double x, double y) const;
+    // Covers an uncovered label and uncovers a covered one, redrawing only its box.
+    void toggleCover(int index);
+    void coverAll();
+    void uncoverAll();
+    // The question-page navigator (object kinds 12..16): the page it leads to from the current
+    // one; the random page differs from the current one whenever there are two or more.
+    int pageAfterNavigator(qint32 kind) const;
+    // Shows page and redraws the objects.
+    void showPage(int page);
+
+    // The quiz's marker: an object's point (part 0), anchor (1) or box (2), in pixels of the
+    // image control; null when nothing is marked or no quiz runs.
+    int markedObject = -1;
+    int markedPart = -1;
+    QRect markerRect() const;
+
+    // Drawing tools on the view: 1 pointer, 2 hand, 3 red pen, 4 yellow and 5 green marker,
+    // 6 eraser, 7 tick, 8 cross, 9 keyword text (its field belongs to the window).
+    int currentTool = 1;
+    // The last mouse point in viewBitmap pixels; (-1, -1) until the mouse was over the card.
+    QPoint lastPoint {-1, -1};
+    bool glyphStamped = false;
+    // The pen goes to the last point before a move draws, so a stroke starts where the mouse was.
+    void movePenToLastPoint() { m_penPosition = lastPoint; }
+    // Draws with the current tool at the control pixel (x, y) when the left button is down.
+    void drawToolAt(bool leftButtonDown, int x, int y);
+    // Writes a keyword onto the view with its top-left corner at a viewBitmap pixel.
+    void drawKeyword(const QString& text, const QFont& font, const QColor& colour, const QPoint& topLeft);
+
     // Pixels of the image control and card fractions.
     QPointF viewToCard(double x, double y) const;
     QPoint cardToView(double cardX, double cardY) const;
@@ -131,4 +165,5 @@ private:
 
     TopicDocument& m_document;
     QString m_failedPicture; // a missing quiz picture is reported once, not at every redraw
+    QPoint m_penPosition {-1, -1};
 };

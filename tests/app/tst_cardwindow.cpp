@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -37,6 +38,14 @@ DocObject object(qint32 kind, const QString& caption, double x, double y, qint32
     return o;
 }
 
+// A mouse move without buttons, delivered straight to the widget.
+void hover(QWidget* widget, QPoint position)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(position), widget->mapToGlobal(QPointF(position)), Qt::NoButton,
+        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
 } // namespace
 
 class TestCardWindow : public QObject
@@ -56,6 +65,10 @@ private slots:
     void exportView();
     void copyToClipboard();
     void infoPointOpensText();
+    void pointerClicks();
+    void toolsFromMenuAndButtons();
+    void tickStampedOncePerPress();
+    void keywordField();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -258,6 +271,114 @@ void TestCardWindow::infoPointOpensText()
     QVERIFY(info->scrollBox()->height() >= info->textImage().height());
     QCOMPARE(info->frameGeometry().right(), m_window->frameGeometry().right() - 6);
     QCOMPARE(info->frameGeometry().top(), m_window->frameGeometry().top() + 6);
+}
+
+void TestCardWindow::pointerClicks()
+{
+    auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
+    const CardView& view = m_window->cardView();
+    const DocObject& rhein = m_window->document().objects.at(0);
+    const QPoint onLabel
+        = view.cardToView((rhein.boxRect[0] + rhein.boxRect[2]) / 2, (rhein.boxRect[1] + rhein.boxRect[3]) / 2);
+    hover(image, onLabel);
+    QCOMPARE(image->cursor().shape(), Qt::PointingHandCursor);
+    hover(image, view.cardToView(0.95, 0.95));
+    QCOMPARE(image->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(image, Qt::LeftButton, {}, onLabel);
+    QCOMPARE(rhein.coverState, int(CoverState::Uncovered));
+    // The middle button is a pointer click whatever the tool.
+    m_window->selectTool(3);
+    QTest::mouseClick(image, Qt::MiddleButton, {}, onLabel);
+    QCOMPARE(rhein.coverState, int(CoverState::Covered));
+    // A click beside every box does nothing.
+    m_window->selectTool(1);
+    QTest::mouseClick(image, Qt::LeftButton, {}, view.cardToView(0.95, 0.95));
+    QCOMPARE(rhein.coverState, int(CoverState::Covered));
+
+    // The empty area of the layer panel covers every label.
+    QTest::mouseClick(image, Qt::LeftButton, {}, onLabel);
+    QCOMPARE(rhein.coverState, int(CoverState::Uncovered));
+    QTest::mouseClick(m_window->findChild<QWidget*>("EbenenPan"), Qt::LeftButton, {}, QPoint(150, 70));
+    QCOMPARE(rhein.coverState, int(CoverState::Covered));
+}
+
+void TestCardWindow::toolsFromMenuAndButtons()
+{
+    m_window->menuItem("WerkRoterStiftdeckend1")->trigger();
+    QCOMPARE(m_window->currentTool(), 3);
+    QVERIFY(m_window->findChild<THoverPanel*>("StiftBtn")->checked());
+    QVERIFY(!m_window->findChild<THoverPanel*>("ZeigerBtn")->checked());
+    QTest::mouseClick(m_window->findChild<THoverPanel*>("RadierBtn"), Qt::LeftButton);
+    QCOMPARE(m_window->currentTool(), 6);
+    QVERIFY(m_window->menuItem("WerkRadierwerkzeug1")->isChecked());
+    auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
+    hover(image, QPoint(100, 100));
+    QCOMPARE(image->cursor().shape(), Qt::BitmapCursor);
+}
+
+void TestCardWindow::tickStampedOncePerPress()
+{
+    auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
+    const CardView& view = m_window->cardView();
+    m_window->selectTool(7);
+    hover(image, QPoint(100, 100));
+    const QImage before = view.viewBitmap.copy();
+    QTest::mousePress(image, Qt::LeftButton, {}, QPoint(100, 100));
+    const QImage stamped = view.viewBitmap.copy();
+    QVERIFY(stamped != before);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(200, 120), image->mapToGlobal(QPointF(200, 120)), Qt::NoButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(image, &drag);
+    QCOMPARE(view.viewBitmap, stamped);
+    QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(200, 120));
+    QTest::mousePress(image, Qt::LeftButton, {}, QPoint(300, 120));
+    QVERIFY(view.viewBitmap != stamped);
+}
+
+void TestCardWindow::keywordField()
+{
+    auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
+    auto* field = m_window->findChild<QLineEdit*>("TexteingabeEdit");
+    QVERIFY(field && !field->isVisible());
+    const CardView& view = m_window->cardView();
+    QTest::mouseClick(m_window->findChild<THoverPanel*>("TexteingabeBtn"), Qt::LeftButton);
+    QCOMPARE(m_window->currentTool(), 9);
+
+    // Near the right edge the field moves left to stay on the picture.
+    const QImage before = view.viewBitmap.copy();
+    const QPoint nearEdge = image->imageOrigin() + QPoint(view.viewBitmap.width() - 3, 200);
+    QTest::mousePress(image, Qt::LeftButton, {}, nearEdge);
+    QTest::mouseRelease(image, Qt::LeftButton, {}, nearEdge);
+    QVERIFY(field->isVisible());
+    const QRect picture(image->mapTo(field->parentWidget(), image->imageOrigin()), view.viewBitmap.size());
+    QVERIFY(picture.contains(field->geometry()));
+    QCOMPARE(field->geometry().bottom() + 1, image->mapTo(field->parentWidget(), nearEdge).y());
+    const int narrow = field->width();
+    QTest::keyClicks(field, QStringLiteral("Nordsee"));
+    QVERIFY(field->width() > narrow);
+    QVERIFY(picture.contains(field->geometry()));
+    // Escape leaves the card as it was.
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(!field->isVisible());
+    QVERIFY(field->text().isEmpty());
+    QCOMPARE(view.viewBitmap, before);
+
+    // Enter writes the text in blue where the field was.
+    const QPoint place = image->imageOrigin() + QPoint(200, 300);
+    QTest::mousePress(image, Qt::LeftButton, {}, place);
+    QTest::mouseRelease(image, Qt::LeftButton, {}, place);
+    QTest::keyClicks(field, QStringLiteral("Elbe"));
+    const QRect where(field->pos() - image->pos() - image->imageOrigin(), field->size());
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(!field->isVisible());
+    int blue = 0;
+    for (int y = where.top(); y <= where.bottom(); ++y)
+        for (int x = where.left(); x <= where.right(); ++x)
+            blue += view.viewBitmap.pixelColor(x, y).blue() > 200 && view.viewBitmap.pixelColor(x, y).red() < 100;
+    QVERIFY(blue > 20);
+    // Nothing of it lies outside the field's place.
+    QCOMPARE(view.viewBitmap.copy(QRect(0, 0, view.viewBitmap.width(), where.top())),
+        before.copy(QRect(0, 0, view.viewBitmap.width(), where.top())));
 }
 
 QTEST_MAIN(TestCardWindow)

@@ -104,6 +104,12 @@ private slots:
     void drawingsAndViewChanges();
     void zoomStepsStayInRange();
     void viewAndCardCoordinates();
+    void hitTest();
+    void orderedNumbering_data();
+    void orderedNumbering();
+    void pageNavigator_data();
+    void pageNavigator();
+    void drawingTools();
 };
 
 void TestCardView::pictureWithMargins()
@@ -340,8 +346,8 @@ void TestCardView::zoomDoublesSizes()
 
 void TestCardView::singleRedrawMatchesFullRedraw()
 {
-    TopicDocument doc
-        = greenTopic({label("Alpen", 0.2, 0.2, 0.3, 0.25), label("Nordsee", 0.6, 0.1, 0.5, 0.2), label("Harz", 0.5, 0.8, 0.55, 0.7)});
+    TopicDocument doc = greenTopic({label("Alpen", 0.2, 0.2, 0.3, 0.25), label("Nordsee", 0.6, 0.1, 0.5, 0.2),
+        label("Harz", 0.5, 0.8, 0.55, 0.7)});
     CardView view(doc);
     view.applyNumbering(1);
     view.redrawCard();
@@ -452,6 +458,149 @@ void TestCardView::viewAndCardCoordinates()
     QCOMPARE(view.cardToView(0.5, 0.5), view.bitmapOrigin() + QPoint(view.viewBitmap.width() / 2, 300));
     const QPointF card = view.viewToCard(321, 123);
     QCOMPARE(view.cardToView(card.x(), card.y()), QPoint(321, 123));
+}
+
+void TestCardView::hitTest()
+{
+    // Two overlapping labels and an info point.
+    DocObject info = label(QString(), 0.2, 0.2, 0.2, 0.2, 2);
+    info.Typ = ObjectKind::InfoPoint;
+    TopicDocument doc = greenTopic({label("Oder", 0.5, 0.5, 0.5, 0.5), label("Neiße", 0.5, 0.5, 0.51, 0.5), info});
+    for (DocObject& o : doc.objects)
+        o.KAusr = 1;
+    CardView view(doc);
+    view.redrawCard();
+    const QRect first = boxOf(view, 0);
+    const QRect second = boxOf(view, 1);
+    QVERIFY(first.intersects(second));
+    const QPoint both = first.intersected(second).center() + view.bitmapOrigin();
+    QCOMPARE(view.hitTest(both.x(), both.y()), 0);
+    const QPoint onlySecond = QPoint(second.right(), second.center().y()) + view.bitmapOrigin();
+    QCOMPARE(view.hitTest(onlySecond.x(), onlySecond.y()), 1);
+    // Boxes hold their left edge but not their right one.
+    QCOMPARE(view.hitTest(second.right() + 1 + view.bitmapOrigin().x(), onlySecond.y()), -1);
+    const QPoint disc = boxOf(view, 2).center() + view.bitmapOrigin();
+    QCOMPARE(view.hitTest(disc.x(), disc.y()), 2);
+    // An info point on an unticked layer cannot be clicked.
+    view.layers[2] = false;
+    view.redrawCard();
+    QCOMPARE(view.hitTest(disc.x(), disc.y()), -1);
+}
+
+void TestCardView::orderedNumbering_data()
+{
+    QTest::addColumn<int>("geordnetArt");
+    QTest::addColumn<QList<int>>("numbers");
+    // Objects: "Zug" at (0.7, 0.5), "Auto" at (0.2, 0.5), "Bus" at (0.5, 0.1).
+    QTest::newRow("by position: top first, then left to right") << 0 << QList<int> {3, 2, 1};
+    QTest::newRow("by caption") << 1 << QList<int> {3, 1, 2};
+}
+
+void TestCardView::orderedNumbering()
+{
+    QFETCH(int, geordnetArt);
+    QFETCH(QList<int>, numbers);
+    TopicDocument doc = greenTopic(
+        {label("Zug", 0.7, 0.5, 0.7, 0.5), label("Auto", 0.2, 0.5, 0.2, 0.5), label("Bus", 0.5, 0.1, 0.5, 0.1)});
+    doc.GeordnetArt = geordnetArt;
+    CardView view(doc);
+    view.applyNumbering(1);
+    QList<int> shown;
+    for (const DocObject& o : doc.objects)
+        shown << o.displayNumber;
+    QCOMPARE(shown, numbers);
+    QCOMPARE(view.numberingList.size(), 3);
+    QCOMPARE(view.numberingList.at(0).mark, -1);
+}
+
+void TestCardView::pageNavigator_data()
+{
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("expected"); // 0: any page but the current one
+    QTest::newRow("previous on the first") << 5 << 1 << int(ObjectKind::PagePrevious) << 1;
+    QTest::newRow("previous") << 5 << 3 << int(ObjectKind::PagePrevious) << 2;
+    QTest::newRow("next on the last") << 5 << 5 << int(ObjectKind::PageNext) << 5;
+    QTest::newRow("first") << 5 << 4 << int(ObjectKind::PageFirst) << 1;
+    QTest::newRow("last") << 5 << 2 << int(ObjectKind::PageLast) << 5;
+    QTest::newRow("random of one") << 1 << 1 << int(ObjectKind::PageRandom) << 1;
+    QTest::newRow("random of two from 1") << 2 << 1 << int(ObjectKind::PageRandom) << 2;
+    QTest::newRow("random of two from 2") << 2 << 2 << int(ObjectKind::PageRandom) << 1;
+    QTest::newRow("random of five") << 5 << 3 << int(ObjectKind::PageRandom) << 0;
+}
+
+void TestCardView::pageNavigator()
+{
+    QFETCH(int, pages);
+    QFETCH(int, current);
+    QFETCH(int, kind);
+    QFETCH(int, expected);
+    TopicDocument doc = greenTopic();
+    doc.AnzFrageNummern = pages;
+    doc.currentQuestionNumber = current;
+    CardView view(doc);
+    for (int i = 0; i < 50; ++i) {
+        const int page = view.pageAfterNavigator(kind);
+        if (expected > 0)
+            QCOMPARE(page, expected);
+        else
+            QVERIFY(page != current && page >= 1 && page <= pages);
+    }
+}
+
+void TestCardView::drawingTools()
+{
+    DocObject text = label("Saale", 0.5, 0.5, 0.5, 0.5);
+    text.coverState = CoverState::Uncovered;
+    text.KAusr = 1;
+    text.Sline = 0;
+    TopicDocument doc = greenTopic({text});
+    doc.picture.fill(Qt::white);
+    CardView view(doc);
+    view.redrawCard();
+    const QRect box = boxOf(view, 0);
+    // A black pixel of the label's text.
+    QPoint ink(-1, -1);
+    for (int x = box.left(); x <= box.right() && ink.x() < 0; ++x)
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            if (view.viewBitmap.pixel(x, y) == qRgb(0, 0, 0)) {
+                ink = QPoint(x, y);
+                break;
+            }
+    QVERIFY(ink.x() >= 0);
+    const QImage clean = view.viewBitmap.copy();
+    const auto stroke = [&view](int tool, QPoint from, QPoint to) {
+        view.currentTool = tool;
+        view.lastPoint = from;
+        view.movePenToLastPoint();
+        const QPoint control = to + view.bitmapOrigin();
+        view.drawToolAt(true, control.x(), control.y());
+    };
+
+    // The yellow marker colours white yellow and leaves black text black.
+    stroke(4, ink - QPoint(20, 0), ink + QPoint(20, 0));
+    QCOMPARE(view.viewBitmap.pixel(ink), qRgb(0, 0, 0));
+    QCOMPARE(view.viewBitmap.pixel(box.left() - 2, ink.y()), qRgb(255, 255, 0));
+    // The pen covers.
+    stroke(3, ink - QPoint(3, 0), ink + QPoint(3, 0));
+    QCOMPARE(view.viewBitmap.pixel(ink), qRgb(255, 0, 0));
+    // The eraser brings back the label as drawn, not the bare picture.
+    stroke(6, ink, ink);
+    QCOMPARE(view.viewBitmap.pixel(ink), qRgb(0, 0, 0));
+    QCOMPARE(view.viewBitmap.copy(QRect(ink - QPoint(15, 15), QSize(30, 30))),
+        clean.copy(QRect(ink - QPoint(15, 15), QSize(30, 30))));
+
+    // One tick per press, however the mouse moves while it is down.
+    const QPoint free(100, 100);
+    stroke(7, free, free);
+    const QImage once = view.viewBitmap.copy();
+    QVERIFY(once != clean);
+    view.drawToolAt(true, 160, 100);
+    QCOMPARE(view.viewBitmap, once);
+    view.glyphStamped = false;
+    view.drawToolAt(true, 160, 100);
+    QVERIFY(view.viewBitmap != once);
 }
 
 QTEST_MAIN(TestCardView)
