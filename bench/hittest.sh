@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Pointer reactions on a card of 1000 objects (1600 x 1000 view), measured side by side in one run:
+#   hitTest (a point beside every box)         vs  one full redrawCard of the same card
+#   one pointer move (hit test plus cursor)
+# Prints the medians of REPETITIONS repetitions (default 9, interleaved at random), each reaction
+# as a share of a 60 Hz frame (limit 2 %) and as a ratio to the full redraw.
+#
+#   bench/hittest.sh
+set -euo pipefail
+source "$(dirname "$0")/../tools/lib/common.sh"
+
+repetitions="${REPETITIONS:-9}"
+install_missing_packages
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWMERE_WERROR="${TALLOWMERE_WERROR:-ON}"
+fi
+cmake --build "$build_dir" -j "$(nproc)" --target bench_hittest >/dev/null
+
+csv=$(mktemp)
+trap 'rm -f "$csv"' EXIT
+"$build_dir/bench/bench_hittest" --benchmark_repetitions="$repetitions" \
+    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+    --benchmark_format=csv >"$csv" 2>/dev/null
+
+median() {
+    awk -F, -v name="\"$1/real_time_median\"" '$1 == name { print $3 }' "$csv"
+}
+redraw_ms=$(median BM_RedrawCard)
+hit_us=$(median BM_HitTest)
+move_us=$(median BM_PointerMove)
+for value in "$redraw_ms" "$hit_us" "$move_us"; do
+    [ -n "$value" ] || { echo "error: a benchmark gave no result:" >&2; cat "$csv" >&2; exit 1; }
+done
+
+awk -v redraw="$redraw_ms" -v hit="$hit_us" -v move="$move_us" -v n="$repetitions" 'BEGIN {
+    frame = 1000000 / 60
+    printf "%-48s %12s\n", "benchmark (median of " n ")", "time"
+    printf "%-48s %9.2f ms\n", "redrawCard, 1000 objects, 1600 x 1000", redraw
+    printf "%-48s %9.2f us\n", "hitTest, 1000 objects", hit
+    printf "%-48s %9.2f us\n", "pointer move (hit test and cursor)", move
+    printf "hit test: %.3f %% of a 60 Hz frame (limit 2 %%), ratio to a full redraw %.5f\n", 100 * hit / frame, hit / (redraw * 1000)
+    printf "pointer move: %.3f %% of a 60 Hz frame (limit 2 %%), ratio to a full redraw %.5f\n", 100 * move / frame, move / (redraw * 1000)
+}'
