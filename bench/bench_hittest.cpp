@@ -83,7 +83,8 @@ void BM_PointerMove(benchmark::State& state)
     const QPoint miss = missPoint();
     // Alternating between a box and the empty corner, so the cursor really changes.
     const DocObject& first = topic().objects.at(1);
-    const QPoint hit = view.cardToView((first.boxRect[0] + first.boxRect[2]) / 2, (first.boxRect[1] + first.boxRect[3]) / 2);
+    const QPoint hit
+        = view.cardToView((first.boxRect[0] + first.boxRect[2]) / 2, (first.boxRect[1] + first.boxRect[3]) / 2);
     bool onBox = false;
     for (auto _ : state) {
         const QPoint point = onBox ? hit : miss;

@@ -487,7 +487,7 @@ void CardView::drawDecoration(
     if (o.Typ == ObjectKind::InfoPoint || o.Typ == ObjectKind::WebLink || o.Typ == ObjectKind::DocumentLink) {
         static const QString captions[] = {QStringLiteral("Info"), QStringLiteral("Link"), QStringLiteral("Dok.")};
         static const QColor fills[] = {infoFill, linkFill, documentFill};
-        const int kind = o.Typ - ObjectKind::InfoPoint;
+        const int kind = o.Typ == ObjectKind::InfoPoint ? 0 : o.Typ == ObjectKind::WebLink ? 1 : 2;
         const QColor fill = quiz ? quizButtonFill : fills[kind];
         painter.setFont(cardFont(scaled(12), true));
         painter.setPen(Qt::white);

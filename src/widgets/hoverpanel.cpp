@@ -124,20 +124,13 @@ QString trimBlanks(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-// Words end at blanks and also at line breaks, since the captions of answer tiles put
-// their parts on separate lines.
-bool isWordBreak(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\n') || c == QLatin1Char('\t');
-}
-
+// The text before its last blank. Only a blank counts, not a line break, so a caption
+// whose last line is a single word loses it whole; a blank in front is no cut, as
+// shortening always keeps at least the first character or nothing.
 QString withoutLastWord(const QString& text)
 {
-    for (qsizetype i = text.size() - 1; i >= 1; --i) {
-        if (isWordBreak(text.at(i)))
-            return text.left(i);
-    }
-    return QString();
+    const qsizetype blank = text.lastIndexOf(QLatin1Char(' '));
+    return blank >= 1 ? text.left(blank) : QString();
 }
 
 int startPointSize(const QFont& font)
@@ -205,7 +198,7 @@ private:
     {
         const QStringList words = paragraph.split(QLatin1Char(' '));
         QString line = words.constFirst();
-        // Blanks where a line breaks belong to neither line.
+        // Blanks after a line break belong to neither line.
         bool afterBreak = false;
         for (qsizetype i = 1; i < words.size(); ++i) {
             const QString& word = words.at(i);
@@ -221,6 +214,9 @@ private:
                 line = longer;
                 continue;
             }
+            // Blanks where a line breaks take no room on the line they end.
+            while (line.endsWith(QLatin1Char(' ')))
+                line.chop(1);
             addLine(line);
             line = word;
             afterBreak = word.isEmpty();
@@ -233,41 +229,6 @@ private:
     int m_lineFlags;
     QStringList m_lines;
     int m_width = 0;
-};
-
-class CaptionMeasure
-{
-public:
-    CaptionMeasure(const QFont& font, const QSize& available, int flags, const QPaintDevice* device)
-        : m_font(font)
-        , m_available(available)
-        , m_flags(flags)
-        , m_device(device)
-    { }
-
-    bool fits(const QString& text, int pointSize)
-    {
-        m_font.setPointSize(pointSize);
-        const QSize size = captionSize(text, QFontMetrics(m_font, m_device), m_available.width(), m_flags);
-        return size.width() <= m_available.width() && size.height() <= m_available.height();
-    }
-
-    // Lowers the size one point at a time until the text fits or the size reaches `minimum`.
-    bool shrinkToFit(const QString& text, int& pointSize, int minimum)
-    {
-        bool ok = fits(text, pointSize);
-        while (!ok && pointSize > minimum) {
-            --pointSize;
-            ok = fits(text, pointSize);
-        }
-        return ok;
-    }
-
-private:
-    QFont m_font;
-    QSize m_available;
-    int m_flags;
-    const QPaintDevice* m_device;
 };
 
 // Captions keep the CR LF line breaks of the stored texts; the text layout wants "\n".
@@ -290,11 +251,11 @@ void drawOutline(QPainter& painter, const QRect& r, const QColor& color)
     painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), color);
 }
 
-// A 3-D frame `width` pixels thick on the inside of `r`, which shrinks by the frame. The
-// bottom-right colour owns both corners where the colours meet, as in the classic
-// Windows frame.
-void drawFrame3D(QPainter& painter, QRect& r, const QColor& topLeft, const QColor& bottomRight, int width)
+// A 3-D frame `width` pixels thick on the inside of `outer`. The bottom-right colour owns
+// both corners where the colours meet, as in the classic Windows frame.
+void drawFrame3D(QPainter& painter, const QRect& outer, const QColor& topLeft, const QColor& bottomRight, int width)
 {
+    QRect r = outer;
     for (int i = 0; i < width && r.width() > 0 && r.height() > 0; ++i) {
         painter.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), topLeft);
         painter.fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), topLeft);
@@ -302,6 +263,14 @@ void drawFrame3D(QPainter& painter, QRect& r, const QColor& topLeft, const QColo
         painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
         r.adjust(1, 1, -1, -1);
     }
+}
+
+// Border, bevel and padding beyond the panel's own size change nothing that shows; clamping
+// them keeps the rectangle arithmetic clear of overflow.
+int clampInset(int value, const QRect& client)
+{
+    const int limit = std::max(client.width(), client.height());
+    return std::clamp(value, -limit, limit);
 }
 
 } // namespace
@@ -319,28 +288,61 @@ QColor mix(const QColor& a, const QColor& b, double t)
         mixChannel(ra.red(), rb.red(), t), mixChannel(ra.green(), rb.green(), t), mixChannel(ra.blue(), rb.blue(), t));
 }
 
-FittedCaption fitCaption(const QString& caption, const QFont& font, const QSize& available, int textFlags,
-    int minFontSize, const QPaintDevice* device)
+CaptionMeasure captionMeasure(const QFont& font, int width, int textFlags, const QPaintDevice* device)
 {
-    CaptionMeasure measure(font, available, textFlags, device);
-    const int startSize = startPointSize(font);
+    return [font, width, textFlags, device](const QString& text, int pointSize) {
+        QFont sized = font;
+        sized.setPointSize(pointSize);
+        return captionSize(text, QFontMetrics(sized, device), width, textFlags);
+    };
+}
+
+FittedCaption fitCaption(
+    const QString& caption, int startSize, int minFontSize, const QSize& available, const CaptionMeasure& measure)
+{
+    int measurements = 0;
+    const auto fits = [&](const QString& text, int pointSize) {
+        ++measurements;
+        const QSize size = measure(text, pointSize);
+        return size.width() <= available.width() && size.height() <= available.height();
+    };
+    // Lowers the size one point at a time until the text fits or the size reaches the minimum.
+    const auto shrinkToFit = [&](const QString& text, int& pointSize) {
+        pointSize = startSize;
+        bool ok = fits(text, pointSize);
+        while (!ok && pointSize > minFontSize) {
+            --pointSize;
+            ok = fits(text, pointSize);
+        }
+        return ok;
+    };
 
     QString text = caption;
     int pointSize = startSize;
-    if (measure.shrinkToFit(text, pointSize, minFontSize))
-        return {text, pointSize};
+    if (shrinkToFit(text, pointSize))
+        return {text, pointSize, measurements};
 
-    text.replace(QLatin1Char('-'), QLatin1String("- "));
-    pointSize = startSize;
-    if (measure.shrinkToFit(text, pointSize, minFontSize))
-        return {text, pointSize};
+    // Without a hyphen the second round would measure the same text at the same sizes and
+    // end where the first one did.
+    if (text.contains(QLatin1Char('-'))) {
+        text.replace(QLatin1Char('-'), QLatin1String("- "));
+        if (shrinkToFit(text, pointSize))
+            return {text, pointSize, measurements};
+    }
 
     QString suffix;
     do {
         text = withoutLastWord(trimBlanks(text));
         suffix = text.isEmpty() ? QStringLiteral("...") : QStringLiteral(" ...");
-    } while (!text.isEmpty() && !measure.fits(text + suffix, pointSize));
-    return {text + suffix, pointSize};
+    } while (!text.isEmpty() && !fits(text + suffix, pointSize));
+    return {text + suffix, pointSize, measurements};
+}
+
+FittedCaption fitCaption(const QString& caption, const QFont& font, const QSize& available, int textFlags,
+    int minFontSize, const QPaintDevice* device)
+{
+    return fitCaption(caption, startPointSize(font), minFontSize, available,
+        captionMeasure(font, available.width(), textFlags, device));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -381,24 +383,18 @@ void THoverPanel::setCheckColor(const QColor& color)
 
 void THoverPanel::setNormFontColor(const QColor& color)
 {
-    if (color != m_normFontColor && !m_checked)
-        update();
     m_normFontColor = color;
     applyBackground();
 }
 
 void THoverPanel::setCheckFontColor(const QColor& color)
 {
-    if (color != m_checkFontColor && m_checked)
-        update();
     m_checkFontColor = color;
     applyBackground();
 }
 
 void THoverPanel::setCheckFontBold(bool bold)
 {
-    if (bold != m_checkFontBold && m_checked)
-        update();
     m_checkFontBold = bold;
 }
 
@@ -410,8 +406,6 @@ void THoverPanel::setHoverActive(bool active)
 
 void THoverPanel::setXpCheck(bool xpStyle)
 {
-    if (xpStyle != m_xpCheck && m_checked)
-        update();
     m_xpCheck = xpStyle;
 }
 
@@ -419,6 +413,12 @@ void THoverPanel::setChecked(bool checked)
 {
     if (checked != m_checked) {
         m_checked = checked;
+        m_fontColor = checked ? m_checkFontColor : m_normFontColor;
+        if (m_checkFontBold) {
+            QFont boldOrNot = font();
+            boldOrNot.setBold(checked);
+            setFont(boldOrNot);
+        }
         update();
     }
     applyBackground();
@@ -467,9 +467,12 @@ void THoverPanel::setBorderColor(const QColor& color)
 
 void THoverPanel::setBitmap(const QImage& bitmap)
 {
-    if (bitmap == m_bitmap)
+    // The bitmap replaces the background pixel for pixel; transparency would let whatever lay
+    // below show through instead.
+    const QImage opaque = bitmap.hasAlphaChannel() ? bitmap.convertToFormat(QImage::Format_RGB32) : bitmap;
+    if (opaque == m_bitmap)
         return;
-    m_bitmap = bitmap;
+    m_bitmap = opaque;
     update();
 }
 
@@ -540,9 +543,12 @@ void THoverPanel::setColor(const QColor& color)
     update();
 }
 
-QColor THoverPanel::fontColor() const
+void THoverPanel::setFontColor(const QColor& color)
 {
-    return m_checked ? m_checkFontColor : m_normFontColor;
+    if (color == m_fontColor)
+        return;
+    m_fontColor = color;
+    update();
 }
 
 void THoverPanel::applyBackground()
@@ -567,18 +573,38 @@ int THoverPanel::textFlags() const
     return flags;
 }
 
-QFont THoverPanel::captionFont() const
+QRect THoverPanel::innerRect() const
 {
-    QFont captionFont = font();
-    if (m_checked && m_checkFontBold)
-        captionFont.setBold(true);
-    return captionFont;
+    const QRect client = rect();
+    const int bw = clampInset(m_borderWidth, client);
+    QRect r = client.adjusted(bw, bw, -bw, -bw);
+    if (m_bevelOuter == Bevel::Raised && m_bevelWidth > 0) {
+        const int bevel = clampInset(m_bevelWidth, client);
+        r.adjust(bevel, bevel, -bevel, -bevel);
+    }
+    return r;
+}
+
+QRect THoverPanel::captionRect() const
+{
+    const QRect client = rect();
+    return innerRect().adjusted(clampInset(m_padding.left(), client), clampInset(m_padding.top(), client),
+        -clampInset(m_padding.right(), client), -clampInset(m_padding.bottom(), client));
+}
+
+FittedCaption THoverPanel::fittedCaption(const QPaintDevice* device) const
+{
+    const QString text = drawableCaption(m_caption);
+    const QRect area = captionRect();
+    if (!m_fontAutoSize || text.isEmpty() || area.isEmpty())
+        return {text, startPointSize(font()), 0};
+    return fitCaption(text, font(), area.size(), textFlags(), m_minFontSize, device ? device : this);
 }
 
 QSize THoverPanel::sizeHint() const
 {
-    const int frame = m_borderWidth + (m_bevelOuter == Bevel::None ? 0 : m_bevelWidth);
-    const QFontMetrics metrics(captionFont(), this);
+    const int frame = m_borderWidth + (m_bevelOuter == Bevel::Raised ? m_bevelWidth : 0);
+    const QFontMetrics metrics(font(), this);
     const QString text = drawableCaption(m_caption);
     const QSize textSize
         = text.isEmpty() ? QSize(0, metrics.height()) : captionSize(text, metrics, 0, textFlags() & ~Qt::TextWordWrap);
@@ -591,7 +617,7 @@ QSize THoverPanel::sizeHint() const
 
 QSize THoverPanel::minimumSizeHint() const
 {
-    const int frame = m_borderWidth + (m_bevelOuter == Bevel::None ? 0 : m_bevelWidth);
+    const int frame = m_borderWidth + (m_bevelOuter == Bevel::Raised ? m_bevelWidth : 0);
     return QSize(2 * frame + m_padding.left() + m_padding.right(), 2 * frame + m_padding.top() + m_padding.bottom());
 }
 
@@ -599,71 +625,65 @@ void THoverPanel::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     const QRect client = rect();
-    const int bw = m_borderWidth;
+    const int bw = clampInset(m_borderWidth, client);
 
-    for (int i = 0; i < bw; ++i)
+    const int outlines = std::min(bw, (std::min(client.width(), client.height()) + 1) / 2);
+    for (int i = 0; i < outlines; ++i)
         drawOutline(painter, client.adjusted(i, i, -i, -i), m_borderColor);
-    QRect r = client.adjusted(bw, bw, -bw, -bw);
-
-    if (m_bevelOuter != Bevel::None && m_bevelWidth > 0) {
-        const QColor light = mix(Qt::white, m_color, 0.2);
-        const QColor shade = mix(Qt::black, m_color, 0.75);
-        if (m_bevelOuter == Bevel::Raised)
-            drawFrame3D(painter, r, light, shade, m_bevelWidth);
-        else
-            drawFrame3D(painter, r, shade, light, m_bevelWidth);
+    if (m_bevelOuter == Bevel::Raised && m_bevelWidth > 0) {
+        drawFrame3D(painter, client.adjusted(bw, bw, -bw, -bw), mix(Qt::white, m_color, 0.2),
+            mix(Qt::black, m_color, 0.75), clampInset(m_bevelWidth, client));
     }
+    const QRect inner = innerRect();
 
     // A bitmap that covers the whole inside is the background itself; filling first would
     // only make the quiz panel flicker on every card redraw.
-    const bool bitmapCovers = !m_bitmap.isNull() && m_bitmap.width() >= r.width() && m_bitmap.height() >= r.height();
-    if (!bitmapCovers && r.isValid())
-        painter.fillRect(r, m_color);
-    if (!m_bitmap.isNull() && r.isValid()) {
+    const bool bitmapCovers
+        = !m_bitmap.isNull() && m_bitmap.width() >= inner.width() && m_bitmap.height() >= inner.height();
+    if (!bitmapCovers && inner.isValid())
+        painter.fillRect(inner, m_color);
+    if (!m_bitmap.isNull() && inner.isValid()) {
         // The bitmap is made for the whole panel, so its border part stays under the border.
-        const QRect source = QRect(QPoint(bw, bw), r.size()).intersected(m_bitmap.rect());
+        const QRect source = QRect(QPoint(bw, bw), inner.size()).intersected(m_bitmap.rect());
         if (!source.isEmpty())
-            painter.drawImage(r.topLeft(), m_bitmap, source);
+            painter.drawImage(inner.topLeft(), m_bitmap, source);
     }
 
-    r.adjust(m_padding.left(), m_padding.top(), -m_padding.right(), -m_padding.bottom());
-    const QString text = drawableCaption(m_caption);
-    if (!text.isEmpty() && r.width() > 0 && r.height() > 0) {
+    QRect area = captionRect();
+    const FittedCaption caption = fittedCaption(painter.device());
+    if (!caption.text.isEmpty() && !area.isEmpty()) {
         const int flags = textFlags();
-        QFont font = captionFont();
-        QString shown = text;
-        if (m_fontAutoSize) {
-            const FittedCaption fitted = fitCaption(text, font, r.size(), flags, m_minFontSize, painter.device());
-            shown = fitted.text;
-            font.setPointSize(fitted.pointSize);
-        }
-        painter.setFont(font);
-        const CaptionLayout layout(shown, painter.fontMetrics(), r.width(), flags);
-        const int room = std::max(0, r.height() - layout.size().height());
+        QFont captionFont = font();
+        if (m_fontAutoSize)
+            captionFont.setPointSize(caption.pointSize);
+        painter.setFont(captionFont);
+        const CaptionLayout layout(caption.text, painter.fontMetrics(), area.width(), flags);
+        const int room = std::max(0, area.height() - layout.size().height());
         if (m_textLayout == TextLayout::Bottom)
-            r.translate(0, room);
+            area.translate(0, room);
         else if (m_textLayout == TextLayout::Center)
-            r.translate(0, room / 2);
+            area.translate(0, room / 2);
 
         painter.save();
-        painter.setClipRect(r);
-        painter.setPen(isEnabled() ? fontColor() : mix(fontColor(), m_color, 0.6));
-        layout.draw(painter, r);
+        painter.setClipRect(area);
+        painter.setPen(m_fontColor);
+        layout.draw(painter, area);
         painter.restore();
     }
 
-    if (m_checked) {
-        const int lineWidth = client.width() - 2 * bw;
+    // The mark runs along the top inside the border, over bevel, bitmap and padding alike.
+    const int markWidth = client.width() - 2 * bw;
+    if (m_checked && markWidth > 0) {
         if (m_xpCheck) {
-            painter.fillRect(QRect(bw, bw, lineWidth, 1), QColor(230, 139, 44));
-            painter.fillRect(QRect(bw, bw + 1, lineWidth, 2), QColor(255, 199, 60));
+            painter.fillRect(QRect(bw, bw, markWidth, 1), QColor(230, 139, 44));
+            painter.fillRect(QRect(bw, bw + 1, markWidth, 2), QColor(255, 199, 60));
         } else {
-            painter.fillRect(QRect(bw, bw, lineWidth, 2), mix(m_normColor, Qt::white, 0.5));
+            painter.fillRect(QRect(bw, bw, markWidth, 2), mix(m_normColor, Qt::white, 0.5));
         }
     }
 
     if (m_focused && m_tabStop && isEnabled()) {
-        QPen pen(fontColor());
+        QPen pen(m_fontColor);
         pen.setWidth(1);
         pen.setDashPattern({1.0, 1.0});
         painter.setPen(pen);

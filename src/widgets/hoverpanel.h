@@ -60,7 +60,13 @@ struct FittedCaption
 {
     QString text;
     int pointSize = 0;
+    // Layouts measured to get there: at most one per point size and text, and one per
+    // dropped word, because a panel with a long caption fits it on every repaint.
+    int measurements = 0;
 };
+
+// The size of a caption text laid out in the caption area at a point size.
+using CaptionMeasure = std::function<QSize(const QString& text, int pointSize)>;
 
 // The size of `text` laid out `width` pixels wide with `textFlags` (Qt::AlignmentFlag and
 // Qt::TextFlag values; TextWordWrap, TextShowMnemonic and TextExpandTabs are honoured).
@@ -68,12 +74,20 @@ struct FittedCaption
 // wider than `width` overflows, so the size tells whether a caption fits.
 QSize captionSize(const QString& text, const QFontMetrics& metrics, int width, int textFlags);
 
+// Measures captions as captionSize() does, in `font` at the requested point size, for
+// `device` (the screen when null), which must outlive the returned function.
+CaptionMeasure captionMeasure(const QFont& font, int width, int textFlags, const QPaintDevice* device = nullptr);
+
 // Fits `caption` into a box of `available` size as the hover panel lays captions out: first
-// the font shrinks one point at a time down to `minFontSize`; then, at the starting size
-// again, every hyphen gets a blank after it so that hyphenated words may break there, and
-// the shrinking repeats; when it still does not fit, whole words are dropped from the end
-// and " ..." (or "..." when no word is left) takes their place. Measures for `device` (the
-// screen when null) so that the result matches what is drawn there.
+// the font shrinks one point at a time from `startSize` down to `minFontSize`; then, at the
+// starting size again, every hyphen gets a blank after it so that hyphenated words may break
+// there, and the shrinking repeats; when it still does not fit, the text is cut at its last
+// blank, word by word, and " ..." (or "..." when no word is left) takes the place of the rest.
+FittedCaption fitCaption(
+    const QString& caption, int startSize, int minFontSize, const QSize& available, const CaptionMeasure& measure);
+
+// The same for `font`, measured for `device` (the screen when null) so that the result
+// matches what is drawn there.
 FittedCaption fitCaption(const QString& caption, const QFont& font, const QSize& available, int textFlags,
     int minFontSize, const QPaintDevice* device = nullptr);
 
@@ -89,6 +103,7 @@ class THoverPanel : public QWidget
     Q_PROPERTY(QColor checkColor READ checkColor WRITE setCheckColor)
     Q_PROPERTY(QColor normFontColor READ normFontColor WRITE setNormFontColor)
     Q_PROPERTY(QColor checkFontColor READ checkFontColor WRITE setCheckFontColor)
+    Q_PROPERTY(QColor fontColor READ fontColor WRITE setFontColor)
     Q_PROPERTY(bool checkFontBold READ checkFontBold WRITE setCheckFontBold)
     Q_PROPERTY(bool hoverActive READ hoverActive WRITE setHoverActive)
     Q_PROPERTY(bool xpCheck READ xpCheck WRITE setXpCheck)
@@ -118,7 +133,9 @@ public:
     explicit THoverPanel(QWidget* parent = nullptr);
     ~THoverPanel() override;
 
-    // Every colour setter re-applies the background rule, so that a change shows at once.
+    // The background colour setters re-apply the background rule, so that a change shows at
+    // once; so do the two caption colours, whose own effect waits for the next change of the
+    // checked state.
     QColor normColor() const { return m_normColor; }
     void setNormColor(const QColor& color);
     QColor hoverColor() const { return m_hoverColor; }
@@ -136,8 +153,10 @@ public:
     bool xpCheck() const { return m_xpCheck; }
     void setXpCheck(bool xpStyle);
     bool checked() const { return m_checked; }
-    // Re-applies the background rule even when the state does not change, which callers
-    // use to return from a temporary colour set with setColor().
+    // A change of state sets the caption colour to checkFontColor() or normFontColor() and,
+    // with checkFontBold(), makes the font bold or not. The background rule is re-applied even
+    // when the state does not change, which callers use to return from a temporary colour set
+    // with setColor().
     void setChecked(bool checked);
     bool wordWrap() const { return m_wordWrap; }
     void setWordWrap(bool wrap);
@@ -157,11 +176,13 @@ public:
     void setPadding(const TPadding& padding);
 
     // The caption may hold line breaks ("\r\n", "\n") and "&" before an underlined letter.
+    // Its font is the widget's font(), "Arial" unless set otherwise.
     QString caption() const { return m_caption; }
     void setCaption(const QString& caption);
     // Only the horizontal part counts; the vertical placement is textLayout().
     Qt::Alignment alignment() const { return m_alignment; }
     void setAlignment(Qt::Alignment alignment);
+    // Only a raised outer bevel is drawn; the others leave the inside to the background.
     int borderWidth() const { return m_borderWidth; }
     void setBorderWidth(int width);
     Bevel bevelOuter() const { return m_bevelOuter; }
@@ -181,8 +202,15 @@ public:
     int tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
 
-    // The caption colour of the current state.
-    QColor fontColor() const;
+    // The caption colour drawn now; setChecked() replaces it when the state changes.
+    QColor fontColor() const { return m_fontColor; }
+    void setFontColor(const QColor& color);
+
+    // The caption area: the panel inside its border, raised bevel and padding.
+    QRect captionRect() const;
+    // The caption as paint draws it into captionRect(), shrunk and shortened when
+    // fontAutoSize() is set, measured for `device` (this panel when null).
+    FittedCaption fittedCaption(const QPaintDevice* device = nullptr) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -214,13 +242,14 @@ protected:
 private:
     void applyBackground();
     int textFlags() const;
-    QFont captionFont() const;
+    QRect innerRect() const;
 
     QColor m_normColor;
     QColor m_hoverColor {255, 255, 0};
     QColor m_checkColor {Qt::white};
     QColor m_normFontColor {Qt::black};
     QColor m_checkFontColor {Qt::black};
+    QColor m_fontColor {Qt::black};
     bool m_checkFontBold = false;
     bool m_hoverActive = true;
     bool m_xpCheck = true;

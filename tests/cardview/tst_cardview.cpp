@@ -110,6 +110,8 @@ private slots:
     void pageNavigator_data();
     void pageNavigator();
     void drawingTools();
+    void buttonDiscs_data();
+    void buttonDiscs();
 };
 
 void TestCardView::pictureWithMargins()
@@ -601,6 +603,39 @@ void TestCardView::drawingTools()
     view.glyphStamped = false;
     view.drawToolAt(true, 160, 100);
     QVERIFY(view.viewBitmap != once);
+}
+
+void TestCardView::buttonDiscs_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QColor>("fill");
+    QTest::newRow("info") << int(ObjectKind::InfoPoint) << QColor(0, 95, 253);
+    QTest::newRow("link") << int(ObjectKind::WebLink) << QColor(164, 53, 47);
+    QTest::newRow("document link") << int(ObjectKind::DocumentLink) << QColor(41, 152, 74);
+    QTest::newRow("page navigator") << int(ObjectKind::PageNext) << QColor(0, 0, 255);
+}
+
+void TestCardView::buttonDiscs()
+{
+    QFETCH(int, kind);
+    QFETCH(QColor, fill);
+    // On the label layer: during a quiz the info-point layer is not drawn at all.
+    DocObject button = label(QStringLiteral("x.zep"), 0.5, 0.5, 0.5, 0.5, 1);
+    button.Typ = kind;
+    TopicDocument doc = greenTopic({button});
+    doc.AnzFrageNummern = 2;
+    CardView view(doc);
+    view.redrawCard();
+    const QRect disc = boxOf(view, 0);
+    QCOMPARE(disc.width(), qRound(30 * view.cardScale));
+    // The disc's fill covers most of it; the white caption the rest.
+    QVERIFY(countColour(view.viewBitmap, disc, fill.rgb()) > disc.width() * disc.height() / 3);
+    QVERIFY(countColour(view.viewBitmap, disc, qRgb(255, 255, 255)) > 3);
+    // During a quiz every button disc is grey.
+    view.cardMode = 3;
+    view.redrawCard();
+    if (kind != int(ObjectKind::PageNext))
+        QVERIFY(countColour(view.viewBitmap, disc, qRgb(192, 192, 192)) > disc.width() * disc.height() / 3);
 }
 
 QTEST_MAIN(TestCardView)

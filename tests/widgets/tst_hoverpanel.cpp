@@ -3,8 +3,12 @@
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QImage>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <climits>
 
 namespace {
 
@@ -70,12 +74,22 @@ private slots:
     void settingCheckedAgainReappliesBackground_data();
     void settingCheckedAgainReappliesBackground();
     void colourSettersTakeEffectAtOnce();
+    void checkedChangeSetsCaptionColourAndBold();
+    void publishedPropertiesStartAtTheirDefaults_data();
+    void publishedPropertiesStartAtTheirDefaults();
+    void fitCaptionSteps_data();
+    void fitCaptionSteps();
     void fitCaption_data();
     void fitCaption();
+    void panelFitsCaptionIntoItsPaddedArea_data();
+    void panelFitsCaptionIntoItsPaddedArea();
     void wordWrapBreaksAtBlanksOnly();
     void paintsBorderFillAndCheckLines_data();
     void paintsBorderFillAndCheckLines();
     void raisedBevelMixesBackground();
+    void onlyRaisedBevelIsDrawn_data();
+    void onlyRaisedBevelIsDrawn();
+    void oversizedInsetsPaintOnlyTheBorder();
     void bitmapIsCopiedFromBorderOffset();
     void captionFollowsLayout_data();
     void captionFollowsLayout();
@@ -209,14 +223,142 @@ void TestHoverPanel::colourSettersTakeEffectAtOnce()
     THoverPanel panel;
     panel.setNormColor(QColor(236, 236, 232));
     QCOMPARE(panel.color(), QColor(236, 236, 232));
+    // A caption colour setter also re-applies the background rule, here undoing a flash.
+    panel.setColor(QColor(90, 255, 72));
     panel.setNormFontColor(QColor(81, 81, 78));
-    QCOMPARE(panel.fontColor(), QColor(81, 81, 78));
+    QCOMPARE(panel.color(), QColor(236, 236, 232));
 
     sendEnter(panel);
     panel.setHoverColor(QColor(254, 254, 248));
     QCOMPARE(panel.color(), QColor(254, 254, 248));
     panel.setHoverActive(false);
     QCOMPARE(panel.color(), QColor(236, 236, 232));
+}
+
+void TestHoverPanel::checkedChangeSetsCaptionColourAndBold()
+{
+    const QColor normFont(81, 81, 78);
+    const QColor checkFont(0, 0, 160);
+    THoverPanel panel;
+    panel.setNormFontColor(normFont);
+    panel.setCheckFontColor(checkFont);
+    panel.setCheckFontBold(true);
+    // The caption colours and the bold flag wait for a change of the checked state.
+    QCOMPARE(panel.fontColor(), QColor(Qt::black));
+    panel.setChecked(false);
+    QCOMPARE(panel.fontColor(), QColor(Qt::black));
+
+    panel.setChecked(true);
+    QCOMPARE(panel.fontColor(), checkFont);
+    QVERIFY(panel.font().bold());
+    panel.setFontColor(Qt::red);
+    panel.setChecked(true);
+    QCOMPARE(panel.fontColor(), QColor(Qt::red));
+
+    panel.setChecked(false);
+    QCOMPARE(panel.fontColor(), normFont);
+    QVERIFY(!panel.font().bold());
+
+    // Without checkFontBold a bold caption stays bold through both states.
+    panel.setCheckFontBold(false);
+    QFont bold = panel.font();
+    bold.setBold(true);
+    panel.setFont(bold);
+    panel.setChecked(true);
+    QVERIFY(panel.font().bold());
+    panel.setChecked(false);
+    QVERIFY(panel.font().bold());
+}
+
+void TestHoverPanel::publishedPropertiesStartAtTheirDefaults_data()
+{
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("expected");
+
+    QTest::newRow("NormColor") << QByteArray("normColor") << QVariant(QWidget().palette().color(QPalette::Button));
+    QTest::newRow("HoverColor") << QByteArray("hoverColor") << QVariant(QColor(255, 255, 0));
+    QTest::newRow("CheckColor") << QByteArray("checkColor") << QVariant(QColor(Qt::white));
+    QTest::newRow("NormFontColor") << QByteArray("normFontColor") << QVariant(QColor(Qt::black));
+    QTest::newRow("CheckFontColor") << QByteArray("checkFontColor") << QVariant(QColor(Qt::black));
+    QTest::newRow("CheckFontBold") << QByteArray("checkFontBold") << QVariant(false);
+    QTest::newRow("HoverActive") << QByteArray("hoverActive") << QVariant(true);
+    QTest::newRow("XPCheck") << QByteArray("xpCheck") << QVariant(true);
+    QTest::newRow("Checked") << QByteArray("checked") << QVariant(false);
+    QTest::newRow("WordWrap") << QByteArray("wordWrap") << QVariant(false);
+    QTest::newRow("FontAutoSize") << QByteArray("fontAutoSize") << QVariant(false);
+    QTest::newRow("MinFontSize") << QByteArray("minFontSize") << QVariant(7);
+    QTest::newRow("Layout") << QByteArray("textLayout") << QVariant::fromValue(THoverPanel::TextLayout::Center);
+    QTest::newRow("BorderColor") << QByteArray("borderColor") << QVariant(QColor(Qt::black));
+    QTest::newRow("Bitmap") << QByteArray("bitmap") << QVariant(QImage());
+    QTest::newRow("Padding") << QByteArray("padding") << QVariant::fromValue(TPadding(0, 0, 0, 0));
+    QTest::newRow("background") << QByteArray("color") << QVariant(QWidget().palette().color(QPalette::Button));
+}
+
+void TestHoverPanel::publishedPropertiesStartAtTheirDefaults()
+{
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, expected);
+
+    const THoverPanel panel;
+    const QVariant value = panel.property(property.constData());
+    QVERIFY2(value.isValid(), "no such property");
+    QCOMPARE(value, expected);
+    QCOMPARE(panel.font().family(), QStringLiteral("Arial"));
+}
+
+void TestHoverPanel::fitCaptionSteps_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("startSize");
+    QTest::addColumn<int>("minFontSize");
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QString>("expectedText");
+    QTest::addColumn<int>("expectedSize");
+    QTest::addColumn<int>("expectedMeasurements");
+
+    // Each blank-separated word takes a line as wide as its letters at one pixel per point.
+    QTest::newRow("fits unchanged") << "Quiz starten" << 10 << 7 << QSize(70, 20) << "Quiz starten" << 10 << 1;
+    QTest::newRow("shrinks") << "Quiz starten" << 10 << 7 << QSize(56, 16) << "Quiz starten" << 8 << 3;
+    QTest::newRow("single word to dots") << "Donaudampfschiff" << 10 << 7 << QSize(60, 40) << "..." << 7 << 4;
+    QTest::newRow("hyphen breaks at starting size")
+        << "Nord-West" << 10 << 7 << QSize(60, 20) << "Nord- West" << 10 << 5;
+    QTest::newRow("hyphens, then words dropped")
+        << "Nord-West Süd-Ost" << 10 << 9 << QSize(60, 20) << "Nord- ..." << 9 << 7;
+    QTest::newRow("a line break is no cut") << "Paris\nFrankreich" << 8 << 8 << QSize(40, 100) << "..." << 8 << 1;
+    QTest::newRow("one letter before the only blank")
+        << "X Donaudampf" << 8 << 8 << QSize(30, 100) << "X ..." << 8 << 2;
+    QTest::newRow("starts below the minimum") << "Donaudampf" << 6 << 7 << QSize(30, 100) << "..." << 6 << 1;
+}
+
+void TestHoverPanel::fitCaptionSteps()
+{
+    QFETCH(QString, caption);
+    QFETCH(int, startSize);
+    QFETCH(int, minFontSize);
+    QFETCH(QSize, available);
+    QFETCH(QString, expectedText);
+    QFETCH(int, expectedSize);
+    QFETCH(int, expectedMeasurements);
+
+    QSet<QString> measured;
+    bool repeated = false;
+    const CaptionMeasure measure = [&](const QString& text, int pointSize) {
+        const QString key = text + QLatin1Char('@') + QString::number(pointSize);
+        repeated = repeated || measured.contains(key);
+        measured.insert(key);
+        const QStringList words = text.split(QRegularExpression(QStringLiteral("[ \n]+")), Qt::SkipEmptyParts);
+        qsizetype longest = 0;
+        for (const QString& word : words)
+            longest = std::max(longest, word.size());
+        return QSize(int(longest) * pointSize, int(words.size()) * pointSize);
+    };
+    const FittedCaption fitted = ::fitCaption(caption, startSize, minFontSize, available, measure);
+
+    QCOMPARE(fitted.text, expectedText);
+    QCOMPARE(fitted.pointSize, expectedSize);
+    QCOMPARE(fitted.measurements, expectedMeasurements);
+    QCOMPARE(int(measured.size()), expectedMeasurements);
+    QVERIFY2(!repeated, "a text was measured twice at the same size");
 }
 
 void TestHoverPanel::fitCaption_data()
@@ -279,6 +421,43 @@ void TestHoverPanel::fitCaption()
     }
 }
 
+void TestHoverPanel::panelFitsCaptionIntoItsPaddedArea_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("leftPadding");
+    QTest::addColumn<QString>("expectedText");
+    QTest::addColumn<int>("expectedSize");
+
+    // Arial 11 bold, at least 9 points, in a caption area 98 pixels wide less the padding.
+    QTest::newRow("fits unchanged") << "Quiz starten" << 0 << "Quiz starten" << 11;
+    QTest::newRow("long word") << "Donaudampfschifffahrtsgesellschaft" << 0 << "..." << 9;
+    QTest::newRow("hyphenated") << "Nordrhein-Westfalen" << 0 << "Nordrhein- Westfalen" << 11;
+    // The padding narrows the caption area until even "Nordrhein-" needs a smaller font.
+    QTest::newRow("hyphenated, padded") << "Nordrhein-Westfalen" << 30 << "Nordrhein- Westfalen" << 10;
+}
+
+void TestHoverPanel::panelFitsCaptionIntoItsPaddedArea()
+{
+    QFETCH(QString, caption);
+    QFETCH(int, leftPadding);
+    QFETCH(QString, expectedText);
+    QFETCH(int, expectedSize);
+
+    THoverPanel panel;
+    panel.setFont(QFont(QStringLiteral("Arial"), 11, QFont::Bold));
+    panel.setWordWrap(true);
+    panel.setFontAutoSize(true);
+    panel.setMinFontSize(9);
+    panel.setCaption(caption);
+    panel.padding().setLeft(leftPadding);
+    panel.resize(100, 46);
+    QCOMPARE(panel.captionRect(), QRect(1 + leftPadding, 1, 98 - leftPadding, 44));
+
+    const FittedCaption fitted = panel.fittedCaption();
+    QCOMPARE(fitted.text, expectedText);
+    QCOMPARE(fitted.pointSize, expectedSize);
+}
+
 void TestHoverPanel::wordWrapBreaksAtBlanksOnly()
 {
     const QFontMetrics metrics(QFont(QStringLiteral("Arial"), 11, QFont::Bold));
@@ -293,6 +472,12 @@ void TestHoverPanel::wordWrapBreaksAtBlanksOnly()
     const QSize twoWords = captionSize(QStringLiteral("Nordrhein Westfalen"), metrics, 90, flags);
     QCOMPARE(twoWords.height(), 2 * oneLine + metrics.leading());
     QVERIFY(twoWords.width() <= 90);
+
+    // Blanks where the line breaks take no room, so they cannot make a caption too wide.
+    const int wordWidth = metrics.boundingRect(QStringLiteral("Quizfrage")).width();
+    const int blankWidth = metrics.horizontalAdvance(QLatin1Char(' '));
+    QCOMPARE(captionSize(QStringLiteral("Quizfrage  ab"), metrics, wordWidth + 2 * blankWidth, flags),
+        QSize(wordWidth, 2 * oneLine + metrics.leading()));
 
     // The "&" only marks the underlined letter and takes no room.
     QCOMPARE(captionSize(QStringLiteral("&Quiz"), metrics, 200, flags).width(),
@@ -378,6 +563,67 @@ void TestHoverPanel::raisedBevelMixesBackground()
     QCOMPARE(image.pixelColor(2, 2), QColor(255, 243, 144));
 }
 
+void TestHoverPanel::onlyRaisedBevelIsDrawn_data()
+{
+    QTest::addColumn<THoverPanel::Bevel>("bevel");
+    QTest::addColumn<int>("bevelWidth");
+    QTest::addColumn<bool>("drawn");
+
+    QTest::newRow("raised, 2") << THoverPanel::Bevel::Raised << 2 << true;
+    QTest::newRow("raised, 0") << THoverPanel::Bevel::Raised << 0 << false;
+    QTest::newRow("lowered") << THoverPanel::Bevel::Lowered << 2 << false;
+    QTest::newRow("none") << THoverPanel::Bevel::None << 2 << false;
+}
+
+void TestHoverPanel::onlyRaisedBevelIsDrawn()
+{
+    QFETCH(THoverPanel::Bevel, bevel);
+    QFETCH(int, bevelWidth);
+    QFETCH(bool, drawn);
+
+    THoverPanel panel;
+    setDistinctColours(panel);
+    panel.setBevelOuter(bevel);
+    panel.setBevelWidth(bevelWidth);
+    panel.setChecked(true);
+    panel.setXpCheck(false);
+    panel.resize(60, 30);
+    const QImage image = grabImage(panel);
+
+    QCOMPARE(image.pixelColor(2, 10), drawn ? mix(Qt::white, checkColor, 0.2) : checkColor);
+    QCOMPARE(image.pixelColor(57, 10), drawn ? mix(Qt::black, checkColor, 0.75) : checkColor);
+    QCOMPARE(image.pixelColor(3, 10), checkColor);
+    // The checked mark lies over the bevel, right inside the border.
+    QCOMPARE(image.pixelColor(2, 1), mix(normColor, Qt::white, 0.5));
+    QCOMPARE(image.pixelColor(2, 2), mix(normColor, Qt::white, 0.5));
+    QCOMPARE(image.pixelColor(2, 3), drawn ? mix(Qt::white, checkColor, 0.2) : checkColor);
+    QCOMPARE(image.pixelColor(3, 3), checkColor);
+    QCOMPARE(panel.captionRect(), drawn ? QRect(3, 3, 54, 24) : QRect(1, 1, 58, 28));
+}
+
+void TestHoverPanel::oversizedInsetsPaintOnlyTheBorder()
+{
+    THoverPanel panel;
+    setDistinctColours(panel);
+    panel.setCaption(QStringLiteral("Quiz"));
+    panel.setFontAutoSize(true);
+    panel.setChecked(true);
+    panel.setBevelOuter(THoverPanel::Bevel::Raised);
+    panel.setBevelWidth(INT_MAX);
+    panel.padding() = TPadding(INT_MAX, INT_MIN, INT_MAX, INT_MAX);
+    panel.resize(40, 20);
+    QVERIFY(panel.captionRect().isEmpty());
+    QCOMPARE(panel.fittedCaption().measurements, 0);
+    QImage image = grabImage(panel);
+    QCOMPARE(image.pixelColor(0, 0), borderColor);
+    QCOMPARE(image.pixelColor(1, 5), mix(Qt::white, checkColor, 0.2));
+
+    panel.setBorderWidth(INT_MAX);
+    image = grabImage(panel);
+    for (const QPoint& p : {QPoint(0, 0), QPoint(20, 10), QPoint(39, 19), QPoint(20, 1)})
+        QCOMPARE(image.pixelColor(p), borderColor);
+}
+
 void TestHoverPanel::bitmapIsCopiedFromBorderOffset()
 {
     // A bitmap of the panel's size whose pixel (x, y) encodes its position.
@@ -403,6 +649,13 @@ void TestHoverPanel::bitmapIsCopiedFromBorderOffset()
     QCOMPARE(image.pixelColor(19, 9), bitmap.pixelColor(19, 9));
     QCOMPARE(image.pixelColor(40, 20), normColor);
     QCOMPARE(image.pixelColor(25, 5), normColor);
+
+    // Transparency does not let the background through: the bitmap's pixels replace it.
+    QImage clear(60, 30, QImage::Format_ARGB32);
+    clear.fill(qRgba(40, 90, 140, 0));
+    panel.setBitmap(clear);
+    image = grabImage(panel);
+    QCOMPARE(image.pixelColor(30, 15), QColor(40, 90, 140));
 }
 
 void TestHoverPanel::captionFollowsLayout_data()
@@ -425,7 +678,7 @@ void TestHoverPanel::captionFollowsLayout()
 
     THoverPanel panel;
     setDistinctColours(panel);
-    panel.setNormFontColor(Qt::white);
+    panel.setFontColor(Qt::white);
     panel.setFont(QFont(QStringLiteral("Arial"), 14, QFont::Bold));
     panel.setCaption(QStringLiteral("HIMMEL"));
     panel.setTextLayout(layout);
@@ -531,7 +784,7 @@ void TestHoverPanel::focusRectangleOnFocusedTabStop()
     QWidget window;
     auto* panel = new THoverPanel(&window);
     setDistinctColours(*panel);
-    panel->setNormFontColor(Qt::white);
+    panel->setFontColor(Qt::white);
     panel->resize(100, 40);
     auto* other = new THoverPanel(&window);
     other->move(0, 50);

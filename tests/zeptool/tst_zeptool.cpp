@@ -89,17 +89,39 @@ QByteArray rawValue(const QByteArray& json, const char* key)
 const QColor renderPictureColour(40, 120, 200);
 const QColor coverColour(202, 228, 255);
 
+DocObject rightOf(double x, double y, const QString& caption, qint32 kind, qint32 page = -1)
+{
+    DocObject object = makeObject(x, y, x, y, caption, kind, page);
+    object.KAusr = 1;
+    object.KAusrAkt = 1;
+    object.Sline = 0;
+    return object;
+}
+
 TopicDocument renderTopic()
 {
     TopicDocument document;
     document.picture = QImage(200, 100, QImage::Format_ARGB32);
     document.picture.fill(renderPictureColour);
     document.RandErw = {0, 0, 0.5, 0};
-    DocObject label = makeObject(0.1, 0.5, 0.1, 0.5, QStringLiteral("Bauchspeicheldrüse"), ObjectKind::Label);
-    label.KAusr = 1;
-    label.KAusrAkt = 1;
-    label.Sline = 0;
-    document.objects = {label};
+    document.objects = {rightOf(0.1, 0.5, QStringLiteral("Bauchspeicheldrüse"), ObjectKind::Label)};
+    return document;
+}
+
+// Single questions on the same picture without margin: two pages, each with its question and
+// its answer at (0.1, 0.6).
+TopicDocument questionsTopic()
+{
+    TopicDocument document;
+    document.DokTyp = DocType::SingleQuestions;
+    document.AnzFrageNummern = 2;
+    document.picture = QImage(200, 100, QImage::Format_ARGB32);
+    document.picture.fill(renderPictureColour);
+    for (qint32 page = 1; page <= 2; ++page) {
+        document.objects.append(
+            rightOf(0.1, 0.3, QStringLiteral("Frage %1?").arg(page), ObjectKind::QuestionText, page));
+        document.objects.append(rightOf(0.1, 0.6, QStringLiteral("Antwort %1").arg(page), ObjectKind::Answer, page));
+    }
     return document;
 }
 
@@ -562,6 +584,7 @@ void TestZeptool::peekListsTopicFilesAndFolders()
 
 void TestZeptool::renderDrawsTheCard_data()
 {
+    QTest::addColumn<bool>("questions"); // questionsTopic() instead of renderTopic()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QList<PixelProbe>>("probes");
@@ -575,39 +598,52 @@ void TestZeptool::renderDrawsTheCard_data()
     const QColor white(Qt::white);
 
     QTest::newRow("defaults: covered label")
-        << QStringList() << QSize(870, 290)
+        << false << QStringList() << QSize(870, 290)
         << QList<PixelProbe> {{picture, renderPictureColour}, {margin, white}, {insideCover, coverColour}};
-    QTest::newRow("uncovered") << QStringList {QStringLiteral("--uncover")} << QSize(870, 290)
+    QTest::newRow("uncovered") << false << QStringList {QStringLiteral("--uncover")} << QSize(870, 290)
                                << QList<PixelProbe> {{picture, renderPictureColour}, {labelBox, coverColour, false}};
     QTest::newRow("illustration layer off")
-        << QStringList {QStringLiteral("--layers"), QStringLiteral("12")} << QSize(870, 290)
+        << false << QStringList {QStringLiteral("--layers"), QStringLiteral("12")} << QSize(870, 290)
         << QList<PixelProbe> {{picture, white}, {insideCover, coverColour}};
-    QTest::newRow("labels layer off") << QStringList {QStringLiteral("--layers"), QStringLiteral("0")}
+    QTest::newRow("labels layer off") << false << QStringList {QStringLiteral("--layers"), QStringLiteral("0")}
                                       << QSize(870, 290)
                                       << QList<PixelProbe> {
                                              {picture, renderPictureColour}, {labelBox, coverColour, false}};
     // A tall control: the card keeps its proportions, 400 x 133, picture left of x = 267.
-    QTest::newRow("control size") << QStringList {QStringLiteral("--width"), QStringLiteral("400"),
-        QStringLiteral("--height"), QStringLiteral("400")}
+    QTest::newRow("control size") << false
+                                  << QStringList {QStringLiteral("--width"), QStringLiteral("400"),
+                                         QStringLiteral("--height"), QStringLiteral("400")}
                                   << QSize(400, 133)
                                   << QList<PixelProbe> {
                                          {QRect(250, 20, 1, 1), renderPictureColour}, {QRect(390, 66, 1, 1), white}};
     // At 200 % the view is the middle half of a card of 1740 x 580, from x = 435: the picture ends
     // at x = 725, and only the right end of the doubled label box (from 188 on the card) is in view.
-    QTest::newRow("zoom 200 %") << QStringList {QStringLiteral("--zoom"), QStringLiteral("200")} << QSize(870, 580)
+    QTest::newRow("zoom 200 %") << false << QStringList {QStringLiteral("--zoom"), QStringLiteral("200")}
+                                << QSize(870, 580)
                                 << QList<PixelProbe> {{QRect(600, 100, 1, 1), renderPictureColour},
                                        {QRect(850, 290, 1, 1), white}, {QRect(2, 285, 6, 10), coverColour},
                                        {QRect(150, 250, 200, 80), coverColour, false}};
-    QTest::newRow("as JPEG") << QStringList() << QSize(870, 290) << QList<PixelProbe>();
+    // Without probes the picture goes to a name ending in ".JPG".
+    QTest::newRow("as JPEG") << false << QStringList() << QSize(870, 290) << QList<PixelProbe>();
+    // The questions' card is 870 x 435; the answer's anchor is at (87, 261). The learning card
+    // covers answers whenever it is drawn, and --uncover still uncovers them.
+    const QRect insideAnswerCover(96, 258, 3, 5);
+    const QRect answerBox(94, 250, 60, 20);
+    QTest::newRow("single questions: answer covered")
+        << true << QStringList() << QSize(870, 435) << QList<PixelProbe> {{insideAnswerCover, coverColour}};
+    QTest::newRow("single questions: page 2 uncovered")
+        << true << QStringList {QStringLiteral("--page"), QStringLiteral("2"), QStringLiteral("--uncover")}
+        << QSize(870, 435) << QList<PixelProbe> {{answerBox, coverColour, false}};
 }
 
 void TestZeptool::renderDrawsTheCard()
 {
+    QFETCH(bool, questions);
     QFETCH(QStringList, options);
     QFETCH(QSize, size);
     QFETCH(QList<PixelProbe>, probes);
 
-    const QString topic = writeTopic(QStringLiteral("karte.zep"), renderTopic());
+    const QString topic = writeTopic(QStringLiteral("karte.zep"), questions ? questionsTopic() : renderTopic());
     QVERIFY(!topic.isEmpty());
     const bool jpeg = probes.isEmpty();
     const QString output = m_dir.filePath(jpeg ? QStringLiteral("karte.JPG") : QStringLiteral("karte.png"));
