@@ -1,11 +1,15 @@
 // Draws and synthesises everything the program ships or compiles in: the start picture and
 // the sounds beside the program, and the textures, cursors, icons and start document picture
-// that go into its resources. Run by the build; the output depends only on this code and
-// the fonts.
+// that go into its resources; the flag and coin pictures of the quiz questions; the base
+// pictures of the bundled topics. Run by the build; the output depends only on this code, the
+// flag files and the fonts.
 
+#include "coins.h"
 #include "cursors.h"
+#include "flags.h"
 #include "pictures.h"
 #include "sounds.h"
+#include "topicpictures.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -52,16 +56,60 @@ bool writePng(const QString& path, const QImage& image)
     return writeFile(path, bytes);
 }
 
+// The size at which the question pictures are shown: the card draws them unscaled from 35 % of
+// its height, below the question's first line; on a card 600 pixels high about 150 pixels stay
+// free there above the page buttons.
+const QSize flagSize(160, 120);
+constexpr int coinSize = 150;
+
+// The pictures of the flag and coin questions, named as the question lines name them:
+// flagge-<code>.png from <code>.svg of the flag folder, and muenze-<code>.png.
+bool writeQuizPictures(const QDir& flagDir, const QDir& targetDir)
+{
+    bool ok = true;
+    for (const coins::NationalSide& side : coins::nationalSides()) {
+        const QString svg = flagDir.filePath(side.code + QStringLiteral(".svg"));
+        const QImage flag = flags::renderFlag(svg, flagSize);
+        if (flag.isNull()) {
+            errorStream() << "Die Flagge \"" << svg << "\" kann nicht gezeichnet werden.\n";
+            ok = false;
+        } else {
+            ok = writePng(targetDir.filePath(QStringLiteral("flagge-%1.png").arg(side.code)), flag) && ok;
+        }
+        ok = writePng(targetDir.filePath(QStringLiteral("muenze-%1.png").arg(side.code)),
+                 coins::drawNationalSide(side, coinSize))
+            && ok;
+    }
+    return ok;
+}
+
+bool writeTopicPictures(const QDir& targetDir)
+{
+    bool ok = writePng(targetDir.filePath(QStringLiteral("einzelfragen.png")), topicpictures::drawQuestionBackground());
+    ok = writePng(targetDir.filePath(QStringLiteral("muenzaufbau.png")), topicpictures::drawCoinAnatomy()) && ok;
+    ok = writePng(targetDir.filePath(QStringLiteral("lueckentext.png")), topicpictures::drawClozePaper()) && ok;
+    ok = writePng(targetDir.filePath(QStringLiteral("lernkarte.png")), topicpictures::drawLearningCard()) && ok;
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (arguments.size() != 3) {
+    if (arguments.size() == 4 && arguments.at(1) == QLatin1String("--quizbilder"))
+        return writeQuizPictures(QDir(arguments.at(2)), QDir(arguments.at(3))) ? 0 : 1;
+    if (arguments.size() == 3 && arguments.at(1) == QLatin1String("--themenbilder"))
+        return writeTopicPictures(QDir(arguments.at(2))) ? 0 : 1;
+    if (arguments.size() != 3 || arguments.at(1).startsWith(u'-')) {
         errorStream() << "Aufruf: tallowmere_contentgen <Programmordner> <Ressourcenordner>\n"
+                         "        tallowmere_contentgen --quizbilder <Flaggenordner> <Zielordner>\n"
+                         "        tallowmere_contentgen --themenbilder <Zielordner>\n"
                          "  Programmordner:   erhält data/tallowq.png und sound/*.wav\n"
-                         "  Ressourcenordner: erhält textures/, cursors/, icons/ und pictures/\n";
+                         "  Ressourcenordner: erhält textures/, cursors/, icons/ und pictures/\n"
+                         "  --quizbilder:     flagge-<Land>.png aus <Land>.svg und muenze-<Land>.png\n"
+                         "  --themenbilder:   die Grundbilder der mitgelieferten Themen\n";
         return 2;
     }
     const QDir programDir(arguments.at(1));

@@ -7,18 +7,6 @@
 
 namespace motifs {
 
-namespace {
-
-struct Metal
-{
-    QColor light;
-    QColor mid;
-    QColor dark;
-};
-
-const Metal brass {QColor(255, 238, 168), QColor(224, 186, 86), QColor(150, 110, 36)};
-const Metal silver {QColor(252, 252, 252), QColor(204, 206, 210), QColor(126, 130, 138)};
-
 QLinearGradient metalGradient(QPointF centre, qreal radius, const Metal& metal, bool litFromTopLeft)
 {
     const QPointF diagonal(radius * 0.8, radius * 0.8);
@@ -29,8 +17,6 @@ QLinearGradient metalGradient(QPointF centre, qreal radius, const Metal& metal, 
     return gradient;
 }
 
-// Stamped relief: a light copy offset down and to the right below the dark shape reads as
-// an edge catching the light.
 void drawEngraved(QPainter& painter, const QPainterPath& shape, const Metal& metal, qreal depth)
 {
     painter.fillPath(shape.translated(depth, depth), metal.light);
@@ -44,8 +30,6 @@ QPainterPath textPath(const QString& text, const QFont& font, QPointF centre)
     const QRectF box = path.boundingRect();
     return path.translated(centre - box.center());
 }
-
-} // namespace
 
 QFont programFont(int pixelSize, bool bold)
 {

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLinearGradient>
 #include <QList>
 #include <QPainterPath>
 #include <QPointF>
@@ -34,6 +35,27 @@ void drawStarRing(QPainter& painter, QPointF centre, qreal ringRadius, qreal sta
 
 // A euro-blue disc carrying the ring of stars, lit softly from the upper left.
 void drawStarDisc(QPainter& painter, QPointF centre, qreal radius);
+
+// The two alloys of the euro coins, each as its highlight, body and shadow colour.
+struct Metal
+{
+    QColor light;
+    QColor mid;
+    QColor dark;
+};
+inline const Metal brass {QColor(255, 238, 168), QColor(224, 186, 86), QColor(150, 110, 36)};
+inline const Metal silver {QColor(252, 252, 252), QColor(204, 206, 210), QColor(126, 130, 138)};
+
+// The diagonal sheen of a metal disc of the given radius, light at the upper left or the
+// lower right.
+QLinearGradient metalGradient(QPointF centre, qreal radius, const Metal& metal, bool litFromTopLeft);
+
+// Stamped relief: a light copy offset down and to the right below the dark shape reads as
+// an edge catching the light.
+void drawEngraved(QPainter& painter, const QPainterPath& shape, const Metal& metal, qreal depth);
+
+// The outline of text in font, centred on centre.
+QPainterPath textPath(const QString& text, const QFont& font, QPointF centre);
 
 enum class CoinValue { OneEuro, TwoEuro };
 

@@ -12,6 +12,10 @@
 #include "app/randomgenerator.h"
 #include "app/theme.h"
 #include "app/uistyle.h"
+#include "quiz/ui/labeloptionsdialog.h"
+#include "quiz/ui/namedialog.h"
+#include "quiz/ui/questionoptionsdialog.h"
+#include "quiz/ui/quizenddialog.h"
 #include "widgets/hoverpanel.h"
 
 #include <QApplication>
@@ -240,7 +244,7 @@ void TForm1::createCardArea()
     m_lernKartPicImg->setObjectName(QStringLiteral("LernKartPicImg"));
     setPanelColour(m_lernKartPicImg, Qt::white);
 
-    m_uebungPan = makePanel(m_lernKartPan, "UebungPan");
+    m_uebungPan = createQuizPanel(m_lernKartPan);
     m_uebungPan->hide();
 
     // The card's tool bar stays hidden in this edition; its commands answer to their keys.
@@ -258,6 +262,7 @@ void TForm1::createCardArea()
     m_kennzInfoPan->setCaption(QStringLiteral("?"));
     m_kennzInfoPan->setToolTip(QStringLiteral("Information zu den Kennzahlen"));
     m_kennzInfoPan->setGeometry(quizInfoWidth - 30, 6, 22, 22);
+    createStatusPanel();
     styleToolbarButton(m_kennzInfoPan);
     connect(m_kennzInfoPan, &THoverPanel::clicked, this, &TForm1::showFiguresInfo);
 
@@ -322,9 +327,14 @@ void TForm1::loadStartPicture()
 void TForm1::createDialogs()
 {
     // The dialogs of the later parts join this list in their place.
+    m_uebOptFragenForm = new TUebOptFragenForm(this);
+    m_uebFertigForm = new TUebFertigForm(this);
     m_infoBox = new TInfoBox(this);
     m_kennzInfoBox = new TKennzInfoBox(this);
     m_infoboxForm = new TInfoboxForm(this);
+    m_nameEingabeForm = new TNameEingabeForm(this);
+    m_uebOptForm = new TUebOptForm(this);
+    connectQuizDialogs();
 }
 
 bool TForm1::event(QEvent* event)
@@ -457,6 +467,10 @@ void TForm1::paintTitleBackground()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_imgKlickZone && event->type() == QEvent::MouseButtonPress) {
+        openMakerSite();
+        return true;
+    }
     if (watched == m_keywordField && event->type() == QEvent::KeyPress
         && keywordFieldKey(static_cast<QKeyEvent*>(event)))
         return true;
@@ -482,9 +496,8 @@ void TForm1::resizeReaction()
         showCardView(); // repaints the title background too
     } else {
         m_mainBackImg2->paintNineSlice(ThemeTextures::builtIn().texture1);
-        layoutCard();
-        const QRect client = m_lernKartPan->contentsRect();
-        m_uebungPan->setGeometry(9, 8, client.width() - 17, client.height() - 16);
+        layoutQuizCard();
+        placeLinkZone();
         paintTitleBackground();
     }
 }
@@ -613,9 +626,6 @@ void TForm1::showFiguresInfo()
 }
 
 // Hooks of the later parts.
-void TForm1::startQuiz(int, int) { }
-void TForm1::abortQuiz() { }
-void TForm1::showExerciseOptions() { }
 void TForm1::showHighScoreList(bool) { }
 void TForm1::showProtocolWindow() { }
 void TForm1::joinNetExercise() { }

@@ -7,10 +7,12 @@
 #include "document/topicdocument.h"
 #include "document/topicfolder.h"
 #include "quiz/quizoptions.h"
+#include "quiz/quizsession.h"
 
 #include <QHash>
 #include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <optional>
 
@@ -27,6 +29,12 @@ class TInfoBox;
 class TInfoboxForm;
 class TKennzInfoBox;
 class TopicColumnStyle;
+class TShadowLabel;
+class TUebFertigForm;
+class TUebOptForm;
+class TUebOptFragenForm;
+class TNameEingabeForm;
+class QTimer;
 
 // What the start of the program hands to the main window.
 struct StartOptions
@@ -103,6 +111,14 @@ public:
     AppSettings currentSettings() const;
     void applySettings(const AppSettings& settings);
 
+    // The running or last quiz.
+    const QuizSession& quiz() const { return m_quiz; }
+    QuizSession& quiz() { return m_quiz; }
+    TUebOptForm* labelOptionsDialog() const { return m_uebOptForm; }
+    TUebOptFragenForm* questionOptionsDialog() const { return m_uebOptFragenForm; }
+    TNameEingabeForm* nameDialog() const { return m_nameEingabeForm; }
+    TUebFertigForm* quizEndDialog() const { return m_uebFertigForm; }
+
     // The learning card: its bitmaps and view state.
     const CardView& cardView() const { return m_cardView; }
     CardView& cardView() { return m_cardView; }
@@ -118,7 +134,9 @@ public slots:
     void showFiguresInfo();
 
     // Hooks into the parts of the program that come later; each does nothing yet.
-    void startQuiz(int selectionMode, int role);
+    // Starts a quiz on the open topic: requestedMode 0 complete, 1 only the questions not solved
+    // at the first try; role 0 own quiz, 1 network participant, 2 initiator. True when it runs.
+    bool startQuiz(int requestedMode, int role);
     void abortQuiz();
     void showExerciseOptions();
     void showHighScoreList(bool network);
@@ -225,6 +243,30 @@ private:
     void cardMouseMoved(Qt::MouseButtons buttons, QPoint position);
     void cardMouseReleased(Qt::MouseButton button, QPoint position);
     void endPan();
+    QWidget* createQuizPanel(QWidget* parent);
+    void createStatusPanel();
+    void connectQuizDialogs();
+    QuizSnapshot takeQuizOptions() const;
+    void leaveQuiz();
+    void createTiles();
+    static int pointsToPixelsForTiles(int points);
+    void destroyTiles();
+    void layoutTiles();
+    void layoutQuizCard();
+    void drawInstructionStrip(bool repaint);
+    void placeLinkZone();
+    void presentPrompt(const QuizPrompt& prompt);
+    void hideAllTiles();
+    void grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos);
+    void dragTile(THoverPanel* tile, QPoint pos);
+    void releaseTile(THoverPanel* tile);
+    void judgeTile(THoverPanel* tile);
+    void glideBack(THoverPanel* tile);
+    void showStatusWord(bool right);
+    void refreshStatus();
+    void timerTick();
+    void endQuiz();
+    void quizProtocolReady();
     void drawToolAt(bool leftButtonDown, QPoint position);
     QCursor toolCursor(int tool) const;
     void pointerClick(int index);
@@ -250,6 +292,35 @@ private:
     QString m_startArgument;
     TopicDocument m_document;
     CardView m_cardView {m_document};
+    QuizSession m_quiz {m_document};
+
+    // The quiz panel and its tiles (indexed by list position; a placed tile is gone).
+    QList<QPointer<THoverPanel>> m_tiles;
+    QPointer<THoverPanel> m_solutionTile;
+    QPointer<THoverPanel> m_dragTile;
+    QPointer<THoverPanel> m_pendingRelease;
+    QRectF m_pendingCardRect;
+    QPoint m_dragOrigin;
+    QPoint m_dragPoint;
+    bool m_judging = false;
+    int m_quizPictureWidth = 0;
+    QLabel* m_frageZaehlerPan = nullptr;
+    QWidget* m_imgKlickZone = nullptr;
+    QTimer* m_zeitTimer = nullptr;
+    TShadowLabel* m_uebStatLab = nullptr;
+    TShadowLabel* m_gesAnzLab = nullptr;
+    TShadowLabel* m_tNameLab = nullptr;
+    TShadowLabel* m_richtigLab = nullptr;
+    TShadowLabel* m_falschLab = nullptr;
+    TShadowLabel* m_quoteLab = nullptr;
+    TShadowLabel* m_gesamtleistungLab = nullptr;
+    TShadowLabel* m_offenLab = nullptr;
+    TShadowLabel* m_uebZeitModeLab = nullptr;
+    TShadowLabel* m_uebZeitLab = nullptr;
+    TUebOptForm* m_uebOptForm = nullptr;
+    TUebOptFragenForm* m_uebOptFragenForm = nullptr;
+    TNameEingabeForm* m_nameEingabeForm = nullptr;
+    TUebFertigForm* m_uebFertigForm = nullptr;
     Qt::MouseButton m_panButton = Qt::NoButton;
     QPoint m_panLast;
     QImage m_basePicture;

@@ -73,6 +73,8 @@ void styleToolbarButton(THoverPanel* button)
     button->setHoverColor(QColor(254, 254, 248));
     button->setNormFontColor(QColor(81, 81, 78));
     button->setCheckFontColor(Qt::black);
+    // The caption takes the state colours only when the state changes; start in the rest colour.
+    button->setFontColor(button->checked() ? button->checkFontColor() : button->normFontColor());
     button->setCheckFontBold(false);
     // The pressed state shows as the plain two-line mark, not the orange tab style.
     button->setXpCheck(false);

@@ -125,8 +125,8 @@ QString trimBlanks(const QString& text)
 }
 
 // The text before its last blank. Only a blank counts, not a line break, so a caption
-// whose last line is a single word loses it whole; a blank in front is no cut, as
-// shortening always keeps at least the first character or nothing.
+// whose last line is a single word loses it whole; a blank at the very start is no place
+// to cut, and the text shortens to nothing.
 QString withoutLastWord(const QString& text)
 {
     const qsizetype blank = text.lastIndexOf(QLatin1Char(' '));
@@ -601,6 +601,18 @@ FittedCaption THoverPanel::fittedCaption(const QPaintDevice* device) const
     return fitCaption(text, font(), area.size(), textFlags(), m_minFontSize, device ? device : this);
 }
 
+const FittedCaption& THoverPanel::paintedCaption(const QPaintDevice* device)
+{
+    FitKey key {m_caption, font(), captionRect().size(), textFlags(), m_minFontSize, m_fontAutoSize,
+        device->logicalDpiX(), device->logicalDpiY()};
+    // A fresh panel's key holds no resolution, so its first paint always fits.
+    if (key != m_fitKey) {
+        m_fit = fittedCaption(device);
+        m_fitKey = std::move(key);
+    }
+    return m_fit;
+}
+
 QSize THoverPanel::sizeHint() const
 {
     const int frame = m_borderWidth + (m_bevelOuter == Bevel::Raised ? m_bevelWidth : 0);
@@ -650,7 +662,7 @@ void THoverPanel::paintEvent(QPaintEvent* /*event*/)
     }
 
     QRect area = captionRect();
-    const FittedCaption caption = fittedCaption(painter.device());
+    const FittedCaption& caption = paintedCaption(painter.device());
     if (!caption.text.isEmpty() && !area.isEmpty()) {
         const int flags = textFlags();
         QFont captionFont = font();

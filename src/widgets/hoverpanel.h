@@ -61,7 +61,7 @@ struct FittedCaption
     QString text;
     int pointSize = 0;
     // Layouts measured to get there: at most one per point size and text, and one per
-    // dropped word, because a panel with a long caption fits it on every repaint.
+    // dropped word; each costs as much as drawing the caption.
     int measurements = 0;
 };
 
@@ -209,7 +209,8 @@ public:
     // The caption area: the panel inside its border, raised bevel and padding.
     QRect captionRect() const;
     // The caption as paint draws it into captionRect(), shrunk and shortened when
-    // fontAutoSize() is set, measured for `device` (this panel when null).
+    // fontAutoSize() is set, measured for `device` (this panel when null). Fits anew on
+    // every call; painting keeps the last fit for as long as its inputs stay the same.
     FittedCaption fittedCaption(const QPaintDevice* device = nullptr) const;
 
     QSize sizeHint() const override;
@@ -243,6 +244,21 @@ private:
     void applyBackground();
     int textFlags() const;
     QRect innerRect() const;
+    const FittedCaption& paintedCaption(const QPaintDevice* device);
+
+    // Everything a fit depends on, so that repaints for hover and check colours reuse it.
+    struct FitKey
+    {
+        QString caption;
+        QFont font;
+        QSize area;
+        int flags = 0;
+        int minFontSize = 0;
+        bool autoSize = false;
+        int dpiX = 0;
+        int dpiY = 0;
+        bool operator==(const FitKey& other) const = default;
+    };
 
     QColor m_normColor;
     QColor m_hoverColor {255, 255, 0};
@@ -270,6 +286,9 @@ private:
     bool m_tabStop = false;
     QColor m_color;
     int m_tag = 0;
+
+    FitKey m_fitKey;
+    FittedCaption m_fit;
 
     bool m_hovering = false;
     bool m_focused = false;

@@ -42,6 +42,18 @@ const ZeptoolCommand commands[] = {
         "Kann die Datei nicht gelesen oder das Bild nicht geschrieben werden, steht die Meldung\n"
         "des Programms auf der Fehlerausgabe, und der Rückgabewert ist 1.",
         runRenderCommand},
+    {"make", "QUELLE.txt -o DATEI.zep [--titel TITEL]",
+        "Erstellt eine Themendatei aus einer Textdatei (Aufbau und Beispiel: README.md,\n"
+        "Abschnitt \"Ein eigenes Thema erstellen\"). Die Quelle hat die Abschnitte [Thema]\n"
+        "(Titel, Autor, Bemerkung, Typ, Bild, Rand, Nummerierung, Ordnung, Version),\n"
+        "[Fragen] mit einer Zeile \"Frage // Antwort\" je Einzelfrage, [Lückentext] mit den\n"
+        "Lücken als <<Wort>> und [Objekte] mit Beschriftungen, Texten, Infopunkten und Links.\n"
+        "Seiten, Seitenknöpfe und Lücken legt der Befehl selbst an; das Bild wird neben der\n"
+        "Quelle gesucht.\n"
+        "  --titel TITEL  ersetzt den Titel der Quelle (etwa für eine Variante mit \"zufällig\")\n"
+        "Jeder Fehler wird mit seiner Zeile gemeldet; dann wird nichts geschrieben, und eine\n"
+        "vorhandene Themendatei bleibt, wie sie war. Rückgabewert 1 bei Fehlern.",
+        runMakeCommand},
 };
 
 bool isHelpRequest(const QString& argument)

@@ -23,8 +23,10 @@ namespace {
 struct ProgramFolder
 {
     QTemporaryDir dir;
-    // File and folder dialogs answer "cancel" at once instead of waiting for a click.
+    // File and folder dialogs answer "cancel" at once instead of waiting for a click, and
+    // message boxes their first button.
     FakeDialogService dialogs;
+    FakeMessageService messages;
     explicit ProgramFolder(bool withStartPicture = true)
     {
         QDir(dir.path()).mkpath("data");

@@ -282,11 +282,15 @@ void TestTopicMenu::choosingItemOpensTopic()
     QCOMPARE(window->document().filePath, path("themen/b.zep"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Kestrova Tallowmere - B"));
     QVERIFY(topicItems(*window).at(1)->isChecked());
+    // The quiz starts at once on the chosen topic; this one has nothing to ask.
+    QCOMPARE(m_messages->texts(), QStringList({QuizTexts::nothingSelected}));
 
-    // A topic that cannot be opened leaves the tick on the open one.
+    // A topic that cannot be opened leaves the tick on the open one; the quiz start then
+    // concerns the topic still open.
     QFile::remove(path("themen/a.zep"));
     topicItems(*window).at(0)->trigger();
-    QCOMPARE(m_messages->shown.size(), 1);
+    QCOMPARE(m_messages->shown.size(), 3);
+    QCOMPARE(m_messages->texts().last(), QuizTexts::nothingSelected);
     QVERIFY(!topicItems(*window).at(0)->isChecked());
     QVERIFY(topicItems(*window).at(1)->isChecked());
 }
