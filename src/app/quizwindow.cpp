@@ -53,7 +53,8 @@ QString instructionText(DocType kind, int queryMode)
     if (kind == DocType::SingleQuestions)
         return QStringLiteral("Klicke auf die richtige Antwort!");
     static const char* const labelling[] = {"Ziehe die Beschriftungen an die jeweils richtige Position!",
-        "Ziehe die Beschriftung an die richtige Position!", "Ziehe die richtige Beschriftung an die markierte Position!"};
+        "Ziehe die Beschriftung an die richtige Position!",
+        "Ziehe die richtige Beschriftung an die markierte Position!"};
     static const char* const cloze[] = {"Ziehe die Lückentexte an die jeweils richtige Position!",
         "Ziehe den Lückentext an die richtige Position!", "Ziehe den richtigen Lückentext an die markierte Position!"};
     const int mode = std::clamp(queryMode, 0, 2);
@@ -122,19 +123,19 @@ void TForm1::createStatusPanel()
     bold.setBold(true);
     m_uebStatLab = label("UebStatLab", QStringLiteral("warte auf Antwort"), 10, 8, 150, 20);
     m_uebStatLab->setFont(bold);
-    label("TNameCapLab", QStringLiteral("Teilnehmer:"), 10, 36, 80);
-    m_tNameLab = label("TNameLab", QStringLiteral("-"), 92, 36, 90);
-    label("RichtigCapLab", QStringLiteral("Richtig:"), 10, 60, 80);
-    m_richtigLab = label("RichtigLab", QStringLiteral("0"), 92, 60, 30);
-    m_gesAnzLab = label("GesAnzLab", QStringLiteral("von  0"), 124, 60, 60);
-    label("FalschCapLab", QStringLiteral("Falsch:"), 10, 80, 80);
-    m_falschLab = label("FalschLab", QStringLiteral("0"), 92, 80, 90);
-    label("OffenCapLab", QStringLiteral("Offen:"), 10, 100, 80);
-    m_offenLab = label("OffenLab", QStringLiteral("0"), 92, 100, 90);
-    label("QuoteCapLab", QStringLiteral("Quote:"), 10, 124, 80);
-    m_quoteLab = label("QuoteLab", QStringLiteral("0.0 %"), 92, 124, 90);
-    label("GesamtleistungCapLab", QStringLiteral("Gesamtleistung:"), 10, 144, 82);
-    m_gesamtleistungLab = label("GesamtleistungLab", QStringLiteral("0.0 %"), 92, 144, 90);
+    label("TNameCapLab", QStringLiteral("Teilnehmer:"), 10, 36, 94);
+    m_tNameLab = label("TNameLab", QStringLiteral("-"), 106, 36, 78);
+    label("RichtigCapLab", QStringLiteral("Richtig:"), 10, 60, 94);
+    m_richtigLab = label("RichtigLab", QStringLiteral("0"), 106, 60, 30);
+    m_gesAnzLab = label("GesAnzLab", QStringLiteral("von  0"), 136, 60, 50);
+    label("FalschCapLab", QStringLiteral("Falsch:"), 10, 80, 94);
+    m_falschLab = label("FalschLab", QStringLiteral("0"), 106, 80, 78);
+    label("OffenCapLab", QStringLiteral("Offen:"), 10, 100, 94);
+    m_offenLab = label("OffenLab", QStringLiteral("0"), 106, 100, 78);
+    label("QuoteCapLab", QStringLiteral("Quote:"), 10, 124, 94);
+    m_quoteLab = label("QuoteLab", QStringLiteral("0.0 %"), 106, 124, 78);
+    label("GesamtleistungCapLab", QStringLiteral("Gesamtleistung:"), 10, 144, 94);
+    m_gesamtleistungLab = label("GesamtleistungLab", QStringLiteral("0.0 %"), 106, 144, 78);
     m_uebZeitModeLab = label("UebZeitModeLab", QStringLiteral("Benötigte Zeit:"), 10, 172, 170);
     m_uebZeitLab = label("UebZeitLab", QStringLiteral("00:00"), 10, 190, 170, 30);
     QFont clock = bold;
@@ -167,13 +168,15 @@ QuizSnapshot TForm1::takeQuizOptions() const
 bool TForm1::startQuiz(int requestedMode, int role)
 {
     if (m_netRole == 1 && role != 1) {
-        showInfo(QStringLiteral("Die aktuelle Netzwerk-Übung muss zunächst beendet werden, um eine eigene Übung starten "
-                                "zu können."));
+        showInfo(
+            QStringLiteral("Die aktuelle Netzwerk-Übung muss zunächst beendet werden, um eine eigene Übung starten "
+                           "zu können."));
         return false;
     }
     if (m_netRole == 2 && role != 2) {
-        showInfo(QStringLiteral("Auf diesem Rechner wurde eine Netzwerk-Übung initiiert, die zuerst beendet werden muss. "
-                                "Daher kann im Moment keine eigene Übung gestartet werden."));
+        showInfo(
+            QStringLiteral("Auf diesem Rechner wurde eine Netzwerk-Übung initiiert, die zuerst beendet werden muss. "
+                           "Daher kann im Moment keine eigene Übung gestartet werden."));
         return false;
     }
     if (!mayLeaveQuiz())
@@ -290,9 +293,8 @@ void TForm1::createTiles()
         caption.replace(QStringLiteral(" | "), QStringLiteral("\r\n"));
         tile->setCaption(caption);
         tile->setCursor(single ? QCursor(Qt::PointingHandCursor) : cursorSet().cursor(4));
-        connect(tile, &THoverPanel::mouseDown, this, [this, tile](Qt::MouseButton button, QPoint pos) {
-            grabTile(tile, button, pos);
-        });
+        connect(tile, &THoverPanel::mouseDown, this,
+            [this, tile](Qt::MouseButton button, QPoint pos) { grabTile(tile, button, pos); });
         connect(tile, &THoverPanel::mouseMove, this, [this, tile](Qt::MouseButtons buttons, QPoint pos) {
             if (buttons & Qt::LeftButton)
                 dragTile(tile, pos);
@@ -338,7 +340,7 @@ void TForm1::layoutTiles()
         const int y0 = anchor.y() + 45;
         QList<THoverPanel*> visible;
         for (const QPointer<THoverPanel>& tile : std::as_const(m_tiles)) {
-            if (tile && tile->isVisible())
+            if (tile && !tile->isHidden())
                 visible.append(tile);
         }
         const int cellWidth = m_tiles.isEmpty() || !m_tiles.first() ? 170 : m_tiles.first()->width() + 20;
@@ -372,7 +374,8 @@ void TForm1::layoutTiles()
     int column = 0;
     for (qsizetype i = m_tiles.size() - 1; i >= 0; --i) {
         THoverPanel* tile = m_tiles.at(i);
-        if (!tile || !tile->isVisible())
+        // Tiles count as shown before their panel is: what matters is whether they were hidden.
+        if (!tile || tile->isHidden())
             continue;
         if (first) {
             base = m_quiz.snapshot.queryMode == 1 ? (panelHeight - tile->height()) / 2 : panelHeight - tile->height();
@@ -528,7 +531,7 @@ void TForm1::dragTile(THoverPanel* tile, QPoint pos)
 
 void TForm1::releaseTile(THoverPanel* tile)
 {
-    if (!tile || !tile->isVisible() || m_cardMode != QuizRunning || !m_quiz.isRunning())
+    if (!tile || tile->isHidden() || m_cardMode != QuizRunning || !m_quiz.isRunning())
         return;
     if (m_judging) {
         // Judged when the answer in progress is finished.
@@ -541,7 +544,7 @@ void TForm1::releaseTile(THoverPanel* tile)
     while (m_pendingRelease && m_quiz.isRunning()) {
         QPointer<THoverPanel> next = m_pendingRelease;
         m_pendingRelease = nullptr;
-        if (!next || !next->isVisible())
+        if (!next || next->isHidden())
             break;
         if (m_document.DokTyp != DocType::SingleQuestions)
             markObject(m_quiz.dragOver(m_pendingCardRect), 2);
@@ -644,7 +647,8 @@ void TForm1::glideBack(THoverPanel* tile)
     const TickSource& tick = systemTick();
     const quint32 began = tick.now();
     for (int i = 1; i <= steps && guard; ++i) {
-        guard->move(start + QPoint(roundHalfEven(double(delta.x()) * i / steps), roundHalfEven(double(delta.y()) * i / steps)));
+        guard->move(
+            start + QPoint(roundHalfEven(double(delta.x()) * i / steps), roundHalfEven(double(delta.y()) * i / steps)));
         m_uebungPan->repaint();
         // About 1 ms per step, without letting other input in; the wrap of the tick cannot stall it.
         while (ticksSince(began, tick.now()) < quint32(i))

@@ -228,6 +228,7 @@ private:
 
     QList<Question> m_questions;
     QStringList m_questionLines;
+    int m_questionLinesSeen = 0; // refused ones too: their problem is reported already
     int m_questionsHeader = 0;
     QList<SourceLine> m_clozeLines;
     int m_clozeHeader = 0;
@@ -433,6 +434,7 @@ void SourceParser::parseTopicLine(int line, const QString& text)
 
 void SourceParser::parseQuestionLine(int line, const QString& text)
 {
+    ++m_questionLinesSeen;
     if (!checkCharacters(line, text))
         return;
     const qsizetype separator = text.indexOf(QLatin1String("//"));
@@ -664,23 +666,39 @@ QImage SourceParser::loadPicture()
     const QString tooLarge = QStringLiteral("Das Bild \"%1\" ist zu groß: höchstens %2 Millionen Bildpunkte.")
                                  .arg(path)
                                  .arg(maxPngPixels / 1'000'000);
-    // The size comes from the picture's header, before any pixel memory is taken: the topic
-    // reader refuses larger pictures anyway.
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > maxPngPixels) {
-        report(m_pictureLine, tooLarge);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        report(m_pictureLine, QStringLiteral("Das Bild \"%1\" kann nicht geöffnet werden.").arg(path));
         return {};
     }
     QImage picture;
-    if (reader.format() == "png") {
-        // The program's own PNG reader, the one that reads the picture back from the topic.
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || !readPng(file, picture)) {
+    if (file.peek(8) == QByteArray("\x89PNG\r\n\x1a\n", 8)) {
+        // The program's own PNG reader, the one that reads the picture back from the topic; it
+        // refuses an oversized picture before taking any memory for it. The size in the header
+        // tells which of its refusals this was.
+        const QByteArray head = file.peek(24);
+        const auto headerValue = [&head](int at) {
+            return quint32(quint8(head.at(at))) << 24 | quint32(quint8(head.at(at + 1))) << 16
+                | quint32(quint8(head.at(at + 2))) << 8 | quint32(quint8(head.at(at + 3)));
+        };
+        if (head.size() == 24 && head.mid(12, 4) == "IHDR"
+            && qint64(headerValue(16)) * qint64(headerValue(20)) > maxPngPixels) {
+            report(m_pictureLine, tooLarge);
+            return {};
+        }
+        if (!readPng(file, picture)) {
             report(m_pictureLine, QStringLiteral("Das PNG-Bild \"%1\" kann nicht gelesen werden.").arg(path));
             return {};
         }
         return picture;
+    }
+    // JPEG, BMP and the other formats of Qt's readers: the size is checked before any pixel
+    // memory is taken, as the topic reader would refuse the picture anyway.
+    QImageReader reader(&file);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > maxPngPixels) {
+        report(m_pictureLine, tooLarge);
+        return {};
     }
     reader.setAllocationLimit(int(maxPngPixels * 4 / (1024 * 1024)) + 1);
     if (!reader.read(&picture) || picture.isNull()) {
@@ -708,7 +726,7 @@ std::optional<TopicDocument> SourceParser::build(const std::optional<QString>& t
         report(m_questionsHeader, QStringLiteral("Der Abschnitt [Fragen] gehört zu \"Typ = Einzelfragen\"."));
     if (m_seenSections.contains(Section::Cloze) && type != DocType::ClozeText)
         report(m_clozeHeader, QStringLiteral("Der Abschnitt [Lückentext] gehört zu \"Typ = Lückentext\"."));
-    if (type == DocType::SingleQuestions && m_questions.isEmpty())
+    if (type == DocType::SingleQuestions && m_questionLinesSeen == 0)
         report(m_questionsHeader ? m_questionsHeader : m_typeLine,
             QStringLiteral("Ein Thema mit Einzelfragen braucht im Abschnitt [Fragen] mindestens eine Zeile "
                            "\"Frage // Antwort\"."));
@@ -718,7 +736,7 @@ std::optional<TopicDocument> SourceParser::build(const std::optional<QString>& t
         checkCharacters(0, title);
     // The quiz draws its random selection from the question pages; any other topic would start
     // a quiz without a single question.
-    if (title.contains(QLatin1String("zufällig"), Qt::CaseInsensitive) && type != DocType::SingleQuestions)
+    if (title.contains(QStringLiteral("zufällig"), Qt::CaseInsensitive) && type != DocType::SingleQuestions)
         report(titleOverride ? 0 : m_titleLine,
             QStringLiteral("Ein Titel mit \"zufällig\" wählt zufällige Einzelfragen aus; dieses Thema hat keine."));
 

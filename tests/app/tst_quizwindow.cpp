@@ -1,0 +1,274 @@
+// The quiz in the main window, driven by mouse events: a tile dragged onto its target, a wrong
+// drop gliding back, the answer grid of single questions, and the end dialog after a perfect run.
+
+#include "app/folders.h"
+#include "app/mainwindow.h"
+#include "document/zepformat.h"
+#include "quiz/ui/quizenddialog.h"
+#include "support/fakedialogservice.h"
+#include "support/fakemessageservice.h"
+#include "widgets/hoverpanel.h"
+#include "widgets/radiogroup2.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+DocObject label(const QString& caption, double x, double y)
+{
+    DocObject o;
+    o.Typ = ObjectKind::Label;
+    o.Cap = caption;
+    o.Sx = o.Kx = x;
+    o.Sy = o.Ky = y;
+    o.KAusr = 1;
+    o.Ebene = 1;
+    return o;
+}
+
+// A single-questions topic laid out as the program lays them out: per question a text and an answer.
+TopicDocument questionsTopic(int questions)
+{
+    TopicDocument doc;
+    doc.DokTyp = DocType::SingleQuestions;
+    doc.AnzFrageNummern = questions;
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(Qt::white);
+    for (int j = 1; j <= questions; ++j) {
+        DocObject text;
+        text.Typ = ObjectKind::QuestionText;
+        text.Cap = QStringLiteral("Frage %1?").arg(j);
+        text.Sx = text.Kx = 0.1;
+        text.Sy = text.Ky = 0.4;
+        text.FrageNummer = j;
+        text.Ebene = 1;
+        DocObject answer;
+        answer.Typ = ObjectKind::Answer;
+        answer.Cap = QStringLiteral("Antwort %1").arg(j);
+        answer.Sx = answer.Kx = 0.225;
+        answer.Sy = answer.Ky = 0.6;
+        answer.FrageNummer = j;
+        answer.Ebene = 1;
+        doc.objects << text << answer;
+    }
+    return doc;
+}
+
+} // namespace
+
+class TestQuizWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void dragOntoTarget();
+    void wrongDropGlidesBack();
+    void answerGrid_data();
+    void answerGrid();
+
+private:
+    void open(const TopicDocument& doc);
+    QPoint targetInPanel(int object) const;
+    void dragTo(THoverPanel* tile, QPoint panelPoint);
+    THoverPanel* tileFor(const QString& caption) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeMessageService> m_messages;
+    std::unique_ptr<FakeDialogService> m_dialogs;
+    std::unique_ptr<TForm1> m_window;
+};
+
+void TestQuizWindow::init()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_dir = std::make_unique<QTemporaryDir>();
+    QDir(m_dir->path()).mkpath("programm/data");
+    QImage start(30, 20, QImage::Format_RGB32);
+    start.fill(Qt::white);
+    QVERIFY(start.save(m_dir->filePath("programm/data/tallowq.png")));
+    folders() = FolderLayout::forProgramFolder(m_dir->filePath("programm"));
+    m_messages = std::make_unique<FakeMessageService>();
+    m_dialogs = std::make_unique<FakeDialogService>();
+}
+
+void TestQuizWindow::cleanup()
+{
+    m_window.reset();
+    m_dialogs.reset();
+    m_messages.reset();
+}
+
+void TestQuizWindow::open(const TopicDocument& doc)
+{
+    const QString path = m_dir->filePath("thema.zep");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(writeTopicFile(file, doc));
+    file.close();
+    StartOptions options;
+    options.display = DisplayInfo {1280, 1024, 24};
+    options.argument = path;
+    m_window = std::make_unique<TForm1>(options);
+    m_window->createDialogs();
+    m_window->show();
+    QVERIFY(QTest::qWaitFor([this] { return !m_window->firstActivationPending(); }));
+    // No name to ask, no sounds to wait for, and a predictable order of texts and targets.
+    m_window->menuItem("OptNameEingabe1")->setChecked(false);
+    m_window->menuItem("Sound1")->setChecked(false);
+    m_window->quizOptions().labelling.zuordnungstexte = 0;
+    m_window->quizOptions().labelling.zuordnungsziele = 0;
+    m_window->quizOptions().questions.zuordnungsziele = 0;
+}
+
+QPoint TestQuizWindow::targetInPanel(int object) const
+{
+    const DocObject& o = m_window->document().objects.at(object);
+    const QPoint view = m_window->cardView().cardToView((o.boxRect[0] + o.boxRect[2]) / 2, (o.boxRect[1] + o.boxRect[3]) / 2);
+    const QWidget* image = m_window->findChild<QWidget*>("LernKartPicImg");
+    const QWidget* panel = m_window->findChild<QWidget*>("UebungPan");
+    return view + image->pos() - panel->pos();
+}
+
+// Drags tile by a point 5 pixels inside its left edge, so that the middle of its left edge ends
+// at panelPoint, and releases it there.
+void TestQuizWindow::dragTo(THoverPanel* tile, QPoint panelPoint)
+{
+    const QPoint grip(5, tile->height() / 2);
+    QTest::mousePress(tile, Qt::LeftButton, {}, grip);
+    const QPoint goal = panelPoint + QPoint(5, 0);
+    for (int step = 1; step <= 4; ++step) {
+        const QPoint now = tile->pos() + grip;
+        const QPoint next = now + (goal - now) * step / 4;
+        const QPoint local = next - tile->pos();
+        QMouseEvent move(QEvent::MouseMove, QPointF(local), tile->mapToGlobal(QPointF(local)), Qt::NoButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tile, &move);
+    }
+    QTest::mouseRelease(tile, Qt::LeftButton, {}, goal - tile->pos());
+}
+
+THoverPanel* TestQuizWindow::tileFor(const QString& caption) const
+{
+    for (THoverPanel* tile : m_window->findChildren<THoverPanel*>()) {
+        if (tile->objectName().startsWith(QStringLiteral("UebElemPan")) && tile->caption() == caption)
+            return tile;
+    }
+    return nullptr;
+}
+
+void TestQuizWindow::dragOntoTarget()
+{
+    TopicDocument doc;
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(Qt::white);
+    doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7)};
+    open(doc);
+    QTest::keyClick(m_window.get(), Qt::Key_F7);
+    QCOMPARE(m_window->cardMode(), int(TForm1::QuizRunning));
+    QCOMPARE(m_window->quiz().questionCount, 2);
+    QVERIFY(tileFor("Elbe") && tileFor("Rhein"));
+
+    dragTo(tileFor("Elbe"), targetInPanel(0));
+    QCOMPARE(m_window->quiz().correctCount, 1);
+    QCOMPARE(m_window->document().objects.at(0).coverState, int(CoverState::Uncovered));
+    QVERIFY(!tileFor("Elbe") || tileFor("Elbe")->isHidden());
+    QCOMPARE(m_window->findChild<QLabel*>("RichtigLab")->text(), QStringLiteral("1"));
+
+    // The last right answer ends the quiz; after a perfect run only the complete repeat is offered.
+    bool repeatGroupEnabled = true;
+    bool dialogSeen = false;
+    // The end dialog is modal: look at it and close it once it shows.
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        TUebFertigForm* dialog = m_window->quizEndDialog();
+        if (!dialog->isVisible())
+            return;
+        watcher.stop();
+        dialogSeen = true;
+        repeatGroupEnabled = dialog->findChild<TRadioGroup2*>("WiederholenMode")->isEnabled();
+        dialog->reject();
+    });
+    watcher.start(20);
+    dragTo(tileFor("Rhein"), targetInPanel(1));
+    QVERIFY(dialogSeen);
+    QVERIFY(!repeatGroupEnabled);
+    QCOMPARE(m_window->quiz().grade, 1);
+    QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
+    QVERIFY(m_window->quiz().protocolDetail.contains(
+        QStringLiteral("RICHTIG - Beschriftungstext \"Rhein\" wird der richtigen Position zugeordnet")));
+}
+
+void TestQuizWindow::wrongDropGlidesBack()
+{
+    TopicDocument doc;
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(Qt::white);
+    doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7)};
+    open(doc);
+    QVERIFY(m_window->startQuiz(0, 0));
+    THoverPanel* elbe = tileFor("Elbe");
+    const QPoint home = elbe->pos();
+    dragTo(elbe, targetInPanel(1));
+    QCOMPARE(m_window->quiz().wrongCount, 1);
+    QCOMPARE(elbe->pos(), home);
+    QVERIFY(!elbe->isHidden());
+    QCOMPARE(m_window->document().objects.at(1).coverState, int(CoverState::Open));
+    // Released over empty picture: nothing is judged and the tile stays where it was put.
+    dragTo(elbe, QPoint(2, 2));
+    QCOMPARE(m_window->quiz().wrongCount, 1);
+    QVERIFY(elbe->pos() != home);
+}
+
+void TestQuizWindow::answerGrid_data()
+{
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("three questions: three answers") << 3 << 3;
+    QTest::newRow("six questions: five answers") << 6 << 5;
+}
+
+void TestQuizWindow::answerGrid()
+{
+    QFETCH(int, questions);
+    QFETCH(int, shown);
+    open(questionsTopic(questions));
+    QVERIFY(m_window->startQuiz(0, 0));
+    QList<THoverPanel*> visible;
+    for (THoverPanel* tile : m_window->findChildren<THoverPanel*>()) {
+        if (tile->objectName().startsWith(QStringLiteral("UebElemPan")) && !tile->isHidden())
+            visible << tile;
+    }
+    QCOMPARE(visible.size(), shown);
+    // Three to a row, 170 pixels apart.
+    QSet<int> columns;
+    QSet<int> rows;
+    for (THoverPanel* tile : visible) {
+        columns << tile->x();
+        rows << tile->y();
+    }
+    QCOMPARE(columns.size(), qMin(shown, 3));
+    QCOMPARE(rows.size(), shown > 3 ? 2 : 1);
+    const QList<int> xs = QList<int>(columns.begin(), columns.end());
+    QCOMPARE(std::abs(xs.at(0) - xs.at(1)) % 170, 0);
+    QCOMPARE(m_window->findChild<QLabel*>("UebFrageZaehlerPan")->text(), QStringLiteral("1. Frage"));
+
+    // A click on the right answer answers the question.
+    THoverPanel* right = tileFor(QStringLiteral("Antwort 1"));
+    QVERIFY(right && !right->isHidden());
+    QTest::mouseClick(right, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(m_window->quiz().correctCount, 1);
+    QCOMPARE(m_window->findChild<QLabel*>("UebFrageZaehlerPan")->text(), QStringLiteral("2. Frage"));
+}
+
+QTEST_MAIN(TestQuizWindow)
+#include "tst_quizwindow.moc"
