@@ -260,6 +260,7 @@ private:
     void grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos);
     void dragTile(THoverPanel* tile, QPoint pos);
     void releaseTile(THoverPanel* tile);
+    QRectF tileCardRect(const THoverPanel* tile) const;
     void judgeTile(THoverPanel* tile);
     void glideBack(THoverPanel* tile);
     void showStatusWord(bool right);
@@ -298,8 +299,7 @@ private:
     QList<QPointer<THoverPanel>> m_tiles;
     QPointer<THoverPanel> m_solutionTile;
     QPointer<THoverPanel> m_dragTile;
-    QPointer<THoverPanel> m_pendingRelease;
-    QRectF m_pendingCardRect;
+    QList<QPointer<THoverPanel>> m_pendingReleases;
     QPoint m_dragOrigin;
     QPoint m_dragPoint;
     bool m_judging = false;

@@ -235,10 +235,6 @@ bool TForm1::startQuiz(int requestedMode, int role)
 
 void TForm1::abortQuiz()
 {
-    if (m_cardMode != QuizRunning) {
-        goToStartPage();
-        return;
-    }
     if (!mayLeaveQuiz())
         return;
     leaveQuiz();
@@ -515,18 +511,19 @@ void TForm1::dragTile(THoverPanel* tile, QPoint pos)
         tile->move(moved.topLeft());
         m_dragPoint = point + shift + second;
     }
+    // The answer being judged owns the marker; this tile's target is found once it is done.
+    if (m_judging)
+        return;
+    markObject(m_quiz.dragOver(tileCardRect(tile)), 2);
+}
+
+QRectF TForm1::tileCardRect(const THoverPanel* tile) const
+{
     // Panel pixels are taken as pixels of the card's image control, which lies at the same place.
     const QRect rect = tile->geometry().translated(m_uebungPan->pos() - m_lernKartPicImg->pos());
     const QPointF topLeft = m_cardView.viewToCard(rect.left(), rect.top());
     const QPointF bottomRight = m_cardView.viewToCard(rect.left() + rect.width(), rect.top() + rect.height());
-    const QRectF card(topLeft, bottomRight);
-    const int target = m_judging ? m_quiz.hoverTarget : m_quiz.dragOver(card);
-    if (m_judging) {
-        // The answer being judged owns the marker; this tile's target is found once it is done.
-        m_pendingCardRect = card;
-        return;
-    }
-    markObject(target, 2);
+    return QRectF(topLeft, bottomRight);
 }
 
 void TForm1::releaseTile(THoverPanel* tile)
@@ -534,24 +531,24 @@ void TForm1::releaseTile(THoverPanel* tile)
     if (!tile || tile->isHidden() || m_cardMode != QuizRunning || !m_quiz.isRunning())
         return;
     if (m_judging) {
-        // Judged when the answer in progress is finished.
-        m_pendingRelease = tile;
+        // Judged in turn once the answer in progress is finished.
+        m_pendingReleases.append(tile);
         return;
     }
     judgeTile(tile);
-    // A tile released while that answer's feedback ran comes next; the loop ends when one
-    // judgement passes without a new release.
-    while (m_pendingRelease && m_quiz.isRunning()) {
-        QPointer<THoverPanel> next = m_pendingRelease;
-        m_pendingRelease = nullptr;
-        if (!next || next->isHidden())
-            break;
-        if (m_document.DokTyp != DocType::SingleQuestions)
-            markObject(m_quiz.dragOver(m_pendingCardRect), 2);
-        else
+    // Tiles released while that answer's feedback ran come next, in the order they were let go.
+    // A tile placed meanwhile is gone, and one released twice is judged once.
+    while (!m_pendingReleases.isEmpty() && m_quiz.isRunning()) {
+        const QPointer<THoverPanel> next = m_pendingReleases.takeFirst();
+        if (!next || next->isHidden() || m_pendingReleases.contains(next))
+            continue;
+        if (m_document.DokTyp == DocType::SingleQuestions)
             m_quiz.grabTile();
+        else
+            markObject(m_quiz.dragOver(tileCardRect(next)), 2);
         judgeTile(next);
     }
+    m_pendingReleases.clear();
 }
 
 void TForm1::judgeTile(THoverPanel* tile)

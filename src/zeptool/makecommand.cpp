@@ -279,8 +279,11 @@ void SourceParser::parse(const QStringList& lines)
         }
         switch (m_section) {
         case Section::None:
-            if (!trimmed.isEmpty())
+            // Once is enough: a file that is no source at all would otherwise fill the screen.
+            if (!trimmed.isEmpty()) {
                 report(number, QStringLiteral("Text vor dem ersten Abschnitt; die Quelle beginnt mit [Thema]."));
+                m_section = Section::Unknown;
+            }
             break;
         case Section::Unknown:
             break;

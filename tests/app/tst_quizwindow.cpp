@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -75,6 +76,8 @@ private slots:
     void wrongDropGlidesBack();
     void answerGrid_data();
     void answerGrid();
+    void releasesDuringFeedback();
+    void optionsRefusedDuringQuiz();
 
 private:
     void open(const TopicDocument& doc);
@@ -268,6 +271,55 @@ void TestQuizWindow::answerGrid()
     QTest::mouseClick(right, Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(m_window->quiz().correctCount, 1);
     QCOMPARE(m_window->findChild<QLabel*>("UebFrageZaehlerPan")->text(), QStringLiteral("2. Frage"));
+}
+
+void TestQuizWindow::releasesDuringFeedback()
+{
+    TopicDocument doc;
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(Qt::white);
+    doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7), label("Main", 0.2, 0.8)};
+    open(doc);
+    QVERIFY(m_window->startQuiz(0, 0));
+    THoverPanel* elbe = tileFor("Elbe");
+    QPointer<THoverPanel> rhein = tileFor("Rhein");
+    // While the right answer's feedback waits (and lets input in), the pupil drops "Rhein" on
+    // its place and releases "Elbe" a second time.
+    const QPoint rheinTarget = targetInPanel(1);
+    QTimer::singleShot(100, this, [&] {
+        if (rhein)
+            dragTo(rhein, rheinTarget);
+        if (elbe)
+            QTest::mouseRelease(elbe, Qt::LeftButton, {}, QPoint(5, 10));
+    });
+    dragTo(elbe, targetInPanel(0));
+    // Both answers are judged, each once, one after the other.
+    QCOMPARE(m_window->quiz().correctCount, 2);
+    QCOMPARE(m_window->quiz().wrongCount, 0);
+    QCOMPARE(m_window->quiz().openCount, 1);
+    QCOMPARE(m_window->quiz().protocolDetail.count(QStringLiteral("RICHTIG")), 2);
+    QCOMPARE(m_window->document().objects.at(1).coverState, int(CoverState::Uncovered));
+}
+
+void TestQuizWindow::optionsRefusedDuringQuiz()
+{
+    TopicDocument doc;
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(Qt::white);
+    doc.objects = {label("Elbe", 0.3, 0.3)};
+    open(doc);
+    QVERIFY(m_window->startQuiz(0, 0));
+    QTest::keyClick(m_window.get(), Qt::Key_F7, Qt::AltModifier);
+    QCOMPARE(m_messages->texts().last(),
+        QStringLiteral("Die Übungsoptionen können nicht während der Übung geändert werden."));
+    // Aborting asks first; "No" keeps the quiz running.
+    m_messages->answers = {MessageButton::No};
+    m_window->abortQuiz();
+    QCOMPARE(m_window->cardMode(), int(TForm1::QuizRunning));
+    m_messages->answers = {MessageButton::Yes};
+    m_window->abortQuiz();
+    QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
+    QCOMPARE(m_window->document().objects.at(0).coverState, int(CoverState::Uncovered));
 }
 
 QTEST_MAIN(TestQuizWindow)

@@ -767,7 +767,7 @@ void TestZeptool::help()
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QByteArray());
     const QString text = QString::fromUtf8(result.out);
-    for (const char* command : {"info", "peek", "render"})
+    for (const char* command : {"info", "peek", "render", "make"})
         QVERIFY2(text.contains(QStringLiteral("\n  zeptool %1 ").arg(QLatin1String(command))), command);
     for (const char* notation : {"\"NaN\"", "\"Infinity\"", "\"-Infinity\""})
         QVERIFY2(text.contains(QLatin1String(notation)), notation);
