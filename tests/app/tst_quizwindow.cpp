@@ -14,10 +14,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -136,7 +136,8 @@ void TestQuizWindow::open(const TopicDocument& doc)
 QPoint TestQuizWindow::targetInPanel(int object) const
 {
     const DocObject& o = m_window->document().objects.at(object);
-    const QPoint view = m_window->cardView().cardToView((o.boxRect[0] + o.boxRect[2]) / 2, (o.boxRect[1] + o.boxRect[3]) / 2);
+    const QPoint view
+        = m_window->cardView().cardToView((o.boxRect[0] + o.boxRect[2]) / 2, (o.boxRect[1] + o.boxRect[3]) / 2);
     const QWidget* image = m_window->findChild<QWidget*>("LernKartPicImg");
     const QWidget* panel = m_window->findChild<QWidget*>("UebungPan");
     return view + image->pos() - panel->pos();
