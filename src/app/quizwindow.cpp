@@ -219,10 +219,9 @@ bool TForm1::startQuiz(int requestedMode, int role)
     m_quizFinished = false;
     updateModeButtons();
     const QuizPrompt prompt = m_quiz.beginQuiz();
-    if (prompt.kind == PromptKind::Question)
-        m_document.currentQuestionNumber = prompt.questionNumber;
-    layoutQuizCard();
+    // The question first, so that the card is drawn with its page and its one asked position.
     presentPrompt(prompt);
+    layoutQuizCard();
 
     m_uebungPan->show();
     m_uebungPan->raise();
