@@ -4,6 +4,7 @@
 #include "app/folders.h"
 #include "app/mainwindow.h"
 #include "document/zepformat.h"
+#include "quiz/normalizetext.h"
 #include "quiz/ui/quizenddialog.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
@@ -76,6 +77,8 @@ private slots:
     void wrongDropGlidesBack();
     void answerGrid_data();
     void answerGrid();
+    void oneQuestionAtATime_data();
+    void oneQuestionAtATime();
     void releasesDuringFeedback();
     void optionsRefusedDuringQuiz();
 
@@ -272,6 +275,45 @@ void TestQuizWindow::answerGrid()
     QTest::mouseClick(right, Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(m_window->quiz().correctCount, 1);
     QCOMPARE(m_window->findChild<QLabel*>("UebFrageZaehlerPan")->text(), QStringLiteral("2. Frage"));
+}
+
+void TestQuizWindow::oneQuestionAtATime_data()
+{
+    QTest::addColumn<int>("queryMode");
+    QTest::newRow("one text at a time") << 1;
+    QTest::newRow("one position at a time") << 2;
+}
+
+void TestQuizWindow::oneQuestionAtATime()
+{
+    QFETCH(int, queryMode);
+    TopicDocument doc;
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(Qt::white);
+    doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7), label("Main", 0.2, 0.8)};
+    open(doc);
+    m_window->quizOptions().labelling.abfrageModus = queryMode;
+    QVERIFY(m_window->startQuiz(0, 0));
+    int shown = 0;
+    for (THoverPanel* tile : m_window->findChildren<THoverPanel*>()) {
+        if (tile->objectName().startsWith(QStringLiteral("UebElemPan")) && !tile->isHidden())
+            ++shown;
+    }
+    const QWidget* panel = m_window->findChild<QWidget*>("UebungPan");
+    if (queryMode == 1) {
+        // The one text asked lies centred at the right edge.
+        QCOMPARE(shown, 1);
+        THoverPanel* asked
+            = tileFor(normalizeText(m_window->document().objects.at(m_window->quiz().prompt().textObject).Cap));
+        QVERIFY(asked && !asked->isHidden());
+        QCOMPARE(asked->y(), (panel->height() - asked->height()) / 2);
+        QCOMPARE(asked->x(), panel->width() - asked->width());
+    } else {
+        // Every text stays; the card shows the asked position as its one active target.
+        QCOMPARE(shown, 3);
+        QCOMPARE(m_window->cardView().askedObject, m_window->quiz().prompt().targetObject);
+        QVERIFY(m_window->cardView().askedObject >= 0);
+    }
 }
 
 void TestQuizWindow::releasesDuringFeedback()
