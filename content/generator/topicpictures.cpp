@@ -32,18 +32,21 @@ QImage paperImage(int width, int height)
 
 QImage drawQuestionBackground()
 {
-    QImage image = paperImage(870, 600);
+    constexpr int width = 810;
+    constexpr int height = 900;
+    QImage image = paperImage(width, height);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    // Faint enough that no text or picture of a question has to compete with it.
-    drawStarRing(painter, QPointF(745, 330), 85, 14, QColor(224, 231, 246));
-    QLinearGradient band(0, 560, 0, 594);
+    // Faint enough that no text or picture of a question has to compete with it, and right of
+    // the place where the question's picture appears.
+    drawStarRing(painter, QPointF(640, 420), 85, 14, QColor(224, 231, 246));
+    QLinearGradient band(0, height - 40, 0, height - 6);
     band.setColorAt(0.0, QColor(0, 51, 153, 0));
     band.setColorAt(1.0, QColor(0, 51, 153, 28));
     QPainterPath inside;
-    inside.addRoundedRect(QRectF(7, 7, 856, 586), 13, 13);
+    inside.addRoundedRect(QRectF(7, 7, width - 14, height - 14), 13, 13);
     painter.setClipPath(inside);
-    painter.fillRect(QRectF(7, 560, 856, 33), band);
+    painter.fillRect(QRectF(7, height - 40, width - 14, 33), band);
     return image;
 }
 

@@ -8,7 +8,12 @@
 namespace topicpictures {
 
 // Single questions: a plain, light card that leaves the question, its picture and the answer
-// the room they need on the left, with the ring of stars faint on the right. 870 x 600.
+// the room they need on the left, with the ring of stars faint on the right. 810 x 900: the
+// quiz draws a question's picture at the view point of (0.1, 0.35) into the card, which puts
+// it lower by the card's distance from the top of its image control, and lays the answer
+// tiles from the view point of (0.1, 0.58) + 45 pixels. A card taller than that control's
+// proportions fills its height, so the picture keeps the room between the two.
+QImage drawQuestionBackground();
 QImage drawQuestionBackground();
 
 // The two sides of a 2-euro coin for labelling: the common side centred at (250, 330) and an

@@ -99,7 +99,10 @@ QWidget* TForm1::createQuizPanel(QWidget* parent)
     counterFont.setPixelSize(15);
     counterFont.setBold(true);
     m_frageZaehlerPan->setFont(counterFont);
-    setFontColour(m_frageZaehlerPan, Qt::white);
+    // A white panel, so that the counter reads on any picture.
+    setPanelColour(m_frageZaehlerPan, Qt::white);
+    setFontColour(m_frageZaehlerPan, tileFontColour);
+    m_frageZaehlerPan->setContentsMargins(4, 0, 4, 0);
     m_frageZaehlerPan->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_frageZaehlerPan->resize(420, 22);
     m_frageZaehlerPan->hide();
@@ -458,6 +461,7 @@ void TForm1::presentPrompt(const QuizPrompt& prompt)
                 m_solutionTile = tile;
         }
         m_frageZaehlerPan->setText(prompt.counterText);
+        m_frageZaehlerPan->adjustSize();
         m_document.currentQuestionNumber = prompt.questionNumber;
         layoutTiles();
         break;

@@ -390,7 +390,7 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
     };
     QPoint topLeft = place(w, h);
     if (o.Typ == ObjectKind::QuestionText)
-        topLeft = QPoint(3 + cardToView(0.1, 0).x(), anchor.y() - rounded(h / 2.0));
+        topLeft = QPoint(3 + cardToView(0.1, 0).x() - bitmapOrigin().x(), anchor.y() - rounded(h / 2.0));
     const QRect box(topLeft, QSize(w, h));
 
     // Where the box went: hit testing, placement and the worksheet use it.
@@ -472,7 +472,8 @@ void CardView::drawQuestionPicture(QPainter& painter, const QString& name)
         m_failedPicture = path;
         return;
     }
-    painter.drawImage(cardToView(0.1, 0.35) + QPoint(6, 0), picture);
+    // The point is a point of the image control; the bitmap lies centred in it.
+    painter.drawImage(cardToView(0.1, 0.35) + QPoint(6, 0) - bitmapOrigin(), picture);
 }
 
 void CardView::drawDecoration(

@@ -40,9 +40,12 @@ constexpr qint64 maxSourceBytes = 16 * 1024 * 1024;
 constexpr int maxReportedProblems = 30;
 // Margins widen the card by multiples of the picture; more than this only makes it tiny.
 constexpr double maxMargin = 4.0;
-// The plain picture of a topic that names none: the card's own proportions.
-constexpr int plainPictureWidth = 870;
-constexpr int plainPictureHeight = 600;
+// The plain picture of a topic that names none: the card's own proportions; for single
+// questions a taller card. A quiz draws a question's picture lower by the card's distance from
+// the top of its image control, and a card that fills the control's height keeps that distance
+// at nothing, so the picture stays clear of the answer tiles below it.
+constexpr QSize plainPicture(870, 600);
+constexpr QSize plainQuestionsPicture(810, 900);
 
 // Where single questions put their objects on the card, page by page.
 constexpr double questionLabelY = 0.175;
@@ -210,7 +213,7 @@ private:
     void parseObjectLine(int line, const QString& text);
     void parseObjectContinuation(int line, const QString& text);
     QStringList clozeGaps(int line, const QString& text);
-    QImage loadPicture();
+    QImage loadPicture(DocType type);
 
     QString m_sourceFolder;
     QList<Problem> m_problems;
@@ -652,10 +655,10 @@ void SourceParser::parseObjectContinuation(int line, const QString& text)
     m_objects.last().object.Cap += QStringLiteral("\r\n") + rest;
 }
 
-QImage SourceParser::loadPicture()
+QImage SourceParser::loadPicture(DocType type)
 {
     if (m_picturePath.isEmpty()) {
-        QImage plain(plainPictureWidth, plainPictureHeight, QImage::Format_ARGB32);
+        QImage plain(type == DocType::SingleQuestions ? plainQuestionsPicture : plainPicture, QImage::Format_ARGB32);
         plain.fill(Qt::white);
         return plain;
     }
@@ -769,7 +772,7 @@ std::optional<TopicDocument> SourceParser::build(const std::optional<QString>& t
                                "zu \"Typ = Beschriftung\" oder \"Typ = Lückentext\"."));
     }
 
-    const QImage picture = loadPicture();
+    const QImage picture = loadPicture(type);
     if (!m_problems.isEmpty())
         return std::nullopt;
 

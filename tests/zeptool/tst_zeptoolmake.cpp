@@ -201,7 +201,7 @@ void TestZeptoolMake::makesTopic_data()
         "[Thema]\r\nTitel = Hauptstädte\r\nautor=Frau Öz\r\nBemerkung = Zeile eins\r\n"
         "Bemerkung = Zeile zwei\r\n\r\n[Fragen]\r\n  Hauptstadt von Malta? // Valletta  \r\n"
         "# eine Anmerkung\r\n\r\n<@flaggenfrage><@img=flagge-ee.png>//Estland\r\nNur ein Hinweis\r\n")
-                                      << QStringList() << questions << QSize(870, 600);
+                                      << QStringList() << questions << QSize(810, 900);
 
     TopicDocument random = questions;
     random.titel = QStringLiteral("Hauptstädte (zufällig)");
@@ -210,7 +210,7 @@ void TestZeptoolMake::makesTopic_data()
                       "Bemerkung = Zeile zwei\n[Fragen]\nHauptstadt von Malta? // Valletta\n"
                       "<@flaggenfrage><@img=flagge-ee.png>//Estland\nNur ein Hinweis\n")
         << QStringList {QStringLiteral("--titel"), QStringLiteral("Hauptstädte (zufällig)")} << random
-        << QSize(870, 600);
+        << QSize(810, 900);
 
     // The type follows from the section; gaps in text order, a sign after a gap, markup
     // outside the gaps, an empty line inside the text kept and those around it dropped.
