@@ -1,8 +1,9 @@
-// Writes the seed corpora of the fuzz targets into FOLDER/fuzz_document, FOLDER/fuzz_commatext and
-// FOLDER/fuzz_registry: topic files of every kind as the program writes them, variants put together
-// by hand (optional keys left out, another format version, pictures of every PNG colour type, bit
-// depth and interlacing, cut-off files), comma texts of every shape a caption takes, and registry
-// stores as the program, regedit (UTF-16, REGEDIT4) and hand editing leave them.
+// Writes the seed corpora of the fuzz targets into FOLDER/fuzz_document, FOLDER/fuzz_commatext,
+// FOLDER/fuzz_registry and FOLDER/fuzz_highscore: topic files of every kind as the program writes
+// them, variants put together by hand (optional keys left out, another format version, pictures of
+// every PNG colour type, bit depth and interlacing, cut-off files), comma texts of every shape a
+// caption takes, registry stores as the program, regedit (UTF-16, REGEDIT4) and hand editing leave
+// them, and high-score lists whole, cut off, damaged and with other key lists.
 //
 //   make_corpus FOLDER
 
@@ -12,6 +13,7 @@
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
 #include "platform/registry.h"
+#include "results/highscorefile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -454,6 +456,53 @@ bool writeRegistrySeeds(const QDir& folder)
     return ok;
 }
 
+bool writeHighScoreSeeds(const QDir& folder)
+{
+    HighScoreList list;
+    const char* names[] = {"Anna", "  ", "Jürgen Öztürk", "(kein Name)", ""};
+    for (int i = 0; i < 5; ++i) {
+        HighScoreEntry entry;
+        entry.Name = QString::fromUtf8(names[i]);
+        entry.Rechner = QStringLiteral("PC-%1").arg(i);
+        entry.Beginn = 45000.25 + i;
+        entry.Dauer = i == 4 ? -1500 : i * 59999;
+        entry.Leistung = i % 2 ? 0.8 : 1.0 / (i + 1);
+        list.append(entry);
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    writeHighScoreList(buffer, list);
+    const QByteArray whole = buffer.data();
+
+    // A list under another key list, field by field as an older or newer writer may leave it.
+    QByteArray keysWithoutDauer;
+    {
+        QBuffer out(&keysWithoutDauer);
+        out.open(QIODevice::WriteOnly);
+        BinaryWriter writer(out);
+        writer.writeString(QString::fromLatin1(highScoreMagic));
+        writer.writeString(QStringLiteral("|HSC-Name|HSC-Rechner|HSC-Beginn|HSC-Leistung|HSC-Klasse|"));
+        for (int i = 0; i < 3; ++i) {
+            writer.writeString(QStringLiteral("Ole %1").arg(i));
+            writer.writeString(QStringLiteral("PC"));
+            writer.writeDouble(45000 + i);
+            writer.writeDouble(0.5);
+        }
+    }
+    QByteArray damaged = whole;
+    damaged.append("\xfb\xff\xff\xffRest", 8);
+
+    bool ok = writeFile(folder.filePath(QStringLiteral("list.hsc")), whole);
+    ok = writeFile(folder.filePath(QStringLiteral("cut-in-entry.hsc")), whole.left(whole.size() - 5)) && ok;
+    ok = writeFile(folder.filePath(QStringLiteral("cut-in-header.hsc")), whole.left(20)) && ok;
+    ok = writeFile(folder.filePath(QStringLiteral("without-dauer.hsc")), keysWithoutDauer) && ok;
+    ok = writeFile(folder.filePath(QStringLiteral("damaged.hsc")), damaged) && ok;
+    QByteArray foreign = whole;
+    foreign[11] = '2';
+    ok = writeFile(folder.filePath(QStringLiteral("foreign-magic.hsc")), foreign) && ok;
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -466,12 +515,15 @@ int main(int argc, char* argv[])
     const QString documents = QStringLiteral("fuzz_document");
     const QString commaTexts = QStringLiteral("fuzz_commatext");
     const QString registryStores = QStringLiteral("fuzz_registry");
-    if (!root.mkpath(documents) || !root.mkpath(commaTexts) || !root.mkpath(registryStores)) {
+    const QString highScoreLists = QStringLiteral("fuzz_highscore");
+    if (!root.mkpath(documents) || !root.mkpath(commaTexts) || !root.mkpath(registryStores)
+        || !root.mkpath(highScoreLists)) {
         std::fprintf(stderr, "make_corpus: cannot create the folders below %s\n", argv[1]);
         return 1;
     }
     const bool ok = writeDocumentSeeds(QDir(root.filePath(documents)))
         && writeCommaTextSeeds(QDir(root.filePath(commaTexts)))
-        && writeRegistrySeeds(QDir(root.filePath(registryStores)));
+        && writeRegistrySeeds(QDir(root.filePath(registryStores)))
+        && writeHighScoreSeeds(QDir(root.filePath(highScoreLists)));
     return ok ? 0 : 1;
 }

@@ -5,7 +5,7 @@
 # build and named in the output.
 #
 #   fuzz/run.sh SECONDS [TARGET...]      targets: fuzz_document fuzz_commatext fuzz_registry
-#                                        (default: all)
+#                                        fuzz_highscore (default: all)
 #
 # The build goes to build/fuzz (or $FUZZ_BUILD_DIR); the corpora grown there are reused by the
 # next run.
@@ -19,7 +19,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_document fuzz_commatext fuzz_registry)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_document fuzz_commatext fuzz_registry fuzz_highscore)
 
 fuzz_dir="${FUZZ_BUILD_DIR:-$root/build/fuzz}"
 
@@ -47,6 +47,7 @@ for target in "${targets[@]}"; do
         fuzz_document) max_len=1048576 ;;
         fuzz_commatext) max_len=4096 ;;
         fuzz_registry) max_len=65536 ;;
+        fuzz_highscore) max_len=65536 ;;
         *) echo "error: unknown fuzz target $target" >&2; exit 2 ;;
     esac
     corpus="$fuzz_dir/corpus/$target"

@@ -16,6 +16,9 @@
 #include "quiz/ui/namedialog.h"
 #include "quiz/ui/questionoptionsdialog.h"
 #include "quiz/ui/quizenddialog.h"
+#include "results/ui/bestlistform.h"
+#include "results/ui/bestlistverzform.h"
+#include "results/ui/protocolwindow.h"
 #include "widgets/hoverpanel.h"
 
 #include <QApplication>
@@ -327,12 +330,15 @@ void TForm1::loadStartPicture()
 void TForm1::createDialogs()
 {
     // The dialogs of the later parts join this list in their place.
+    m_bestListForm = new TBestListForm(this);
     m_uebOptFragenForm = new TUebOptFragenForm(this);
     m_uebFertigForm = new TUebFertigForm(this);
     m_infoBox = new TInfoBox(this);
     m_kennzInfoBox = new TKennzInfoBox(this);
+    m_uebProtokollForm = new TUebProtokollForm(this);
     m_infoboxForm = new TInfoboxForm(this);
     m_nameEingabeForm = new TNameEingabeForm(this);
+    m_bestListVerzForm = new TBestListVerzForm(this);
     m_uebOptForm = new TUebOptForm(this);
     connectQuizDialogs();
 }
@@ -626,12 +632,9 @@ void TForm1::showFiguresInfo()
 }
 
 // Hooks of the later parts.
-void TForm1::showHighScoreList(bool) { }
-void TForm1::showProtocolWindow() { }
 void TForm1::joinNetExercise() { }
 void TForm1::initiateNetExercise() { }
 void TForm1::endNetExercise() { }
-void TForm1::showFolderDialog() { }
 void TForm1::sendByMail() { }
 void TForm1::printView() { }
 void TForm1::printerSetup() { }
@@ -645,5 +648,4 @@ bool TForm1::saveDocumentForAuthoring()
 {
     return true;
 }
-void TForm1::clearHighScoreList() { }
 void TForm1::clearCardMarks() { }

@@ -8,6 +8,7 @@
 #include "document/topicfolder.h"
 #include "quiz/quizoptions.h"
 #include "quiz/quizsession.h"
+#include "results/highscorefile.h"
 
 #include <QHash>
 #include <QImage>
@@ -31,6 +32,9 @@ class TKennzInfoBox;
 class TopicColumnStyle;
 class TShadowLabel;
 class TUebFertigForm;
+class TBestListForm;
+class TBestListVerzForm;
+class TUebProtokollForm;
 class TUebOptForm;
 class TUebOptFragenForm;
 class TNameEingabeForm;
@@ -118,6 +122,11 @@ public:
     TUebOptFragenForm* questionOptionsDialog() const { return m_uebOptFragenForm; }
     TNameEingabeForm* nameDialog() const { return m_nameEingabeForm; }
     TUebFertigForm* quizEndDialog() const { return m_uebFertigForm; }
+    TBestListForm* highScoreWindow() const { return m_bestListForm; }
+    TBestListVerzForm* folderDialog() const { return m_bestListVerzForm; }
+    TUebProtokollForm* protocolWindow() const { return m_uebProtokollForm; }
+    // The list last read for the high-score window.
+    const HighScoreList& highScoreList() const { return m_highScoreList; }
 
     // The learning card: its bitmaps and view state.
     const CardView& cardView() const { return m_cardView; }
@@ -321,6 +330,10 @@ private:
     TUebOptFragenForm* m_uebOptFragenForm = nullptr;
     TNameEingabeForm* m_nameEingabeForm = nullptr;
     TUebFertigForm* m_uebFertigForm = nullptr;
+    TBestListForm* m_bestListForm = nullptr;
+    TBestListVerzForm* m_bestListVerzForm = nullptr;
+    TUebProtokollForm* m_uebProtokollForm = nullptr;
+    HighScoreList m_highScoreList;
     Qt::MouseButton m_panButton = Qt::NoButton;
     QPoint m_panLast;
     QImage m_basePicture;

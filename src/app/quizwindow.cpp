@@ -19,6 +19,9 @@
 #include "quiz/ui/namedialog.h"
 #include "quiz/ui/questionoptionsdialog.h"
 #include "quiz/ui/quizenddialog.h"
+#include "results/ui/bestlistverzform.h"
+#include "results/ui/highscorelists.h"
+#include "results/ui/protocolwindow.h"
 #include "widgets/hoverpanel.h"
 #include "widgets/shadowlabel.h"
 
@@ -160,7 +163,40 @@ void TForm1::createStatusPanel()
 void TForm1::connectQuizDialogs()
 {
     connect(m_uebFertigForm, &TUebFertigForm::protocolRequested, this, &TForm1::showProtocolWindow);
-    connect(m_uebFertigForm, &TUebFertigForm::highScoreListRequested, this, [this] { showHighScoreList(false); });
+    connect(
+        m_uebFertigForm, &TUebFertigForm::highScoreListRequested, this, [this] { showHighScoreList(m_netRole > 0); });
+    m_uebFertigForm->setHighScoreSaver([this] { return saveHighScoreResult(m_quiz); });
+    connect(m_uebFertigForm, &TUebFertigForm::highScoreEntered, this, [this] { m_quiz.resultEntered = true; });
+    // A list that cannot be written is usually in a wrong folder: the folder dialog follows.
+    connect(m_uebFertigForm, &TUebFertigForm::highScoreEntryFailed, this, &TForm1::showFolderDialog);
+}
+
+void TForm1::showHighScoreList(bool network)
+{
+    if (!m_bestListForm)
+        return;
+    if (!network && m_netRole == 1) {
+        showInfo(HighScoreTexts::notDuringNetExercise);
+        return;
+    }
+    ::showHighScoreList(*m_bestListForm, m_highScoreList, m_document, network);
+}
+
+void TForm1::showProtocolWindow()
+{
+    if (m_uebProtokollForm)
+        m_uebProtokollForm->showProtocol();
+}
+
+void TForm1::showFolderDialog()
+{
+    if (m_bestListVerzForm)
+        m_bestListVerzForm->exec();
+}
+
+void TForm1::clearHighScoreList()
+{
+    m_highScoreList.clear();
 }
 
 QuizSnapshot TForm1::takeQuizOptions() const
@@ -741,7 +777,11 @@ void TForm1::endQuiz()
 
 void TForm1::quizProtocolReady()
 {
-    // The protocol window and its automatic saving take the finished text here.
+    if (!m_uebProtokollForm)
+        return;
+    m_uebProtokollForm->setProtocol(m_quiz.protocolText());
+    if (menuItem(QStringLiteral("AutoProtSpeichern1"))->isChecked())
+        m_uebProtokollForm->autoSaveProtocol();
 }
 
 void TForm1::showExerciseOptions()

@@ -44,7 +44,7 @@ const ZeptoolCommand commands[] = {
         runRenderCommand},
     {"make", "QUELLE.txt -o DATEI.zep [--titel TITEL]",
         "Erstellt eine Themendatei aus einer Textdatei (Aufbau und Beispiel: README.md,\n"
-        "Abschnitt \"Ein eigenes Thema erstellen\"). Die Quelle hat die Abschnitte [Thema]\n"
+        "Abschnitt \"Making a topic of your own\"). Die Quelle hat die Abschnitte [Thema]\n"
         "(Titel, Autor, Bemerkung, Typ, Bild, Rand, Nummerierung, Ordnung, Version),\n"
         "[Fragen] mit einer Zeile \"Frage // Antwort\" je Einzelfrage, [Lückentext] mit den\n"
         "Lücken als <<Wort>> und [Objekte] mit Beschriftungen, Texten, Infopunkten und Links.\n"
@@ -54,6 +54,22 @@ const ZeptoolCommand commands[] = {
         "Jeder Fehler wird mit seiner Zeile gemeldet; dann wird nichts geschrieben, und eine\n"
         "vorhandene Themendatei bleibt, wie sie war. Rückgabewert 1 bei Fehlern.",
         runMakeCommand},
+    {"hsc", "DATEI.hsc | --add NAME RECHNER BEGINN DAUER_MS LEISTUNG DATEI.hsc",
+        "Gibt eine Bestenliste so aus, wie das Bestenlisten-Fenster sie als Text speichert:\n"
+        "die Kopfzeile und eine Zeile je Eintrag, die Spalten durch Tabulatoren getrennt,\n"
+        "nach Leistung und Zeit sortiert.\n"
+        "Mit --add wird ein Eintrag angehängt, genau wie das Programm das Ergebnis eines\n"
+        "Quiz einträgt (etwa um Listen zusammenzuführen); eine fehlende Datei wird angelegt.\n"
+        "  NAME      Teilnehmer; leer oder nur Leerzeichen ergibt \"(kein Name)\"\n"
+        "  RECHNER   Name des Rechners\n"
+        "  BEGINN    Beginn in Ortszeit, etwa 2024-05-03T09:15:00, oder als Tage seit dem\n"
+        "            30.12.1899 (wie in der Datei)\n"
+        "  DAUER_MS  benötigte Zeit in Millisekunden (ganze Zahl ab 0)\n"
+        "  LEISTUNG  Gesamtleistung als Anteil von 0 bis 1 mit Dezimalpunkt, etwa 0.875\n"
+        "Ist die Datei belegt, wird wie im Programm fünfmal im Abstand von 100 ms versucht.\n"
+        "Kann die Datei nicht gelesen oder geschrieben werden, steht die Meldung des\n"
+        "Programms auf der Fehlerausgabe, und der Rückgabewert ist 1.",
+        runHscCommand},
 };
 
 bool isHelpRequest(const QString& argument)

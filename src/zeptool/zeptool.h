@@ -9,7 +9,7 @@ class QIODevice;
 
 enum ZeptoolExit : int {
     ZeptoolOk = 0,
-    ZeptoolFailed = 1, // a file could not be read (the program's own German message on err)
+    ZeptoolFailed = 1, // a file could not be read or made (the German messages on err)
     ZeptoolBadUsage = 2, // wrong arguments (the usage text on err)
 };
 
@@ -34,6 +34,7 @@ int runInfoCommand(const QStringList& arguments, QIODevice& out, QIODevice& err)
 int runPeekCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
 int runRenderCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
 int runMakeCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
+int runHscCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
 
 // Writes text as UTF-8 with the line breaks of this platform's terminals (CR LF becomes LF).
 void writeConsoleText(QIODevice& device, QString text);

@@ -6,6 +6,7 @@
 #include "document/zepformat.h"
 #include "quiz/normalizetext.h"
 #include "quiz/ui/quizenddialog.h"
+#include "results/highscorefile.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
 #include "widgets/hoverpanel.h"
@@ -81,6 +82,7 @@ private slots:
     void oneQuestionAtATime();
     void releasesDuringFeedback();
     void optionsRefusedDuringQuiz();
+    void resultsAfterQuiz();
 
 private:
     void open(const TopicDocument& doc);
@@ -363,6 +365,49 @@ void TestQuizWindow::optionsRefusedDuringQuiz()
     m_window->abortQuiz();
     QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
     QCOMPARE(m_window->document().objects.at(0).coverState, int(CoverState::Uncovered));
+}
+
+void TestQuizWindow::resultsAfterQuiz()
+{
+    TopicDocument doc;
+    doc.titel = QStringLiteral("Flüsse");
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(Qt::white);
+    doc.objects = {label("Elbe", 0.3, 0.3)};
+    open(doc);
+    QDir(m_dir->path()).mkpath("listen");
+    QDir(m_dir->path()).mkpath("protokolle");
+    folders().highScoreFolder = m_dir->filePath("listen") + u'/';
+    folders().protocolFolder = m_dir->filePath("protokolle") + u'/';
+    m_window->menuItem("AutoProtSpeichern1")->setChecked(true);
+    m_window->menuItem("ErgebBestListEintragen1")->setChecked(true);
+    QVERIFY(m_window->startQuiz(0, 0));
+
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        if (!m_window->quizEndDialog()->isVisible())
+            return;
+        watcher.stop();
+        m_window->quizEndDialog()->reject();
+    });
+    watcher.start(20);
+    dragTo(tileFor("Elbe"), targetInPanel(0));
+    QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
+
+    // The result is in the topic's list ...
+    const QString list = highScoreFileName(folders(), m_window->document().filePath, false);
+    HighScoreList entries;
+    QVERIFY(readHighScoreFile(list, entries));
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.at(0).Leistung, 1.0);
+    QCOMPARE(entries.at(0).Name, QStringLiteral("(kein Name)"));
+    QVERIFY(m_window->quiz().resultEntered);
+    // ... and the protocol was saved as RTF.
+    const QStringList saved = QDir(folders().protocolFolder).entryList({QStringLiteral("*.rtf")}, QDir::Files);
+    QCOMPARE(saved.size(), 1);
+    QFile rtf(folders().protocolFolder + saved.first());
+    QVERIFY(rtf.open(QIODevice::ReadOnly));
+    QVERIFY(rtf.readAll().startsWith("{\\rtf1"));
 }
 
 QTEST_MAIN(TestQuizWindow)
