@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QtEndian>
 
 #include <algorithm>
@@ -70,12 +71,10 @@ public:
         if (!readRawText(magic) || magic != highScoreMagic || !readRawText(keys))
             return false;
         m_fields = EntryFields::fromKeyList(keys);
-        m_entriesStart = m_pos;
         return true;
     }
 
     const EntryFields& fields() const { return m_fields; }
-    qint64 entriesStart() const { return m_entriesStart; }
     bool atEnd() const { return m_pos >= m_size; }
 
     // One entry; false at the end of the complete entries, with tail() saying why.
@@ -162,9 +161,23 @@ private:
         const qint64 length = textLength();
         if (length < 0)
             return false;
-        text = length == 0 ? QString() : fromCp1252(QByteArray::fromRawData(m_data + m_pos, qsizetype(length)));
+        text = length == 0 ? QString() : sharedText(QByteArrayView(m_data + m_pos, qsizetype(length)));
         m_pos += length;
         return true;
+    }
+
+    // The same few pupils and computers fill a list many times over: equal texts share one
+    // string, which saves most of the decoding and the memory. The table stays small, so a list
+    // of names that never repeat costs little more than without it.
+    QString sharedText(QByteArrayView bytes)
+    {
+        const auto found = m_texts.constFind(bytes);
+        if (found != m_texts.cend())
+            return *found;
+        QString text = fromCp1252(QByteArray::fromRawData(bytes.data(), bytes.size()));
+        if (m_texts.size() < maxSharedTexts)
+            m_texts.insert(bytes, text);
+        return text;
     }
 
     bool readRawText(QByteArray& bytes)
@@ -189,9 +202,10 @@ private:
     const char* m_data;
     qint64 m_size;
     qint64 m_pos = 0;
-    qint64 m_entriesStart = 0;
     EntryFields m_fields;
     Tail m_tail = Tail::None;
+    static constexpr qsizetype maxSharedTexts = 4096;
+    QHash<QByteArrayView, QString> m_texts; // views into the data being parsed
 };
 
 bool parseList(const QByteArray& bytes, HighScoreList& list)
