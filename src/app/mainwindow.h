@@ -258,7 +258,6 @@ private:
     QuizSnapshot takeQuizOptions() const;
     void leaveQuiz();
     void createTiles();
-    static int pointsToPixelsForTiles(int points);
     void destroyTiles();
     void layoutTiles();
     void layoutQuizCard();

@@ -13,6 +13,7 @@
 #include "app/sound.h"
 #include "app/theme.h"
 #include "app/uistyle.h"
+#include "cardview/cardtext.h"
 #include "quiz/normalizetext.h"
 #include "quiz/quizscoring.h"
 #include "quiz/ui/labeloptionsdialog.h"
@@ -314,7 +315,7 @@ void TForm1::createTiles()
         tile->setHoverActive(false);
         tile->setNormColor(tileColour);
         QFont tileFont(QStringLiteral("Arial"));
-        tileFont.setPixelSize(pointsToPixelsForTiles(11));
+        tileFont.setPixelSize(pointsToPixels(11));
         tileFont.setBold(true);
         tile->setFont(tileFont);
         tile->setNormFontColor(tileFontColour);
@@ -343,11 +344,6 @@ void TForm1::createTiles()
         layoutTiles();
     else
         m_quizPictureWidth = m_uebungPan->width() - 155;
-}
-
-int TForm1::pointsToPixelsForTiles(int points)
-{
-    return int(std::lround(points * 96.0 / 72.0));
 }
 
 void TForm1::destroyTiles()
