@@ -1,5 +1,6 @@
 #include "topicfolder.h"
 
+#include "document/selectiontree.h"
 #include "document/zepformat.h"
 #include "platform/folderscan.h"
 
@@ -27,73 +28,6 @@ QCollator topicCollator()
 
 // Bytes taken in one read for the start of a topic file.
 constexpr qint64 peekChunk = 2048;
-
-// Finds, for a selection sort on ranks, the first position of the lowest rank in a suffix of
-// the list: a tree over the positions holding the (rank, position) minimum of each range.
-class RankTree
-{
-public:
-    using Order = std::vector<qsizetype>;
-
-    explicit RankTree(const std::vector<int>& rank)
-        : m_rank(rank)
-    {
-        m_size = 1;
-        while (m_size < m_rank.size())
-            m_size *= 2;
-        m_tree.assign(2 * m_size, none);
-        for (size_t i = 0; i < m_rank.size(); ++i)
-            m_tree[m_size + i] = i;
-        for (size_t node = m_size - 1; node >= 1; --node)
-            m_tree[node] = better(m_tree[2 * node], m_tree[2 * node + 1]);
-    }
-
-    // The original index of the entry that ends at each position.
-    Order selectionOrder()
-    {
-        const size_t count = m_rank.size();
-        Order origin(count);
-        std::iota(origin.begin(), origin.end(), 0);
-        for (size_t r = 0; r < count; ++r) {
-            const size_t p = firstMinimumFrom(r);
-            if (p != r) {
-                std::swap(m_rank[r], m_rank[p]);
-                std::swap(origin[r], origin[p]);
-                update(p);
-            }
-            // Position r is settled and leaves the search.
-            m_tree[m_size + r] = none;
-            update(r);
-        }
-        return origin;
-    }
-
-private:
-    static constexpr size_t none = size_t(-1);
-
-    size_t better(size_t a, size_t b) const
-    {
-        if (a == none)
-            return b;
-        if (b == none)
-            return a;
-        // Strictly lower wins; on equal ranks the earlier position, as the plain sort keeps it.
-        return m_rank[b] < m_rank[a] || (m_rank[b] == m_rank[a] && b < a) ? b : a;
-    }
-
-    void update(size_t position)
-    {
-        for (size_t node = (m_size + position) / 2; node >= 1; node /= 2)
-            m_tree[node] = better(m_tree[2 * node], m_tree[2 * node + 1]);
-    }
-
-    // All positions before from are settled and out of the tree, so the root holds the answer.
-    size_t firstMinimumFrom(size_t) const { return m_tree[1]; }
-
-    std::vector<int> m_rank;
-    size_t m_size = 1;
-    std::vector<size_t> m_tree;
-};
 
 QString separatorEnded(const QString& folder)
 {
@@ -149,13 +83,23 @@ void sortTopicList(QList<TopicEntry>& list)
         rank[size_t(byKey[i])] = int(r);
     }
 
-    // The selection sort itself: position p takes the first entry of lowest rank at or after p,
-    // swapping places with the entry there. A tree of minima finds that entry in log n steps,
-    // so equal names end in the same order as with the plain sort, at a fraction of its time.
-    const RankTree::Order order = RankTree(rank).selectionOrder();
+    // The selection sort itself, with the first entry of lowest rank found by a tree instead of a
+    // scan, so equal names end in the same order as with the plain sort.
+    std::vector<qsizetype> origin(static_cast<size_t>(count));
+    std::iota(origin.begin(), origin.end(), 0);
+    SelectionTree tree(size_t(count), [&rank](size_t a, size_t b) { return rank[a] < rank[b]; });
+    for (size_t r = 0; r < size_t(count); ++r) {
+        const size_t p = size_t(tree.best());
+        if (p != r) {
+            std::swap(rank[r], rank[p]);
+            std::swap(origin[r], origin[p]);
+            tree.update(p, true);
+        }
+        tree.update(r, false);
+    }
     QList<TopicEntry> sorted;
     sorted.reserve(count);
-    for (const qsizetype from : order)
+    for (const qsizetype from : origin)
         sorted.append(std::move(list[from]));
     list = std::move(sorted);
 }

@@ -4,6 +4,7 @@
 #include "app/pause.h"
 #include "document/binaryio.h"
 #include "document/cp1252.h"
+#include "document/selectiontree.h"
 #include "platform/filelock.h"
 
 #include <QBuffer>
@@ -293,63 +294,6 @@ QByteArray entryBytes(const HighScoreEntry& entry, const EntryFields& fields, bo
     return bytes;
 }
 
-// Best entry of two positions for the display order; -1 stands for none. On equal keys the
-// earlier position wins, as in a scan from the front.
-class SelectionTree
-{
-public:
-    SelectionTree(const std::vector<double>& performance, const std::vector<qint32>& duration)
-        : m_performance(performance)
-        , m_duration(duration)
-    {
-        const size_t count = performance.size();
-        m_size = 1;
-        while (m_size < count)
-            m_size *= 2;
-        m_tree.assign(2 * m_size, -1);
-        for (size_t i = 0; i < count; ++i)
-            m_tree[m_size + i] = std::isnan(performance[i]) ? -1 : qint64(i);
-        for (size_t node = m_size - 1; node >= 1; --node)
-            m_tree[node] = better(m_tree[2 * node], m_tree[2 * node + 1]);
-    }
-
-    // The first best position among those still in the tree.
-    qint64 best() const { return m_tree[1]; }
-
-    // Position's entry changed (or left the tree with present false).
-    void update(size_t position, bool present)
-    {
-        size_t node = m_size + position;
-        m_tree[node] = present && !std::isnan(m_performance[position]) ? qint64(position) : -1;
-        for (node /= 2; node >= 1; node /= 2)
-            m_tree[node] = better(m_tree[2 * node], m_tree[2 * node + 1]);
-    }
-
-private:
-    qint64 better(qint64 a, qint64 b) const
-    {
-        if (a < 0)
-            return b;
-        if (b < 0)
-            return a;
-        const double pa = m_performance[size_t(a)];
-        const double pb = m_performance[size_t(b)];
-        // b beats a only with a strictly better key; a tie keeps the lower position.
-        const bool bBetter = pb > pa || (pb == pa && m_duration[size_t(b)] < m_duration[size_t(a)]);
-        if (bBetter)
-            return b;
-        const bool aBetter = pa > pb || (pa == pb && m_duration[size_t(a)] < m_duration[size_t(b)]);
-        if (aBetter)
-            return a;
-        return std::min(a, b);
-    }
-
-    const std::vector<double>& m_performance;
-    const std::vector<qint32>& m_duration;
-    size_t m_size = 1;
-    std::vector<qint64> m_tree;
-};
-
 } // namespace
 
 double highScoreEnd(double beginn, qint32 dauerMs)
@@ -500,7 +444,15 @@ void sortHighScoreList(HighScoreList& list)
     }
     // The selection itself, with a tree of maxima in place of the scan over the rest of the list:
     // the same exchanges in n log n steps instead of n².
-    SelectionTree tree(performance, duration);
+    // Entries without a comparable Leistung are never chosen; on equal Leistung the shorter time
+    // comes first.
+    SelectionTree tree(count, [&performance, &duration](size_t a, size_t b) {
+        return performance[a] > performance[b] || (performance[a] == performance[b] && duration[a] < duration[b]);
+    });
+    for (size_t i = 0; i < count; ++i) {
+        if (std::isnan(performance[i]))
+            tree.update(i, false);
+    }
     for (size_t i = 0; i < count; ++i) {
         // A scan that starts on an entry without a comparable Leistung finds nothing better.
         if (std::isnan(performance[i]))
