@@ -8,26 +8,12 @@
 #   bench/document.sh
 set -euo pipefail
 source "$(dirname "$0")/../tools/lib/common.sh"
+source "$(dirname "$0")/../tools/lib/bench.sh"
 
-repetitions="${REPETITIONS:-9}"
-install_missing_packages
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWMERE_WERROR="${TALLOWMERE_WERROR:-ON}"
-fi
-cmake --build "$build_dir" -j "$(nproc)" --target bench_document >/dev/null
-
-csv=$(mktemp)
-trap 'rm -f "$csv"' EXIT
 # The fixtures (the photograph topic, 1 GiB of topic files) are made once, before the first
 # measurement; that takes a few seconds.
-"$build_dir/bench/bench_document" --benchmark_repetitions="$repetitions" \
-    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-    --benchmark_format=csv >"$csv" 2>/dev/null
+run_benchmark bench_document
 
-# Rows look like: "BM_ReadTopicFile/real_time_median",9,205.1,204.9,ms,...
-median() {
-    awk -F, -v name="\"$1/real_time_median\"" '$1 == name { print $3 }' "$csv"
-}
 read_ms=$(median BM_ReadTopicFile)
 png_ms=$(median BM_LibpngDecode)
 peek_ms=$(median BM_PeekTopicFiles)

@@ -8,23 +8,10 @@
 #   bench/highscore.sh
 set -euo pipefail
 source "$(dirname "$0")/../tools/lib/common.sh"
+source "$(dirname "$0")/../tools/lib/bench.sh"
 
-repetitions="${REPETITIONS:-9}"
-install_missing_packages
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWMERE_WERROR="${TALLOWMERE_WERROR:-ON}"
-fi
-cmake --build "$build_dir" -j "$(nproc)" --target bench_highscore >/dev/null
+run_benchmark bench_highscore
 
-csv=$(mktemp)
-trap 'rm -f "$csv"' EXIT
-"$build_dir/bench/bench_highscore" --benchmark_repetitions="$repetitions" \
-    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-    --benchmark_format=csv >"$csv" 2>/dev/null
-
-median() {
-    awk -F, -v name="\"$1/real_time_median\"" '$1 == name { print $3 }' "$csv"
-}
 read_ms=$(median BM_ReadHighScoreFile)
 bytes_ms=$(median BM_ReadFileBytes)
 sort_ms=$(median BM_SortHighScoreList)

@@ -9,23 +9,10 @@
 #   bench/hittest.sh
 set -euo pipefail
 source "$(dirname "$0")/../tools/lib/common.sh"
+source "$(dirname "$0")/../tools/lib/bench.sh"
 
-repetitions="${REPETITIONS:-9}"
-install_missing_packages
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWMERE_WERROR="${TALLOWMERE_WERROR:-ON}"
-fi
-cmake --build "$build_dir" -j "$(nproc)" --target bench_hittest >/dev/null
+run_benchmark bench_hittest
 
-csv=$(mktemp)
-trap 'rm -f "$csv"' EXIT
-"$build_dir/bench/bench_hittest" --benchmark_repetitions="$repetitions" \
-    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-    --benchmark_format=csv >"$csv" 2>/dev/null
-
-median() {
-    awk -F, -v name="\"$1/real_time_median\"" '$1 == name { print $3 }' "$csv"
-}
 redraw_ms=$(median BM_RedrawCard)
 quiz_redraw_ms=$(median BM_QuizRedrawCard)
 drag_us=$(median BM_DragStep)

@@ -9,19 +9,9 @@
 #   bench/hoverpanel.sh
 set -euo pipefail
 source "$(dirname "$0")/../tools/lib/common.sh"
+source "$(dirname "$0")/../tools/lib/bench.sh"
 
-repetitions="${REPETITIONS:-9}"
-install_missing_packages
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWMERE_WERROR="${TALLOWMERE_WERROR:-ON}"
-fi
-cmake --build "$build_dir" -j "$(nproc)" --target bench_hoverpanel >/dev/null
-
-csv=$(mktemp)
-trap 'rm -f "$csv"' EXIT
-"$build_dir/bench/bench_hoverpanel" --benchmark_repetitions="$repetitions" \
-    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-    --benchmark_format=csv >"$csv" 2>/dev/null
+run_benchmark bench_hoverpanel
 
 # Rows look like: "BM_PaintShortenedCaption/real_time_median",9,310.2,305.8,us,,,"label",,,14,14,8
 # with the counters in the columns the header names.

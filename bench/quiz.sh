@@ -10,24 +10,10 @@
 #   bench/quiz.sh
 set -euo pipefail
 source "$(dirname "$0")/../tools/lib/common.sh"
+source "$(dirname "$0")/../tools/lib/bench.sh"
 
-repetitions="${REPETITIONS:-9}"
-install_missing_packages
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWMERE_WERROR="${TALLOWMERE_WERROR:-ON}"
-fi
-cmake --build "$build_dir" -j "$(nproc)" --target bench_quiz >/dev/null
+run_benchmark bench_quiz
 
-csv=$(mktemp)
-trap 'rm -f "$csv"' EXIT
-"$build_dir/bench/bench_quiz" --benchmark_repetitions="$repetitions" \
-    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-    --benchmark_format=csv >"$csv" 2>/dev/null
-
-# Rows look like: "BM_FindDropTarget/0/real_time_median",9,1.23,1.22,us,...
-median() {
-    awk -F, -v name="\"$1/real_time_median\"" '$1 == name { print $3 }' "$csv"
-}
 wrong_us=$(median BM_JudgeWrongAnswer)
 right_quiz_us=$(median BM_JudgeRightAnswer)
 miss_us=$(median BM_FindDropTarget/0)
