@@ -14,8 +14,7 @@
 // neither beats the other (equal, or not comparable) the lower position wins, as a scan from
 // the front keeps its first candidate. The caller swaps its own entries and tells the tree
 // which positions changed.
-template<class Beats>
-class SelectionTree
+template<class Beats> class SelectionTree
 {
 public:
     SelectionTree(size_t count, Beats beats)
