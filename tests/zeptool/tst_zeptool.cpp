@@ -2,6 +2,7 @@
 #include "cardview/viewexport.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
+#include "zeptoolrun.h"
 
 #include <QFile>
 #include <QImage>
@@ -21,22 +22,6 @@
 #include "document/zepbytes.h"
 
 namespace {
-
-struct ToolResult
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-ToolResult runZeptool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(ZEPTOOL_PATH), arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 // The console form of a program message: one line break per line, as zeptool prints it.
 QByteArray consoleText(QString text)

@@ -5,6 +5,7 @@
 #include "document/oledate.h"
 #include "results/highscorefile.h"
 #include "results/highscoretext.h"
+#include "zeptoolrun.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,22 +14,6 @@
 #include <QtTest>
 
 namespace {
-
-struct ToolResult
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-ToolResult runZeptool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(ZEPTOOL_PATH), arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 QByteArray consoleText(QString text)
 {

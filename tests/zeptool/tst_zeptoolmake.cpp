@@ -2,6 +2,7 @@
 #include "document/cp1252.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
+#include "zeptoolrun.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,22 +18,6 @@
 // "zeptool info" shows of it.
 
 namespace {
-
-struct ToolResult
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-ToolResult runZeptool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(ZEPTOOL_PATH), arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 DocObject expectedObject(qint32 kind, const QString& caption, double x, double y, qint32 page = -1)
 {
