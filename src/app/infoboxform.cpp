@@ -4,17 +4,15 @@
 #include "app/dialogservice.h"
 #include "app/folders.h"
 #include "app/messages.h"
-#include "app/rtfwriter.h"
+#include "app/richtextoutput.h"
 #include "app/textutil.h"
 #include "app/theme.h"
 #include "app/uistyle.h"
 #include "widgets/bitbtn.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollArea>
@@ -235,27 +233,12 @@ void TInfoboxForm::printText()
 
 void TInfoboxForm::saveText()
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Infotext in Datei speichern");
-    request.folder = folders().protocolFolder;
-    request.filter = QStringLiteral("Rich Text Dokument (*.rtf)|*.rtf|Alle Dateien (*.*)|*.*");
-    request.defaultSuffix = QStringLiteral("rtf");
-    const QString path = dialogService().saveFileName(this, request);
-    if (path.isEmpty())
-        return;
-    if (!saveRtf(m_richEdit, path))
-        showFileUnwritable(path);
+    saveRichTextWithDialog(this, m_richEdit, QStringLiteral("Infotext in Datei speichern"));
 }
 
 void TInfoboxForm::copyText()
 {
-    auto* mime = new QMimeData;
-    const QByteArray rtf = toRtf(m_richEdit);
-    mime->setData(QStringLiteral("text/rtf"), rtf);
-    mime->setData(QStringLiteral("application/rtf"), rtf);
-    mime->setHtml(m_richEdit.toHtml());
-    mime->setText(m_richEdit.toPlainText());
-    QGuiApplication::clipboard()->setMimeData(mime);
+    copyRichTextToClipboard(m_richEdit);
 }
 
 QImage TInfoboxForm::renderPlainLines(const QStringList& lines, int width, const QColor& background)

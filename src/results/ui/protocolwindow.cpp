@@ -3,6 +3,7 @@
 #include "app/dialogservice.h"
 #include "app/folders.h"
 #include "app/messages.h"
+#include "app/richtextoutput.h"
 #include "app/rtfwriter.h"
 #include "app/theme.h"
 #include "app/uistyle.h"
@@ -11,11 +12,9 @@
 #include "widgets/bitbtn.h"
 
 #include <QBoxLayout>
-#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMimeData>
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
@@ -309,26 +308,11 @@ void TUebProtokollForm::printProtocol()
 
 void TUebProtokollForm::saveProtocol()
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Übungsprotokoll in Datei speichern");
-    request.folder = folders().protocolFolder;
-    request.filter = QStringLiteral("Rich Text Dokument (*.rtf)|*.rtf|Alle Dateien (*.*)|*.*");
-    request.defaultSuffix = QStringLiteral("rtf");
-    const QString path = dialogService().saveFileName(this, request);
-    if (path.isEmpty())
-        return;
-    if (!saveRtf(m_protocol, path))
-        showFileUnwritable(path);
+    saveRichTextWithDialog(this, m_protocol, QStringLiteral("Übungsprotokoll in Datei speichern"));
 }
 
 void TUebProtokollForm::copyProtocol()
 {
     // Our own RTF keeps the tab stop, which the two-column lines need in a word processor.
-    auto* mime = new QMimeData;
-    const QByteArray rtf = toRtf(m_protocol);
-    mime->setData(QStringLiteral("text/rtf"), rtf);
-    mime->setData(QStringLiteral("application/rtf"), rtf);
-    mime->setHtml(m_protocol.toHtml());
-    mime->setText(m_protocol.toPlainText());
-    QGuiApplication::clipboard()->setMimeData(mime);
+    copyRichTextToClipboard(m_protocol);
 }
