@@ -15,7 +15,9 @@
 #include "cardview/cardtext.h"
 #include "cardview/markup.h"
 #include "cardview/viewexport.h"
+#include "quiz/ui/quizpanel.h"
 #include "widgets/hoverpanel.h"
+#include "widgets/markerframe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -197,6 +199,9 @@ void TForm1::redrawCard()
     m_cardView.pictureFolder = folders().programFolder + QStringLiteral("euromuenzen") + QDir::separator();
     m_cardView.cardMode = m_cardMode;
     m_cardView.redrawCard();
+    // During a quiz the panel shows the card through its strip, rebuilt once per redraw.
+    if (m_cardMode == QuizRunning)
+        m_quizPanel->drawInstructionStrip(true);
 }
 
 void TForm1::layerBoxClicked()
@@ -399,7 +404,7 @@ void TForm1::markObject(int index, int part)
         m_cardView.markedObject = -1;
         m_cardView.markedPart = -1;
         m_moveAnker->hide();
-        m_uebMoveAnker->hide();
+        m_quizPanel->showMarker({});
         return;
     }
     m_cardView.markedObject = index;
@@ -408,9 +413,7 @@ void TForm1::markObject(int index, int part)
     m_moveAnker->setGeometry(bounds);
     m_moveAnker->show();
     m_moveAnker->raise();
-    m_uebMoveAnker->setGeometry(bounds);
-    m_uebMoveAnker->show();
-    m_uebMoveAnker->raise();
+    m_quizPanel->showMarker(bounds);
 }
 
 void TForm1::cardMousePressed(Qt::MouseButton button, QPoint position)
@@ -522,37 +525,11 @@ void TForm1::showInfoPoint(int index)
     window->move(main.right() - 6 - window->frameGeometry().width() + 1, main.top() + 6);
 }
 
-namespace {
-
-// The quiz's marker: a red frame around a point or a box on the card, drawn over it.
-class MarkerFrame : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setPen(QPen(Qt::red, 2));
-        painter.drawRect(rect().adjusted(1, 1, -1, -1));
-    }
-};
-
-} // namespace
-
 void TForm1::createMarkers()
 {
-    const auto make = [](QWidget* parent, const char* name) {
-        auto* marker = new MarkerFrame(parent);
-        marker->setObjectName(QString::fromLatin1(name));
-        marker->setAttribute(Qt::WA_TransparentForMouseEvents);
-        marker->setCursor(cursorSet().cursor(4));
-        marker->hide();
-        return marker;
-    };
-    m_moveAnker = make(m_lernKartPicImg, "MoveAnker");
-    m_uebMoveAnker = make(m_uebungPan, "UebMoveAnker");
+    m_moveAnker = new MarkerFrame(m_lernKartPicImg);
+    m_moveAnker->setObjectName(QStringLiteral("MoveAnker"));
+    m_moveAnker->setCursor(cursorSet().cursor(4));
 }
 
 void TForm1::createKeywordField()

@@ -16,6 +16,8 @@
 #include "quiz/ui/namedialog.h"
 #include "quiz/ui/questionoptionsdialog.h"
 #include "quiz/ui/quizenddialog.h"
+#include "quiz/ui/quizpanel.h"
+#include "quiz/ui/quizstatuspanel.h"
 #include "results/ui/bestlistform.h"
 #include "results/ui/bestlistverzform.h"
 #include "results/ui/protocolwindow.h"
@@ -42,7 +44,6 @@ constexpr int designedWidth = 900;
 constexpr int designedHeight = 650;
 constexpr int topBarHeight = 57;
 constexpr int cardToolbarWidth = 168;
-constexpr int quizInfoWidth = 190;
 constexpr int startPanelMargin = 50;
 constexpr int clickZoneWidth = 450;
 constexpr int clickZoneHeight = 160;
@@ -247,27 +248,14 @@ void TForm1::createCardArea()
     m_lernKartPicImg->setObjectName(QStringLiteral("LernKartPicImg"));
     setPanelColour(m_lernKartPicImg, Qt::white);
 
-    m_uebungPan = createQuizPanel(m_lernKartPan);
-    m_uebungPan->hide();
-
     // The card's tool bar stays hidden in this edition; its commands answer to their keys.
     m_lernInfoPan = makePanel(m_lernPan, "LernInfoPan");
     m_lernInfoPan->setFixedWidth(cardToolbarWidth);
     m_lernInfoPan->hide();
     row->addWidget(m_lernInfoPan);
 
-    m_uebInfoPan = makePanel(m_lernPan, "UebInfoPan");
-    m_uebInfoPan->setFixedWidth(quizInfoWidth);
-    m_uebInfoPan->hide();
+    createQuizPanel();
     row->addWidget(m_uebInfoPan);
-    m_kennzInfoPan = new THoverPanel(m_uebInfoPan);
-    m_kennzInfoPan->setObjectName(QStringLiteral("KennzInfoPan"));
-    m_kennzInfoPan->setCaption(QStringLiteral("?"));
-    m_kennzInfoPan->setToolTip(QStringLiteral("Information zu den Kennzahlen"));
-    m_kennzInfoPan->setGeometry(quizInfoWidth - 30, 6, 22, 22);
-    createStatusPanel();
-    styleToolbarButton(m_kennzInfoPan);
-    connect(m_kennzInfoPan, &THoverPanel::clicked, this, &TForm1::showFiguresInfo);
 
     m_lernKartPan->installEventFilter(this);
 }
@@ -308,7 +296,7 @@ void TForm1::applyTheme()
 {
     const ThemeColours& colours = theme();
     setPanelColour(this, colours.background);
-    for (QWidget* panel : {m_infoPan, m_lernPan, m_lernInfoPan, m_uebInfoPan})
+    for (QWidget* panel : std::initializer_list<QWidget*> {m_infoPan, m_lernPan, m_lernInfoPan, m_uebInfoPan})
         setPanelColour(panel, colours.background);
     setPanelColour(m_lernKartPan, colours.panel);
     setPanelColour(m_uebStatusPan, colours.background);
@@ -402,7 +390,7 @@ void TForm1::showCardView()
     m_cardMode = LearningCard;
     m_cardView.cardMode = LearningCard;
     updateModeButtons();
-    m_uebungPan->hide();
+    m_quizPanel->hide();
     m_lernKartPicImg->show();
     setPanelColour(m_lernKartPan, Qt::white);
     m_mainBackImg2->paintNineSlice(ThemeTextures::builtIn().texture1);
@@ -473,10 +461,6 @@ void TForm1::paintTitleBackground()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_imgKlickZone && event->type() == QEvent::MouseButtonPress) {
-        openMakerSite();
-        return true;
-    }
     if (watched == m_keywordField && event->type() == QEvent::KeyPress
         && keywordFieldKey(static_cast<QKeyEvent*>(event)))
         return true;
@@ -503,7 +487,7 @@ void TForm1::resizeReaction()
     } else {
         m_mainBackImg2->paintNineSlice(ThemeTextures::builtIn().texture1);
         layoutQuizCard();
-        placeLinkZone();
+        m_quizPanel->placeLinkZone(m_lernKartPicImg->size());
         paintTitleBackground();
     }
 }
@@ -614,9 +598,14 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 bool TForm1::mayLeaveQuiz()
 {
-    if (m_cardMode != QuizRunning || m_quizFinished)
+    if (m_cardMode != QuizRunning || !m_quiz.isRunning())
         return true;
-    return askYesNo(QStringLiteral("Das aktuelle Quiz ist noch nicht beendet.\r\nQuiz wirklich abbrechen?"));
+    // The quiz goes on behind the question, but cannot move on or end under it.
+    m_quizPanel->holdProgress();
+    const bool leave
+        = askYesNo(QStringLiteral("Das aktuelle Quiz ist noch nicht beendet.\r\nQuiz wirklich abbrechen?"));
+    m_quizPanel->releaseProgress();
+    return leave;
 }
 
 void TForm1::showAbout()

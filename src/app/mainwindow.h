@@ -30,7 +30,6 @@ class TInfoBox;
 class TInfoboxForm;
 class TKennzInfoBox;
 class TopicColumnStyle;
-class TShadowLabel;
 class TUebFertigForm;
 class TBestListForm;
 class TBestListVerzForm;
@@ -38,7 +37,8 @@ class TUebProtokollForm;
 class TUebOptForm;
 class TUebOptFragenForm;
 class TNameEingabeForm;
-class QTimer;
+class QuizPanel;
+class QuizStatusPanel;
 
 // What the start of the program hands to the main window.
 struct StartOptions
@@ -252,28 +252,13 @@ private:
     void cardMouseMoved(Qt::MouseButtons buttons, QPoint position);
     void cardMouseReleased(Qt::MouseButton button, QPoint position);
     void endPan();
-    QWidget* createQuizPanel(QWidget* parent);
-    void createStatusPanel();
+    void createQuizPanel();
     void connectQuizDialogs();
     QuizSnapshot takeQuizOptions() const;
     void leaveQuiz();
-    void createTiles();
-    void destroyTiles();
-    void layoutTiles();
     void layoutQuizCard();
-    void drawInstructionStrip(bool repaint);
-    void placeLinkZone();
-    void presentPrompt(const QuizPrompt& prompt);
-    void hideAllTiles();
-    void grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos);
-    void dragTile(THoverPanel* tile, QPoint pos);
-    void releaseTile(THoverPanel* tile);
-    QRectF tileCardRect(const THoverPanel* tile) const;
-    void judgeTile(THoverPanel* tile);
-    void glideBack(THoverPanel* tile);
-    void showStatusWord(bool right);
-    void refreshStatus();
-    void timerTick();
+    // The quiz panel's quiz has ended: the result, the protocol, the high-score list and the
+    // end-of-quiz dialog loop. Runs once per quiz.
     void endQuiz();
     void quizProtocolReady();
     void drawToolAt(bool leftButtonDown, QPoint position);
@@ -303,28 +288,9 @@ private:
     CardView m_cardView {m_document};
     QuizSession m_quiz {m_document};
 
-    // The quiz panel and its tiles (indexed by list position; a placed tile is gone).
-    QList<QPointer<THoverPanel>> m_tiles;
-    QPointer<THoverPanel> m_solutionTile;
-    QPointer<THoverPanel> m_dragTile;
-    QList<QPointer<THoverPanel>> m_pendingReleases;
-    QPoint m_dragOrigin;
-    QPoint m_dragPoint;
-    bool m_judging = false;
-    int m_quizPictureWidth = 0;
-    QLabel* m_frageZaehlerPan = nullptr;
-    QWidget* m_imgKlickZone = nullptr;
-    QTimer* m_zeitTimer = nullptr;
-    TShadowLabel* m_uebStatLab = nullptr;
-    TShadowLabel* m_gesAnzLab = nullptr;
-    TShadowLabel* m_tNameLab = nullptr;
-    TShadowLabel* m_richtigLab = nullptr;
-    TShadowLabel* m_falschLab = nullptr;
-    TShadowLabel* m_quoteLab = nullptr;
-    TShadowLabel* m_gesamtleistungLab = nullptr;
-    TShadowLabel* m_offenLab = nullptr;
-    TShadowLabel* m_uebZeitModeLab = nullptr;
-    TShadowLabel* m_uebZeitLab = nullptr;
+    // The quiz as the pupil sees it, and its status panel beside the card.
+    QuizPanel* m_quizPanel = nullptr;
+    QuizStatusPanel* m_uebInfoPan = nullptr;
     TUebOptForm* m_uebOptForm = nullptr;
     TUebOptFragenForm* m_uebOptFragenForm = nullptr;
     TNameEingabeForm* m_nameEingabeForm = nullptr;
@@ -376,10 +342,6 @@ private:
     std::array<THoverPanel*, 9> m_toolButtons {};
     QLineEdit* m_keywordField = nullptr;
     QWidget* m_moveAnker = nullptr;
-    QWidget* m_uebMoveAnker = nullptr;
-    QWidget* m_uebInfoPan = nullptr;
-    THoverPanel* m_kennzInfoPan = nullptr;
-    QWidget* m_uebungPan = nullptr;
 
     // Start page.
     QWidget* m_startInfoPan = nullptr;

@@ -97,6 +97,40 @@ void SoundPlayer::playWrong(bool wait)
     playSound(QStringLiteral("Falsch1.wav"), wait, false);
 }
 
+quint32 SoundPlayer::startSound(const QString& name)
+{
+    if (!m_enabled) {
+        stopSound();
+        return 0;
+    }
+    const QString path = soundPath(name);
+    if (!QFileInfo(path).isFile()) {
+        playSound(name, false, false); // reports the missing file
+        return 0;
+    }
+    stopSound();
+    m_output.play(path, false);
+    return soundLength(path);
+}
+
+quint32 SoundPlayer::startRight()
+{
+    return startSound(QStringLiteral("Richtig1.wav"));
+}
+
+quint32 SoundPlayer::startWrong()
+{
+    return startSound(QStringLiteral("Falsch1.wav"));
+}
+
+quint32 SoundPlayer::soundLength(const QString& path)
+{
+    // Without a sound device the output never reports the end of a sound: the length from the
+    // wave header bounds it.
+    const std::optional<int> length = wavDurationMs(path);
+    return length ? quint32(*length) + waitMarginMs : unknownLengthWaitMs;
+}
+
 QString SoundPlayer::soundPath(const QString& name) const
 {
     const QString file = withWavExtension(withSlashes(name));
@@ -111,10 +145,8 @@ QString SoundPlayer::soundPath(const QString& name) const
 
 void SoundPlayer::waitWhilePlaying(const QString& path, bool loop)
 {
-    // Without a sound device the output never reports the end of a sound, and a looping sound
-    // has none: the length from the wave header bounds the wait in both cases.
-    const std::optional<int> length = wavDurationMs(path);
-    const quint32 limit = length ? quint32(*length) + waitMarginMs : unknownLengthWaitMs;
+    // A looping sound has no end either: its first pass bounds the wait.
+    const quint32 limit = soundLength(path);
     // Other events must run: the output loads and starts the sound through them. User input is
     // held back, so an answer cannot be given while the sound of the last one still plays.
     waitForTicks(limit, WaitEvents::NonUserInput, m_tick, [this, loop] { return !loop && !m_output.isPlaying(); });

@@ -44,9 +44,18 @@ public:
     void playRight(bool wait);
     void playWrong(bool wait);
 
+    // Starts name as playSound does, without waiting, and returns how long it sounds: the
+    // length from its wave header plus waitMarginMs, unknownLengthWaitMs when the header gives
+    // none, 0 when nothing plays (sounds off, file missing). The quiz's feedback lets a timed
+    // step last that long instead of waiting in a loop.
+    quint32 startSound(const QString& name);
+    quint32 startRight();
+    quint32 startWrong();
+
 private:
     QString soundPath(const QString& name) const;
     void waitWhilePlaying(const QString& path, bool loop);
+    static quint32 soundLength(const QString& path);
 
     SoundOutput& m_output;
     const TickSource& m_tick;

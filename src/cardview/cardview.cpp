@@ -281,6 +281,16 @@ void CardView::copyBoxToViews(int index)
     copyRect(sceneBitmap, box, viewBitmap, inView);
 }
 
+QRect CardView::viewBoxOf(int index) const
+{
+    if (index < 0 || index >= m_document.objects.size())
+        return {};
+    const DocObject& o = m_document.objects.at(index);
+    if (o.boxRect[0] == -1)
+        return {};
+    return boxPixels(o).translated(-viewportOrigin).intersected(viewBitmap.rect());
+}
+
 void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToView, bool refresh, bool drawLeaderLine)
 {
     if (index < 0 || index >= m_document.objects.size() || target.isNull())
@@ -457,8 +467,8 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
         copyBoxToViews(index);
     if (refresh && refreshView)
         refreshView();
-    if (quiz && quizObjectDrawn)
-        quizObjectDrawn();
+    if (copyToView && quiz && quizObjectDrawn)
+        quizObjectDrawn(index);
 }
 
 void CardView::drawQuestionPicture(QPainter& painter, const QString& name)

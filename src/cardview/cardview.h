@@ -73,8 +73,10 @@ public:
     std::function<void()> refreshView;
     // Called after every composition of the view (the quiz marker follows it).
     std::function<void()> viewComposed;
-    // Called when a drawn object changed during a quiz (the instruction strip is redrawn).
-    std::function<void()> quizObjectDrawn;
+    // Called during a quiz after object index was drawn and copied into the view, so that the
+    // quiz panel's copy of the card takes that box over. A whole-card redraw does not call it
+    // per object: whoever redraws the card rebuilds the copy once.
+    std::function<void(int index)> quizObjectDrawn;
     // Called with the program's message when a quiz picture cannot be read.
     std::function<void(const QString&)> reportError;
 
@@ -94,6 +96,9 @@ public:
     static void drawDisc(
         QPainter& painter, const QRect& rect, const QColor& outline, const QString& text, const QColor& fill);
     void copyBoxToViews(int index);
+    // The box of object index in viewBitmap pixels, clipped to the view; empty for an object
+    // without a box or outside the view.
+    QRect viewBoxOf(int index) const;
 
     // The cover label of object index: "?" or its number in digits or letters.
     QString coverLabelText(int index) const;

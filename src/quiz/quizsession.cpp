@@ -558,16 +558,28 @@ void QuizSession::refreshStatus()
     updateClock();
 }
 
+bool QuizSession::timeLimitReached() const
+{
+    return isRunning() && snapshot.timeLimitOn && remainingSeconds < 1;
+}
+
+void QuizSession::expireTimeLimit()
+{
+    if (!isRunning())
+        return;
+    endStatus = 3;
+    m_awaitingAnswer = false;
+    appendProtocolLine(1, QuizTexts::timeUp, true);
+}
+
 TickResult QuizSession::timerTick()
 {
     TickResult result;
     if (!isRunning())
         return result;
     result.clockChanged = updateClock();
-    if (snapshot.timeLimitOn && remainingSeconds < 1) {
-        endStatus = 3;
-        m_awaitingAnswer = false;
-        appendProtocolLine(1, QuizTexts::timeUp, true);
+    if (timeLimitReached()) {
+        expireTimeLimit();
         result.timeUp = true;
     }
     return result;

@@ -221,7 +221,13 @@ public:
     bool updateClock();
     // Recomputes both rates and the clock.
     void refreshStatus();
-    // The 100 ms timer: the clock, and the end by time limit.
+    // True while the quiz runs and the clock, as last updated, shows no time left.
+    bool timeLimitReached() const;
+    // The end by time limit: status 3 and its protocol line; nothing when the quiz is not
+    // running. The window calls it when the time-out may act (not during an answer's feedback),
+    // then shows QuizTexts::timeUp and calls endQuiz().
+    void expireTimeLimit();
+    // The 100 ms timer's engine part in one call: the clock, then the time-out at once.
     TickResult timerTick();
     QuizStatusTexts statusTexts() const;
     QString currentClockText() const { return m_clockText; }

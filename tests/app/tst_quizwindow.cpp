@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "document/zepformat.h"
 #include "quiz/normalizetext.h"
+#include "quiz/ui/quizpanel.h"
 #include "quiz/ui/quizenddialog.h"
 #include "results/highscorefile.h"
 #include "support/fakedialogservice.h"
@@ -89,6 +90,8 @@ private:
     QPoint targetInPanel(int object) const;
     void dragTo(THoverPanel* tile, QPoint panelPoint);
     THoverPanel* tileFor(const QString& caption) const;
+    // Waits until the answer's feedback is over and the panel waits for the next answer.
+    bool waitForFeedback() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakeMessageService> m_messages;
@@ -166,6 +169,12 @@ void TestQuizWindow::dragTo(THoverPanel* tile, QPoint panelPoint)
     QTest::mouseRelease(tile, Qt::LeftButton, {}, goal - tile->pos());
 }
 
+bool TestQuizWindow::waitForFeedback() const
+{
+    const auto* panel = m_window->findChild<QuizPanel*>("UebungPan");
+    return QTest::qWaitFor([panel] { return panel->state() != QuizPanel::State::Feedback; }, 5000);
+}
+
 THoverPanel* TestQuizWindow::tileFor(const QString& caption) const
 {
     for (THoverPanel* tile : m_window->findChildren<THoverPanel*>()) {
@@ -188,6 +197,7 @@ void TestQuizWindow::dragOntoTarget()
     QVERIFY(tileFor("Elbe") && tileFor("Rhein"));
 
     dragTo(tileFor("Elbe"), targetInPanel(0));
+    QVERIFY(waitForFeedback());
     QCOMPARE(m_window->quiz().correctCount, 1);
     QCOMPARE(m_window->document().objects.at(0).coverState, int(CoverState::Uncovered));
     QVERIFY(!tileFor("Elbe") || tileFor("Elbe")->isHidden());
@@ -209,7 +219,7 @@ void TestQuizWindow::dragOntoTarget()
     });
     watcher.start(20);
     dragTo(tileFor("Rhein"), targetInPanel(1));
-    QVERIFY(dialogSeen);
+    QTRY_VERIFY(dialogSeen);
     QVERIFY(!repeatGroupEnabled);
     QCOMPARE(m_window->quiz().grade, 1);
     QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
@@ -228,6 +238,7 @@ void TestQuizWindow::wrongDropGlidesBack()
     THoverPanel* elbe = tileFor("Elbe");
     const QPoint home = elbe->pos();
     dragTo(elbe, targetInPanel(1));
+    QVERIFY(waitForFeedback());
     QCOMPARE(m_window->quiz().wrongCount, 1);
     QCOMPARE(elbe->pos(), home);
     QVERIFY(!elbe->isHidden());
@@ -275,6 +286,7 @@ void TestQuizWindow::answerGrid()
     THoverPanel* right = tileFor(QStringLiteral("Antwort 1"));
     QVERIFY(right && !right->isHidden());
     QTest::mouseClick(right, Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(waitForFeedback());
     QCOMPARE(m_window->quiz().correctCount, 1);
     QCOMPARE(m_window->findChild<QLabel*>("UebFrageZaehlerPan")->text(), QStringLiteral("2. Frage"));
 }
@@ -326,20 +338,18 @@ void TestQuizWindow::releasesDuringFeedback()
     doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7), label("Main", 0.2, 0.8)};
     open(doc);
     QVERIFY(m_window->startQuiz(0, 0));
+    const auto* panel = m_window->findChild<QuizPanel*>("UebungPan");
     THoverPanel* elbe = tileFor("Elbe");
-    QPointer<THoverPanel> rhein = tileFor("Rhein");
-    // While the right answer's feedback waits (and lets input in), the pupil drops "Rhein" on
-    // its place and releases "Elbe" a second time.
-    const QPoint rheinTarget = targetInPanel(1);
-    QTimer::singleShot(100, this, [&] {
-        if (rhein)
-            dragTo(rhein, rheinTarget);
-        if (elbe)
-            QTest::mouseRelease(elbe, Qt::LeftButton, {}, QPoint(5, 10));
-    });
     dragTo(elbe, targetInPanel(0));
-    // Both answers are judged, each once, one after the other.
-    QCOMPARE(m_window->quiz().correctCount, 2);
+    QCOMPARE(panel->state(), QuizPanel::State::Feedback);
+    // While the right answer's feedback runs, the pupil drops "Rhein" on its place and lets go
+    // of "Elbe" once more without having grabbed it.
+    dragTo(tileFor("Rhein"), targetInPanel(1));
+    QTest::mouseRelease(elbe, Qt::LeftButton, {}, QPoint(5, 10));
+    QCOMPARE(m_window->quiz().correctCount, 1);
+    // "Rhein" is judged once the first feedback is over, "Elbe" not again.
+    QTRY_COMPARE(m_window->quiz().correctCount, 2);
+    QVERIFY(waitForFeedback());
     QCOMPARE(m_window->quiz().wrongCount, 0);
     QCOMPARE(m_window->quiz().openCount, 1);
     QCOMPARE(m_window->quiz().protocolDetail.count(QStringLiteral("RICHTIG")), 2);
@@ -392,7 +402,7 @@ void TestQuizWindow::resultsAfterQuiz()
     });
     watcher.start(20);
     dragTo(tileFor("Elbe"), targetInPanel(0));
-    QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
+    QTRY_COMPARE(m_window->cardMode(), int(TForm1::LearningCard));
 
     // The result is in the topic's list ...
     const QString list = highScoreFileName(folders(), m_window->document().filePath, false);

@@ -1,0 +1,262 @@
+// The quiz commands of the main window: starting, leaving and ending a quiz with the end-of-quiz
+// dialog loop, the options dialogs and the results windows. The quiz panel shows the quiz and
+// gives the feedback; the rules live in QuizSession.
+
+#include "mainwindow.h"
+
+#include "app/cardimage.h"
+#include "app/desktopservices.h"
+#include "app/messages.h"
+#include "app/theme.h"
+#include "app/uistyle.h"
+#include "quiz/quizscoring.h"
+#include "quiz/ui/labeloptionsdialog.h"
+#include "quiz/ui/namedialog.h"
+#include "quiz/ui/questionoptionsdialog.h"
+#include "quiz/ui/quizenddialog.h"
+#include "quiz/ui/quizpanel.h"
+#include "quiz/ui/quizstatuspanel.h"
+#include "results/ui/bestlistverzform.h"
+#include "results/ui/highscorelists.h"
+#include "results/ui/protocolwindow.h"
+
+void TForm1::createQuizPanel()
+{
+    m_uebInfoPan = new QuizStatusPanel(m_lernPan);
+    m_uebInfoPan->hide();
+    connect(m_uebInfoPan, &QuizStatusPanel::figuresInfoRequested, this, &TForm1::showFiguresInfo);
+
+    m_quizPanel = new QuizPanel(m_quiz, m_cardView, *m_uebInfoPan, m_lernKartPan);
+    m_quizPanel->hide();
+    connect(m_quizPanel, &QuizPanel::markRequested, this, &TForm1::markObject);
+    connect(m_quizPanel, &QuizPanel::quizEnded, this, &TForm1::endQuiz);
+    connect(m_quizPanel, &QuizPanel::linkZoneClicked, this, [] { openMakerSite(); });
+    m_cardView.quizObjectDrawn = [this](int index) { m_quizPanel->redrawStripObject(index); };
+}
+
+void TForm1::connectQuizDialogs()
+{
+    connect(m_uebFertigForm, &TUebFertigForm::protocolRequested, this, &TForm1::showProtocolWindow);
+    connect(
+        m_uebFertigForm, &TUebFertigForm::highScoreListRequested, this, [this] { showHighScoreList(m_netRole > 0); });
+    m_uebFertigForm->setHighScoreSaver([this] { return saveHighScoreResult(m_quiz); });
+    connect(m_uebFertigForm, &TUebFertigForm::highScoreEntered, this, [this] { m_quiz.resultEntered = true; });
+    // A list that cannot be written is usually in a wrong folder: the folder dialog follows.
+    connect(m_uebFertigForm, &TUebFertigForm::highScoreEntryFailed, this, &TForm1::showFolderDialog);
+}
+
+void TForm1::showHighScoreList(bool network)
+{
+    if (!m_bestListForm)
+        return;
+    if (!network && m_netRole == 1) {
+        showInfo(HighScoreTexts::notDuringNetExercise);
+        return;
+    }
+    ::showHighScoreList(*m_bestListForm, m_highScoreList, m_document, network);
+}
+
+void TForm1::showProtocolWindow()
+{
+    if (m_uebProtokollForm)
+        m_uebProtokollForm->showProtocol();
+}
+
+void TForm1::showFolderDialog()
+{
+    if (m_bestListVerzForm)
+        m_bestListVerzForm->exec();
+}
+
+void TForm1::clearHighScoreList()
+{
+    m_highScoreList.clear();
+}
+
+QuizSnapshot TForm1::takeQuizOptions() const
+{
+    return takeOptions(m_quizOptions, m_document.DokTyp);
+}
+
+bool TForm1::startQuiz(int requestedMode, int role)
+{
+    if (m_netRole == 1 && role != 1) {
+        showInfo(
+            QStringLiteral("Die aktuelle Netzwerk-Übung muss zunächst beendet werden, um eine eigene Übung starten "
+                           "zu können."));
+        return false;
+    }
+    if (m_netRole == 2 && role != 2) {
+        showInfo(
+            QStringLiteral("Auf diesem Rechner wurde eine Netzwerk-Übung initiiert, die zuerst beendet werden muss. "
+                           "Daher kann im Moment keine eigene Übung gestartet werden."));
+        return false;
+    }
+    const bool replacesRunningQuiz = m_cardMode == QuizRunning && m_quiz.isRunning();
+    if (!mayLeaveQuiz())
+        return false;
+    // From here on the quiz on screen is given up: none of its feedback, clock or time-out may
+    // run into the new one, not even while the name dialog is open.
+    m_quizPanel->stop();
+    if (role != 1)
+        m_quiz.snapshot = takeQuizOptions();
+
+    // A refused start leaves no quiz half-replaced: the one given up returns to the card.
+    const auto refuse = [this, replacesRunningQuiz] {
+        if (replacesRunningQuiz)
+            leaveQuiz();
+        updateModeButtons();
+        return false;
+    };
+    if (m_quiz.selectQuestions(requestedMode) == 0) {
+        showInfo(QuizTexts::nothingSelected);
+        return refuse();
+    }
+
+    m_quiz.participantName.clear();
+    if (role == 0 && menuItem(QStringLiteral("OptNameEingabe1"))->isChecked() && m_nameEingabeForm) {
+        if (m_nameEingabeForm->exec() != QDialog::Accepted)
+            return refuse();
+        m_quiz.participantName = m_nameEingabeForm->name();
+    }
+
+    selectTool(1);
+    m_cardMode = QuizRunning;
+    m_cardView.cardMode = QuizRunning;
+    m_cardView.askedObject = -1;
+    m_quiz.buildQuestionList();
+
+    // The card image stays hidden behind the quiz panel, which shows what it holds.
+    m_lernKartPicImg->hide();
+    m_startInfoPan->hide();
+    m_mainBackImg2->paintNineSlice(ThemeTextures::builtIn().texture1);
+    const QRect client = m_lernKartPan->contentsRect();
+    m_quizPanel->setGeometry(9, 8, client.width() - 17, client.height() - 16);
+    m_quizPanel->createTiles();
+    m_cardView.setZoom(0);
+
+    m_quiz.reset(role);
+    m_netRole = role;
+    m_quizFinished = false;
+    updateModeButtons();
+    // The question first, so that the card is drawn with its page and its one asked position.
+    m_quizPanel->begin(m_quiz.beginQuiz());
+    layoutQuizCard();
+
+    m_quizPanel->show();
+    m_quizPanel->raise();
+    m_quizPanel->placeLinkZone(m_lernKartPicImg->size());
+    m_quizPanel->startClock();
+    return true;
+}
+
+void TForm1::abortQuiz()
+{
+    if (!mayLeaveQuiz())
+        return;
+    leaveQuiz();
+}
+
+void TForm1::leaveQuiz()
+{
+    m_quizPanel->leave();
+    m_quiz.leaveQuiz();
+    m_netRole = 0;
+    m_quizFinished = true;
+    selectTool(1);
+    m_cardView.askedObject = -1;
+    markObject(-1, -1);
+    m_cardView.setZoom(0);
+    m_cardView.cardMode = LearningCard;
+    applyNumbering(m_numberingMode, false);
+    m_startInfoPan->show();
+    showCardView();
+}
+
+void TForm1::layoutQuizCard()
+{
+    const QRect client = m_lernKartPan->contentsRect();
+    m_quizPanel->setGeometry(9, 8, client.width() - 17, client.height() - 16);
+    m_quizPanel->layoutTiles();
+    m_lernKartPicImg->setGeometry(9, 8, qMax(1, m_quizPanel->quizPictureWidth()), qMax(1, client.height() - 16));
+    m_quizPanel->setCardOffset(m_lernKartPicImg->pos() - m_quizPanel->pos());
+    redrawCard(); // rebuilds the instruction strip too
+    if (m_document.DokTyp == DocType::SingleQuestions) {
+        m_quizPanel->layoutTiles(); // the grid hangs from a point of the card drawn just now
+        m_quizPanel->drawInstructionStrip(true);
+    }
+}
+
+void TForm1::endQuiz()
+{
+    // Once per quiz, whoever calls.
+    if (m_quizFinished || m_cardMode != QuizRunning)
+        return;
+    m_quizFinished = true;
+    m_quiz.endQuiz(ProtocolContext::fromSystem());
+    m_quizPanel->refreshStatus();
+    if (!m_uebFertigForm)
+        return;
+
+    const QuizStatusTexts texts = m_quiz.statusTexts();
+    QuizEndFigures figures;
+    figures.correct = texts.rightText;
+    figures.questionCount = texts.totalText;
+    figures.wrong = texts.wrongText;
+    figures.successRate = texts.rateText;
+    figures.open = QString::number(m_quiz.openCount);
+    figures.time = texts.clockText;
+    figures.timeLimit = m_quiz.snapshot.timeLimitOn != 0;
+    figures.overallScore = texts.scoreText;
+    figures.rating = ratingText(m_quiz.grade);
+    figures.grade = m_quiz.grade;
+    figures.score = m_quiz.overallScore;
+    m_uebFertigForm->showFigures(figures);
+    m_uebFertigForm->prepareRepeat(m_netRole, m_quiz.wrongCount);
+    quizProtocolReady();
+    m_uebFertigForm->prepareHighScore(
+        menuItem(QStringLiteral("ErgebBestListEintragen1"))->isChecked(), m_netRole, m_quiz.selectionMode);
+    m_quiz.resultEntered = m_uebFertigForm->resultEntered();
+
+    // The dialog comes back when a repeat cannot start.
+    for (;;) {
+        if (m_uebFertigForm->exec() != TUebFertigForm::Repeat) {
+            m_netRole = 0;
+            leaveQuiz();
+            return;
+        }
+        if (startQuiz(m_uebFertigForm->repeatMode(), m_netRole))
+            return;
+    }
+}
+
+void TForm1::quizProtocolReady()
+{
+    if (!m_uebProtokollForm)
+        return;
+    m_uebProtokollForm->setProtocol(m_quiz.protocolText());
+    if (menuItem(QStringLiteral("AutoProtSpeichern1"))->isChecked())
+        m_uebProtokollForm->autoSaveProtocol();
+}
+
+void TForm1::showExerciseOptions()
+{
+    if (m_cardMode == QuizRunning) {
+        showInfo(QStringLiteral("Die Übungsoptionen können nicht während der Übung geändert werden."));
+        return;
+    }
+    if (!m_uebOptForm || !m_uebOptFragenForm)
+        return; // the dialogs come with createDialogs()
+    int result;
+    if (m_document.DokTyp == DocType::SingleQuestions) {
+        m_uebOptFragenForm->setOptions(m_quizOptions);
+        result = m_uebOptFragenForm->exec();
+        m_uebOptFragenForm->applyTo(m_quizOptions);
+    } else {
+        m_uebOptForm->setOptions(m_quizOptions);
+        result = m_uebOptForm->exec();
+        m_uebOptForm->applyTo(m_quizOptions);
+    }
+    if (result == QDialog::Accepted)
+        startQuiz(0, 0);
+}

@@ -1,0 +1,722 @@
+#include "quiz/ui/quizpanel.h"
+
+#include "app/cursors.h"
+#include "app/messages.h"
+#include "app/randomgenerator.h"
+#include "app/sound.h"
+#include "app/uistyle.h"
+#include "cardview/cardtext.h"
+#include "cardview/cardview.h"
+#include "quiz/normalizetext.h"
+#include "quiz/ui/quizstatuspanel.h"
+#include "widgets/hoverpanel.h"
+#include "widgets/markerframe.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include <array>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const QColor tileColour(255, 243, 144);
+const QColor tileFontColour(33, 33, 31);
+const QColor rightColour(90, 255, 72);
+const QColor wrongColour(255, 80, 70);
+
+// The feedback's pauses, in milliseconds.
+constexpr int rightPause = 300;
+constexpr int singleRightPause = 700;
+constexpr int blinkPhase = 150;
+constexpr int hidePause = 100;
+constexpr int singleWrongPause = 800;
+// A glide moves one step per millisecond; the screen shows a frame of it this often.
+constexpr int glideFrame = 10;
+
+// Nearest integer, halves to even, as the quiz layout rounds.
+int roundHalfEven(double value)
+{
+    return int(std::nearbyint(value));
+}
+
+} // namespace
+
+QuizPanel::QuizPanel(QuizSession& quiz, CardView& card, QuizStatusPanel& status, QWidget* parent)
+    : QWidget(parent)
+    , m_quiz(quiz)
+    , m_card(card)
+    , m_status(status)
+{
+    setObjectName(QStringLiteral("UebungPan"));
+
+    m_frageZaehlerPan = new QLabel(this);
+    m_frageZaehlerPan->setObjectName(QStringLiteral("UebFrageZaehlerPan"));
+    QFont counterFont(QStringLiteral("Arial"));
+    counterFont.setPixelSize(15);
+    counterFont.setBold(true);
+    m_frageZaehlerPan->setFont(counterFont);
+    // A white panel, so that the counter reads on any picture.
+    setPanelColour(m_frageZaehlerPan, Qt::white);
+    setFontColour(m_frageZaehlerPan, tileFontColour);
+    m_frageZaehlerPan->setContentsMargins(4, 0, 4, 0);
+    m_frageZaehlerPan->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_frageZaehlerPan->resize(420, 22);
+    m_frageZaehlerPan->hide();
+
+    m_imgKlickZone = new QWidget(this);
+    m_imgKlickZone->setObjectName(QStringLiteral("UebImgKlickZone"));
+    m_imgKlickZone->setCursor(Qt::PointingHandCursor);
+    m_imgKlickZone->installEventFilter(this);
+
+    m_moveAnker = new MarkerFrame(this);
+    m_moveAnker->setObjectName(QStringLiteral("UebMoveAnker"));
+    m_moveAnker->setCursor(cursorSet().cursor(4));
+
+    m_zeitTimer = new QTimer(this);
+    m_zeitTimer->setObjectName(QStringLiteral("ZeitTimer"));
+    m_zeitTimer->setInterval(100);
+    connect(m_zeitTimer, &QTimer::timeout, this, &QuizPanel::timerTick);
+
+    m_stepTimer = new QTimer(this);
+    m_stepTimer->setSingleShot(true);
+    // The glide's frames and the blinking are short: a coarse timer would stretch them.
+    m_stepTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_stepTimer, &QTimer::timeout, this, &QuizPanel::runSteps);
+}
+
+QuizPanel::~QuizPanel() = default;
+
+bool QuizPanel::singleQuestions() const
+{
+    return m_quiz.document().DokTyp == DocType::SingleQuestions;
+}
+
+bool QuizPanel::freeAssignment() const
+{
+    return !singleQuestions() && m_quiz.snapshot.queryMode == 0;
+}
+
+void QuizPanel::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), palette().color(QPalette::Window));
+    if (!m_strip.image().isNull())
+        painter.drawImage(event->rect().topLeft(), m_strip.image(), event->rect());
+}
+
+bool QuizPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_imgKlickZone && event->type() == QEvent::MouseButtonPress) {
+        emit linkZoneClicked();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void QuizPanel::createTiles()
+{
+    stop();
+    destroyTiles();
+    const QList<QuestionPair>& list = m_quiz.questionList;
+    const TopicDocument& document = m_quiz.document();
+    const bool single = singleQuestions();
+    m_tiles.resize(list.size());
+    for (qsizetype i = list.size() - 1; i >= 0; --i) {
+        auto* tile = new THoverPanel(this);
+        tile->setObjectName(QStringLiteral("UebElemPan") + QString::number(i));
+        tile->setProperty("tag", list.at(i).textObject);
+        tile->resize(150, 46);
+        tile->setBevelOuter(THoverPanel::Bevel::Raised);
+        tile->setBevelWidth(1);
+        tile->setBorderWidth(1);
+        tile->setBorderColor(Qt::black);
+        tile->setHoverActive(false);
+        tile->setNormColor(tileColour);
+        QFont tileFont(QStringLiteral("Arial"));
+        tileFont.setPixelSize(pointsToPixels(11));
+        tileFont.setBold(true);
+        tile->setFont(tileFont);
+        tile->setNormFontColor(tileFontColour);
+        tile->setFontAutoSize(true);
+        tile->setMinFontSize(8);
+        tile->setWordWrap(true);
+        tile->setAlignment(Qt::AlignCenter);
+        tile->setPadding(TPadding(2, 0, 2, 0));
+        QString caption = normalizeText(document.objects.at(list.at(i).textObject).Cap);
+        caption.replace(QStringLiteral(" | "), QStringLiteral("\r\n"));
+        tile->setCaption(caption);
+        tile->setCursor(single ? QCursor(Qt::PointingHandCursor) : cursorSet().cursor(4));
+        connect(tile, &THoverPanel::mouseDown, this,
+            [this, tile](Qt::MouseButton button, QPoint pos) { grabTile(tile, button, pos); });
+        connect(tile, &THoverPanel::mouseMove, this, [this, tile](Qt::MouseButtons buttons, QPoint pos) {
+            if (buttons & Qt::LeftButton)
+                dragTile(tile, pos);
+        });
+        connect(tile, &THoverPanel::mouseUp, this, [this, tile](Qt::MouseButton, QPoint) { releaseTile(tile); });
+        m_tiles[i] = tile;
+        if (single)
+            tile->move(width() - 150, height() - 46);
+        tile->show();
+    }
+    if (!single)
+        layoutTiles();
+    else
+        m_quizPictureWidth = width() - 155;
+}
+
+void QuizPanel::destroyTiles()
+{
+    for (const QPointer<THoverPanel>& tile : std::as_const(m_tiles)) {
+        if (tile) {
+            tile->hide();
+            // A tile may be in the middle of its own mouse handler.
+            tile->deleteLater();
+        }
+    }
+    m_tiles.clear();
+    m_solutionTile = nullptr;
+    m_dragTile = nullptr;
+    m_dragOrigins.clear();
+}
+
+void QuizPanel::begin(const QuizPrompt& prompt)
+{
+    m_state = State::Waiting;
+    present(prompt);
+}
+
+void QuizPanel::startClock()
+{
+    refreshStatus();
+    m_zeitTimer->start();
+}
+
+void QuizPanel::stop()
+{
+    ++m_generation;
+    cancelFeedback();
+    m_zeitTimer->stop();
+    m_timeUpHeld = false;
+    m_conclusionHeld = false;
+    m_dragTile = nullptr;
+    if (m_state != State::Idle)
+        m_state = State::Ended;
+}
+
+void QuizPanel::leave()
+{
+    stop();
+    destroyTiles();
+    m_state = State::Idle;
+    m_frageZaehlerPan->hide();
+    m_moveAnker->hide();
+}
+
+void QuizPanel::cancelFeedback()
+{
+    m_stepTimer->stop();
+    m_steps.clear();
+    m_pendingReleases.clear();
+    if (m_judgedTile && m_state == State::Feedback)
+        m_judgedTile->setNormColor(tileColour);
+    m_judgedTile = nullptr;
+    m_judged = {};
+}
+
+void QuizPanel::layoutTiles()
+{
+    const int panelWidth = width();
+    const int panelHeight = height();
+    m_quizPictureWidth = panelWidth - 155;
+    if (singleQuestions()) {
+        const QPoint anchor = m_card.cardToView(0.1, 0.58);
+        const int x0 = anchor.x() + 4;
+        const int y0 = anchor.y() + 45;
+        QList<THoverPanel*> visible;
+        for (const QPointer<THoverPanel>& tile : std::as_const(m_tiles)) {
+            if (tile && !tile->isHidden())
+                visible.append(tile);
+        }
+        const int cellWidth = m_tiles.isEmpty() || !m_tiles.first() ? 170 : m_tiles.first()->width() + 20;
+        const int cellHeight = m_tiles.isEmpty() || !m_tiles.first() ? 66 : m_tiles.first()->height() + 20;
+        const int k = int(qMin<qsizetype>(visible.size(), 6));
+        std::array<bool, 7> used {};
+        int next = 1;
+        for (int i = 0; i < k; ++i) {
+            int slot;
+            if (m_quiz.snapshot.textOrder == 1) {
+                do
+                    slot = randomInt(k) + 1;
+                while (used[size_t(slot)]);
+            } else {
+                slot = next++;
+            }
+            used[size_t(slot)] = true;
+            visible.at(i)->move(x0 + ((slot - 1) % 3) * cellWidth, y0 + ((slot - 1) / 3) * cellHeight);
+            visible.at(i)->raise();
+        }
+        m_frageZaehlerPan->move(x0, roundHalfEven(y0 * 0.3) - 20);
+        m_frageZaehlerPan->show();
+        m_frageZaehlerPan->raise();
+        return;
+    }
+
+    bool first = true;
+    int base = 0;
+    int top = 0;
+    int left = panelWidth;
+    int column = 0;
+    for (qsizetype i = m_tiles.size() - 1; i >= 0; --i) {
+        THoverPanel* tile = m_tiles.at(i);
+        // Tiles count as shown before their panel is: what matters is whether they were hidden.
+        if (!tile || tile->isHidden())
+            continue;
+        if (first) {
+            base = m_quiz.snapshot.queryMode == 1 ? (panelHeight - tile->height()) / 2 : panelHeight - tile->height();
+            top = base;
+            left = panelWidth - tile->width();
+            column = 0;
+            first = false;
+        }
+        tile->move(left, top);
+        top -= tile->height() + 2;
+        if (top < 35) {
+            ++column;
+            top = base - 7 * column;
+            left -= 12;
+        }
+    }
+    m_quizPictureWidth = left - 5;
+}
+
+void QuizPanel::drawInstructionStrip(bool repaint)
+{
+    // White, as the card's image control is where the view does not cover it.
+    m_strip.draw(size(), m_quizPictureWidth, Qt::white, m_card.viewBitmap, m_cardOffset + m_card.bitmapOrigin(),
+        instructionText(m_quiz.document().DokTyp, m_quiz.snapshot.queryMode));
+    if (repaint)
+        this->repaint();
+}
+
+void QuizPanel::redrawStripObject(int index)
+{
+    const QRect changed = m_strip.takeOver(m_card.viewBitmap, m_card.viewBoxOf(index));
+    if (!changed.isEmpty())
+        update(changed);
+}
+
+void QuizPanel::placeLinkZone(QSize cardSize)
+{
+    const QPoint at = m_cardOffset
+        + QPoint(roundHalfEven(0.62 * cardSize.width()), roundHalfEven(0.105 * cardSize.height()));
+    m_imgKlickZone->setGeometry(
+        QRect(at, QSize(roundHalfEven(0.32 * cardSize.width()), roundHalfEven(0.105 * cardSize.height()))));
+    m_imgKlickZone->raise();
+}
+
+void QuizPanel::showMarker(const QRect& bounds)
+{
+    if (bounds.isNull()) {
+        m_moveAnker->hide();
+        return;
+    }
+    m_moveAnker->setGeometry(bounds.translated(m_cardOffset));
+    m_moveAnker->show();
+    m_moveAnker->raise();
+}
+
+void QuizPanel::present(const QuizPrompt& prompt)
+{
+    m_card.askedObject = -1;
+    switch (prompt.kind) {
+    case PromptKind::Text:
+        for (const QPointer<THoverPanel>& tile : std::as_const(m_tiles)) {
+            if (tile)
+                tile->setVisible(tile->property("tag").toInt() == prompt.textObject);
+        }
+        layoutTiles();
+        break;
+    case PromptKind::Position:
+        m_card.askedObject = prompt.targetObject;
+        break;
+    case PromptKind::Question: {
+        m_solutionTile = nullptr;
+        for (qsizetype i = 0; i < m_tiles.size(); ++i) {
+            THoverPanel* tile = m_tiles.at(i);
+            if (!tile)
+                continue;
+            tile->setVisible(prompt.choices.contains(int(i)));
+            if (i == prompt.solution)
+                m_solutionTile = tile;
+        }
+        m_frageZaehlerPan->setText(prompt.counterText);
+        m_frageZaehlerPan->adjustSize();
+        m_quiz.document().currentQuestionNumber = prompt.questionNumber;
+        layoutTiles();
+        break;
+    }
+    case PromptKind::None:
+        break;
+    }
+}
+
+void QuizPanel::hideAllTiles()
+{
+    for (const QPointer<THoverPanel>& tile : std::as_const(m_tiles)) {
+        if (tile)
+            tile->hide();
+    }
+}
+
+void QuizPanel::refreshStatus()
+{
+    m_quiz.refreshStatus();
+    m_status.showTexts(m_quiz.statusTexts());
+}
+
+QRectF QuizPanel::tileCardRect(const THoverPanel* tile) const
+{
+    // Panel pixels are taken as pixels of the card's image control, which lies at the offset.
+    const QRect rect = tile->geometry().translated(-m_cardOffset);
+    const QPointF topLeft = m_card.viewToCard(rect.left(), rect.top());
+    const QPointF bottomRight = m_card.viewToCard(rect.left() + rect.width(), rect.top() + rect.height());
+    return QRectF(topLeft, bottomRight);
+}
+
+void QuizPanel::grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos)
+{
+    if (button != Qt::LeftButton || !m_quiz.isRunning())
+        return;
+    // During an answer's feedback only free assignment takes a new drag (its release waits for
+    // the feedback); the tile in feedback itself stays put.
+    const bool accepted = m_state == State::Waiting
+        || (m_state == State::Feedback && freeAssignment() && tile != m_judgedTile);
+    if (!accepted)
+        return;
+    tile->raise();
+    m_dragTile = tile;
+    m_dragOrigins.insert(tile, tile->pos());
+    m_dragPoint = tile->pos() + pos;
+    m_pendingReleases.removeAll(tile);
+    if (m_state == State::Waiting)
+        m_quiz.grabTile();
+}
+
+void QuizPanel::dragTile(THoverPanel* tile, QPoint pos)
+{
+    if (singleQuestions() || tile != m_dragTile || !m_quiz.isRunning())
+        return;
+    const QPoint point = tile->pos() + pos;
+    if (point != m_dragPoint) {
+        QRect moved = tile->geometry().translated(point - m_dragPoint);
+        const QRect area = rect();
+        QPoint shift;
+        if (moved.right() > area.right())
+            shift.rx() = area.right() - moved.right();
+        if (moved.bottom() > area.bottom())
+            shift.ry() = area.bottom() - moved.bottom();
+        moved.translate(shift);
+        QPoint second;
+        if (moved.left() < area.left())
+            second.rx() = area.left() - moved.left();
+        if (moved.top() < area.top())
+            second.ry() = area.top() - moved.top();
+        moved.translate(second);
+        tile->move(moved.topLeft());
+        m_dragPoint = point + shift + second;
+    }
+    // The answer in feedback owns the marker; this tile's target is found once it is done.
+    if (m_state == State::Waiting)
+        emit markRequested(m_quiz.dragOver(tileCardRect(tile)), 2);
+}
+
+void QuizPanel::releaseTile(THoverPanel* tile)
+{
+    // Only the release of an accepted press counts: a press refused during a feedback, or made
+    // before a question changed, answers nothing.
+    if (!tile || tile != m_dragTile || tile->isHidden() || !m_quiz.isRunning()) {
+        if (tile == m_dragTile)
+            m_dragTile = nullptr;
+        return;
+    }
+    m_dragTile = nullptr;
+    if (m_state == State::Feedback) {
+        if (freeAssignment() && !m_pendingReleases.contains(tile))
+            m_pendingReleases.append(tile);
+        return;
+    }
+    if (m_state != State::Waiting)
+        return;
+    // Judged where the tile lies now, whatever the last drag step saw.
+    if (!singleQuestions())
+        emit markRequested(m_quiz.dragOver(tileCardRect(tile)), 2);
+    judge(tile);
+}
+
+void QuizPanel::judge(THoverPanel* tile)
+{
+    const JudgeResult result = m_quiz.judgeAnswer(tile->property("tag").toInt());
+    if (!result.judged)
+        return; // away from any target: the tile stays where it was let go
+    m_state = State::Feedback;
+    m_judged = result;
+    m_judgedTile = tile;
+    if (result.right)
+        queueRightFeedback(tile);
+    else
+        queueWrongFeedback(tile);
+    runSteps();
+}
+
+void QuizPanel::queueRightFeedback(THoverPanel* tile)
+{
+    const QPointer<THoverPanel> guard(tile);
+    const bool single = singleQuestions();
+    m_steps.push_back([this, guard] {
+        m_status.showStatusWord(true);
+        if (guard) {
+            guard->setNormColor(rightColour);
+            guard->repaint();
+        }
+        return int(soundPlayer().startRight());
+    });
+    m_steps.push_back([single] { return single ? rightPause + singleRightPause : rightPause; });
+    m_steps.push_back([this, guard, single] {
+        if (single)
+            hideAllTiles();
+        if (guard)
+            guard->setNormColor(tileColour);
+        if (m_judged.tile == TileFate::Destroyed && guard) {
+            const qsizetype at = m_tiles.indexOf(guard);
+            if (at >= 0)
+                m_tiles[at] = nullptr;
+            m_dragOrigins.remove(guard);
+            m_pendingReleases.removeAll(guard);
+            guard->hide();
+            guard->deleteLater();
+        }
+        if (m_judged.redrawTarget)
+            m_card.drawObject(m_card.sceneBitmap, m_judged.target, 0, true, true, false);
+        return 0;
+    });
+}
+
+void QuizPanel::queueWrongFeedback(THoverPanel* tile)
+{
+    const QPointer<THoverPanel> guard(tile);
+    const QPoint origin = m_dragOrigins.value(tile, tile->pos());
+    m_steps.push_back([this, guard] {
+        m_status.showStatusWord(false);
+        if (guard) {
+            guard->setNormColor(wrongColour);
+            guard->repaint();
+        }
+        repaint();
+        return int(soundPlayer().startWrong());
+    });
+    if (m_judged.blinkSolution && m_solutionTile) {
+        const QPointer<THoverPanel> solution = m_solutionTile;
+        for (int i = 0; i < 3; ++i) {
+            for (const QColor& colour : {rightColour, tileColour}) {
+                m_steps.push_back([solution, colour] {
+                    if (solution) {
+                        solution->setNormColor(colour);
+                        solution->repaint();
+                    }
+                    return blinkPhase;
+                });
+            }
+        }
+    }
+    if (m_judged.tile == TileFate::GlidesBack) {
+        queueGlideBack(tile, origin);
+    } else if (m_judged.tile == TileFate::Hidden) {
+        m_steps.push_back([] { return hidePause; });
+        m_steps.push_back([guard] {
+            if (guard)
+                guard->hide();
+            return 0;
+        });
+    }
+    m_steps.push_back([this] {
+        if (m_judged.redrawTarget)
+            m_card.drawObject(m_card.sceneBitmap, m_judged.target, 0, true, true, false);
+        return singleQuestions() ? singleWrongPause : 0;
+    });
+    m_steps.push_back([this, guard] {
+        if (singleQuestions())
+            hideAllTiles();
+        if (guard)
+            guard->setNormColor(tileColour);
+        return 0;
+    });
+}
+
+void QuizPanel::queueGlideBack(THoverPanel* tile, QPoint origin)
+{
+    // One step per two pixels of distance and one millisecond per step, whatever the frame rate:
+    // each frame places the tile where the elapsed time says.
+    struct Glide
+    {
+        QPoint start;
+        QPoint delta;
+        int steps = -1;
+        quint32 began = 0;
+    };
+    const QPointer<THoverPanel> guard(tile);
+    auto glide = std::make_shared<Glide>();
+    m_steps.push_back([guard, origin, glide]() -> int {
+        if (!guard)
+            return 0;
+        if (glide->steps < 0) {
+            glide->start = guard->pos();
+            glide->delta = origin - glide->start;
+            glide->steps = roundHalfEven(std::hypot(double(glide->delta.x()), double(glide->delta.y())) * 0.5);
+            glide->began = systemTick().now();
+            if (glide->steps < 1)
+                return 0;
+        }
+        const int step = int(qMin<quint32>(quint32(glide->steps), ticksSince(glide->began, systemTick().now())));
+        guard->move(glide->start
+            + QPoint(roundHalfEven(double(glide->delta.x()) * step / glide->steps),
+                roundHalfEven(double(glide->delta.y()) * step / glide->steps)));
+        return step >= glide->steps ? 0 : -qMin(glideFrame, glide->steps - step);
+    });
+}
+
+void QuizPanel::runSteps()
+{
+    const quint64 generation = m_generation;
+    while (!m_steps.empty()) {
+        Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        const int wait = step();
+        if (generation != m_generation || m_state != State::Feedback)
+            return;
+        if (wait < 0)
+            m_steps.push_front(std::move(step));
+        if (wait != 0) {
+            m_stepTimer->start(std::abs(wait));
+            return;
+        }
+    }
+    m_judgedTile = nullptr;
+    refreshStatus();
+    emit markRequested(-1, -1);
+    concludeAnswer();
+}
+
+void QuizPanel::concludeAnswer()
+{
+    if (m_holds > 0) {
+        m_conclusionHeld = true;
+        return;
+    }
+    m_conclusionHeld = false;
+    m_state = State::Waiting;
+    const JudgeResult result = std::exchange(m_judged, {});
+    if (result.quizOver) {
+        // The last question is answered: the quiz is finished, whatever time-out came meanwhile.
+        m_timeUpHeld = false;
+        finish();
+        return;
+    }
+    if (m_timeUpHeld || m_quiz.timeLimitReached()) {
+        timeOut();
+        return;
+    }
+    if (result.askNext) {
+        present(m_quiz.nextQuestion());
+        m_card.redrawObjects();
+        drawInstructionStrip(true);
+    }
+    judgeNextPending();
+}
+
+void QuizPanel::judgeNextPending()
+{
+    while (m_state == State::Waiting && !m_pendingReleases.isEmpty()) {
+        const QPointer<THoverPanel> tile = m_pendingReleases.takeFirst();
+        if (!tile || tile->isHidden())
+            continue;
+        emit markRequested(m_quiz.dragOver(tileCardRect(tile)), 2);
+        judge(tile);
+    }
+    if (m_state == State::Waiting)
+        emit markRequested(-1, -1);
+}
+
+void QuizPanel::timerTick()
+{
+    if (!m_quiz.isRunning()) {
+        m_zeitTimer->stop();
+        return;
+    }
+    if (m_quiz.updateClock())
+        m_status.showClock(m_quiz.currentClockText());
+    if (!m_quiz.timeLimitReached())
+        return;
+    // The clock keeps running on screen; the time-out waits for the answer in feedback.
+    if (m_state == State::Feedback || m_holds > 0) {
+        m_timeUpHeld = true;
+        return;
+    }
+    timeOut();
+}
+
+void QuizPanel::timeOut()
+{
+    m_zeitTimer->stop();
+    m_timeUpHeld = false;
+    m_dragTile = nullptr;
+    m_pendingReleases.clear();
+    m_state = State::Ended;
+    emit markRequested(-1, -1);
+    m_quiz.expireTimeLimit();
+    const quint64 generation = m_generation;
+    showInfo(QuizTexts::timeUp);
+    if (generation == m_generation)
+        finish();
+}
+
+void QuizPanel::finish()
+{
+    m_zeitTimer->stop();
+    m_state = State::Ended;
+    m_dragTile = nullptr;
+    m_pendingReleases.clear();
+    emit quizEnded();
+}
+
+void QuizPanel::holdProgress()
+{
+    ++m_holds;
+}
+
+void QuizPanel::releaseProgress()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return;
+    // Run from the event loop: the window may leave the quiz right after releasing the hold,
+    // and what was held must then not run at all.
+    const quint64 generation = m_generation;
+    QTimer::singleShot(0, this, [this, generation] {
+        if (generation == m_generation)
+            runHeld();
+    });
+}
+
+void QuizPanel::runHeld()
+{
+    if (m_holds > 0)
+        return;
+    if (m_conclusionHeld && m_state == State::Feedback)
+        concludeAnswer();
+    else if (m_timeUpHeld && m_state == State::Waiting && m_quiz.isRunning())
+        timeOut();
+}

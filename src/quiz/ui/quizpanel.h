@@ -1,0 +1,164 @@
+#pragma once
+
+#include "quiz/instructionstrip.h"
+#include "quiz/quizsession.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+
+class CardView;
+class MarkerFrame;
+class QLabel;
+class QTimer;
+class QuizStatusPanel;
+class THoverPanel;
+
+// The quiz as the pupil sees it (UebungPan): the card with its instruction strip as background,
+// the answer tiles on it, dragging and judging, the feedback of every answer, the status panel
+// with its clock, and the time limit. The rules are the engine's (QuizSession); the main window
+// starts and leaves the quiz, lays out the card and runs the end-of-quiz dialog.
+//
+// States: Idle (no quiz) → Waiting (a question is asked) → Feedback (an answer's colours,
+// sound, pauses, blinking and glide run on timers) → Waiting … → Ended. Nothing here waits in a
+// loop: the window stays live during the feedback and what arrives meanwhile is held or refused:
+// - a time-out is held until the feedback ends; it is dropped when that answer closed the last
+//   question, so the quiz ends exactly once;
+// - in free assignment a tile may be dragged and let go during the feedback, and is judged once
+//   the feedback is over, where it then lies; when one question is asked at a time, presses and
+//   releases during the feedback are refused, so no click can answer a question not yet shown;
+// - leaving or restarting cancels the remaining steps, which never touch a tile or quiz again.
+class QuizPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class State { Idle, Waiting, Feedback, Ended };
+
+    // quiz, card and status outlive the panel. The status panel is the main window's; this panel
+    // fills it and runs its clock.
+    QuizPanel(QuizSession& quiz, CardView& card, QuizStatusPanel& status, QWidget* parent = nullptr);
+    ~QuizPanel() override;
+
+    State state() const { return m_state; }
+
+    // Start, after the engine has built its question list: stops whatever the last quiz left
+    // running and creates one tile per question, piled or stacked at the panel's edge.
+    void createTiles();
+    // Start: presents the first question (before the card is drawn, so that the card shows its
+    // page and its one asked position).
+    void begin(const QuizPrompt& prompt);
+    // Start, once the card is drawn: the status display and the clock.
+    void startClock();
+    // The engine's rates and the status panel's labels, now.
+    void refreshStatus();
+    // Stops the feedback, the clock and a held time-out; the tiles stay until leave().
+    void stop();
+    // Back to the learning card: stops and destroys the tiles, the marker and the counter.
+    void leave();
+
+    // Where the card's image control lies, relative to this panel: tiles are judged where they
+    // lie over the card, and the strip copies the card there.
+    void setCardOffset(QPoint offset) { m_cardOffset = offset; }
+    // Places the tiles (the pile of texts, or the answer grid hung from a point of the card).
+    void layoutTiles();
+    // The width of the card picture during the quiz; the strip lies right of it.
+    int quizPictureWidth() const { return m_quizPictureWidth; }
+    // Rebuilds the background from the card's view; with repaint the panel shows it at once.
+    void drawInstructionStrip(bool repaint);
+    // Takes over one object's box after it was drawn into the card's view.
+    void redrawStripObject(int index);
+    // The link zone over the logo of the picture, for a card image of cardSize.
+    void placeLinkZone(QSize cardSize);
+    // The target marker at bounds (pixels of the card's image control); hidden for null bounds.
+    void showMarker(const QRect& bounds);
+
+    // While held, the quiz neither moves on after an answer nor ends by its time limit: the
+    // window holds it while it asks whether to leave the quiz, so that the quiz cannot end under
+    // that question. Holds nest; what was held runs once the last hold is released.
+    void holdProgress();
+    void releaseProgress();
+
+    const QImage& background() const { return m_strip.image(); }
+
+signals:
+    // The quiz's marker on an object's part (see the card's markObject); -1 hides it.
+    void markRequested(int index, int part);
+    // The quiz has ended, finished or by time-out; emitted once per quiz, as the last thing the
+    // panel does in that call, so the receiver may run dialogs and start a new quiz.
+    void quizEnded();
+    // The transparent zone over the picture's logo was clicked.
+    void linkZoneClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // One timed step of a feedback: does its part and returns how long to wait before the next
+    // step, in milliseconds; -t runs the same step again after t (a glide's frames).
+    using Step = std::function<int()>;
+
+    bool singleQuestions() const;
+    bool freeAssignment() const;
+    void destroyTiles();
+    void present(const QuizPrompt& prompt);
+    void hideAllTiles();
+    QRectF tileCardRect(const THoverPanel* tile) const;
+
+    void grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos);
+    void dragTile(THoverPanel* tile, QPoint pos);
+    void releaseTile(THoverPanel* tile);
+    void judge(THoverPanel* tile);
+    void queueRightFeedback(THoverPanel* tile);
+    void queueWrongFeedback(THoverPanel* tile);
+    void queueGlideBack(THoverPanel* tile, QPoint origin);
+    void runSteps();
+    void concludeAnswer();
+    void judgeNextPending();
+    void cancelFeedback();
+
+    void timerTick();
+    void timeOut();
+    void finish();
+    void runHeld();
+
+    QuizSession& m_quiz;
+    CardView& m_card;
+    QuizStatusPanel& m_status;
+    State m_state = State::Idle;
+    // Counts starts and leaves: a step or a deferred call of an earlier quiz sees the number
+    // change and does nothing.
+    quint64 m_generation = 0;
+
+    InstructionStrip m_strip;
+    QPoint m_cardOffset;
+    int m_quizPictureWidth = 0;
+    QLabel* m_frageZaehlerPan = nullptr;
+    QWidget* m_imgKlickZone = nullptr;
+    MarkerFrame* m_moveAnker = nullptr;
+    QTimer* m_zeitTimer = nullptr;
+
+    // Tiles by list position; a tile placed right is gone.
+    QList<QPointer<THoverPanel>> m_tiles;
+    QPointer<THoverPanel> m_solutionTile;
+    // The tile whose press was accepted, and where each tile lay when its drag began.
+    QPointer<THoverPanel> m_dragTile;
+    QPoint m_dragPoint;
+    QHash<const THoverPanel*, QPoint> m_dragOrigins;
+
+    // The answer in feedback.
+    JudgeResult m_judged;
+    QPointer<THoverPanel> m_judgedTile;
+    std::deque<Step> m_steps;
+    QTimer* m_stepTimer = nullptr;
+    // Free assignment: tiles let go during the feedback, judged in turn after it.
+    QList<QPointer<THoverPanel>> m_pendingReleases;
+
+    int m_holds = 0;
+    bool m_conclusionHeld = false;
+    bool m_timeUpHeld = false;
+};
