@@ -585,6 +585,8 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Nothing of a quiz given up here may run on while the program ends.
+    m_quizPanel->stop();
     finishNetParticipation();
     m_closing = true;
     releaseCardBitmaps();
