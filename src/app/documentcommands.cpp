@@ -119,7 +119,7 @@ void TForm1::closeDocument()
 
 void TForm1::closeDocumentCommand()
 {
-    if (mayLeaveQuiz() && confirmLeaveDocument())
+    if (leaveQuizAndDocument())
         closeDocument();
 }
 
@@ -137,6 +137,16 @@ void TForm1::setDocType(DocType type)
         showInfo(QStringLiteral("Es wurden noch keine Einzelfragen definiert. Um Einzelfragen zu erstellen, wählen "
                                 "Sie den Menüpunkt \"Autorenfunktion | Einzelfragen bearbeiten\"."));
     }
+}
+
+bool TForm1::leaveQuizAndDocument()
+{
+    if (!mayLeaveQuiz() || !confirmLeaveDocument())
+        return false;
+    // A quiz on the topic being replaced goes with it, feedback and clock included.
+    if (m_cardMode == QuizRunning)
+        leaveQuiz();
+    return true;
 }
 
 bool TForm1::confirmLeaveDocument()

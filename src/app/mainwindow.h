@@ -188,6 +188,9 @@ public slots:
     bool mayLeaveQuiz();
     // Asks about unsaved changes of the open topic; false when the user cancels.
     bool confirmLeaveDocument();
+    // Before another topic replaces the open one: mayLeaveQuiz and confirmLeaveDocument; when
+    // both agree, a quiz on screen is left. False when the user keeps the quiz or the topic.
+    bool leaveQuizAndDocument();
     void loadSettings();
     void saveSettings();
     // The authoring save action behind "Yes" of the unsaved-changes question.

@@ -226,7 +226,7 @@ void TForm1::openTopic(int index)
 {
     if (index < 0 || index >= int(m_topicList.size()))
         return;
-    if (!mayLeaveQuiz() || !confirmLeaveDocument())
+    if (!leaveQuizAndDocument())
         return;
     const QString path = m_topicList.at(index).path;
     m_topicFileDialog.fileName = path;
@@ -289,7 +289,7 @@ void TForm1::chooseTopicFolder()
 
 void TForm1::goToStartPage()
 {
-    if (!mayLeaveQuiz() || !confirmLeaveDocument())
+    if (!leaveQuizAndDocument())
         return;
     if (!folders().startDocumentPath.isEmpty()) {
         readDocument(folders().startDocumentPath, true);
@@ -311,7 +311,7 @@ void TForm1::showPreviousDocument()
 
 void TForm1::openWithDialog()
 {
-    if (!mayLeaveQuiz() || !confirmLeaveDocument())
+    if (!leaveQuizAndDocument())
         return;
     if (!m_document.filePath.isEmpty()) {
         m_topicFileDialog.folder = folderOf(m_document.filePath);
