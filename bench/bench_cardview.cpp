@@ -6,8 +6,8 @@
 
 #include "cardview/cardview.h"
 #include "document/topicdocument.h"
-#include "quiz/instructionstrip.h"
 #include "photograph.h"
+#include "quiz/instructionstrip.h"
 
 #include <QGuiApplication>
 

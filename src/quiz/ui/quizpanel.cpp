@@ -312,8 +312,8 @@ void QuizPanel::redrawStripObject(int index)
 
 void QuizPanel::placeLinkZone(QSize cardSize)
 {
-    const QPoint at = m_cardOffset
-        + QPoint(roundHalfEven(0.62 * cardSize.width()), roundHalfEven(0.105 * cardSize.height()));
+    const QPoint at
+        = m_cardOffset + QPoint(roundHalfEven(0.62 * cardSize.width()), roundHalfEven(0.105 * cardSize.height()));
     m_imgKlickZone->setGeometry(
         QRect(at, QSize(roundHalfEven(0.32 * cardSize.width()), roundHalfEven(0.105 * cardSize.height()))));
     m_imgKlickZone->raise();
@@ -394,8 +394,8 @@ void QuizPanel::grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos)
         return;
     // During an answer's feedback only free assignment takes a new drag (its release waits for
     // the feedback); the tile in feedback itself stays put.
-    const bool accepted = m_state == State::Waiting
-        || (m_state == State::Feedback && freeAssignment() && tile != m_judgedTile);
+    const bool accepted
+        = m_state == State::Waiting || (m_state == State::Feedback && freeAssignment() && tile != m_judgedTile);
     if (!accepted)
         return;
     tile->raise();
