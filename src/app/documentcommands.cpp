@@ -64,6 +64,7 @@ bool TForm1::readDocument(QString path, bool adoptFolder)
     }
 
     m_document.filePath = path;
+    m_cardView.forgetLastPoint();
     checkDocTypeItem(m_document.DokTyp);
     m_document.topicIndex = -1;
     setZoom(0);
@@ -109,6 +110,7 @@ void TForm1::closeDocument()
     m_document.objects.clear();
     clearHighScoreList();
     m_document.resetDocument();
+    m_cardView.forgetLastPoint();
     checkDocTypeItem(DocType::ImageLabelling);
     if (!m_firstActivation)
         layoutCard();

@@ -89,3 +89,12 @@ bool isProgramLink(const QString& target)
     const QFileInfo info(path);
     return info.exists() && !info.isDir() && info.isExecutable();
 }
+
+bool isMissingLocalTarget(const QString& target)
+{
+    const QString scheme = schemeOf(target);
+    if (!scheme.isEmpty() && scheme != u"file")
+        return false;
+    const QString path = scheme.isEmpty() ? target : linkPathToLocal(filePathOfAddress(target));
+    return !QFileInfo::exists(path);
+}

@@ -19,3 +19,7 @@ bool isProgramLink(const QString& target);
 
 // The caption with "\" and "/" both taken as separators, in the separators of this system.
 QString linkPathToLocal(const QString& caption);
+
+// True when target is a local file or folder (a path or a "file:" address) that does not exist.
+// The desktop reports success as soon as an opener starts, so such a link must be refused here.
+bool isMissingLocalTarget(const QString& target);

@@ -220,12 +220,8 @@ void TForm1::createTopBar()
     row->addWidget(m_logoImg);
 
     // The quiz button acts as soon as the button goes down; the others on a full click.
-    connect(m_lernKartBtn, &THoverPanel::clicked, this, [this] {
-        if (m_cardMode == QuizRunning)
-            abortQuiz();
-        else
-            goToStartPage();
-    });
+    // Aborts a quiz, or returns to the card; the open topic stays either way.
+    connect(m_lernKartBtn, &THoverPanel::clicked, this, &TForm1::abortQuiz);
     connect(m_uebungenBtn, &THoverPanel::pressed, this, [this] { startQuiz(0, 0); });
     connect(m_bestenlisteBtn, &THoverPanel::clicked, this, [this] { showHighScoreList(false); });
     connect(m_prevDokPan, &THoverPanel::clicked, this, &TForm1::previousTopic);
@@ -420,8 +416,17 @@ void TForm1::showTitle()
     // A topic outside the listed folder is marked by a leading blank.
     const QString prefix = m_document.topicIndex == -1 ? QStringLiteral(" ") : QString();
     const QString title = m_document.titel.isEmpty() ? QStringLiteral("(ohne Titel)") : m_document.titel;
-    m_dokTitelLab->setText(prefix + title + QStringLiteral(" (") + QString::number(m_document.AnzFrageNummern)
-        + QStringLiteral(" Fragen)"));
+    m_dokTitelLab->setText(
+        prefix + title + QStringLiteral(" (") + QString::number(completeQuizSize()) + QStringLiteral(" Fragen)"));
+}
+
+int TForm1::completeQuizSize() const
+{
+    // Single questions count their pages; labels and gaps count themselves, as the topic's
+    // question count stays 0 for them.
+    if (m_document.DokTyp == DocType::SingleQuestions)
+        return m_document.AnzFrageNummern;
+    return m_quiz.countEligible(false);
 }
 
 void TForm1::layoutCard()
@@ -500,6 +505,15 @@ void TForm1::setFullScreenMode()
     raise();
     m_layoutEnabled = true;
     resizeReaction();
+    // Dropping the frame re-creates the window, and a window manager may let the maximised
+    // state of a window it has not mapped yet go by (openbox does): asked again once the new
+    // window is up, it maximises in the same press.
+    QTimer::singleShot(0, this, [this] {
+        if (!windowFlags().testFlag(Qt::FramelessWindowHint))
+            return;
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+        showMaximized();
+    });
 }
 
 void TForm1::setWindowedMode()

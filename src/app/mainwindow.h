@@ -80,6 +80,9 @@ public:
     void showCardView();
     void updateModeButtons();
     void showTitle();
+    // How many questions a complete quiz on the open topic asks: its labels, its gaps, or its
+    // question pages.
+    int completeQuizSize() const;
 
     // The open topic. Exactly one is open; without a file it is the start document.
     const TopicDocument& document() const { return m_document; }

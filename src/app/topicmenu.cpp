@@ -366,6 +366,6 @@ void TForm1::followWebLink(int index)
     const QString caption = m_document.objects.at(index).Cap;
     const QString target = resolveLinkTarget(caption, folderOf(m_document.filePath));
     // A topic file from a shared folder must not be able to start a program by a click.
-    if (target.isEmpty() || isProgramLink(target) || !desktopShell().open(target))
+    if (target.isEmpty() || isProgramLink(target) || isMissingLocalTarget(target) || !desktopShell().open(target))
         showError(QStringLiteral("Die Datei oder Internet-Adresse \"%1\" kann nicht geöffnet werden.").arg(caption));
 }

@@ -329,8 +329,11 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
         painter.drawLine(scenePoint(o.Sx, o.Sy), scenePoint(o.Kx, o.Ky));
     }
 
-    if (o.KAusrAkt < 1)
-        o.KAusrAkt = o.KAusr >= 1 ? o.KAusr : autoPlacement(index);
+    // Placements come from files: anything but 1..4 is worked out, so that a damaged value
+    // cannot put the box somewhere no rule describes.
+    const auto isPlacement = [](qint32 value) { return value >= 1 && value <= 4; };
+    if (!isPlacement(o.KAusrAkt))
+        o.KAusrAkt = isPlacement(o.KAusr) ? o.KAusr : autoPlacement(index);
 
     // Box size and the text's offset in it.
     QString text = o.Cap;

@@ -150,6 +150,8 @@ public:
     bool glyphStamped = false;
     // The pen goes to the last point before a move draws, so a stroke starts where the mouse was.
     void movePenToLastPoint() { m_penPosition = lastPoint; }
+    // After a topic is loaded: no last point, so that the first stroke starts where it is made.
+    void forgetLastPoint() { lastPoint = m_penPosition = QPoint(-1, -1); }
     // Draws with the current tool at the control pixel (x, y) when the left button is down.
     void drawToolAt(bool leftButtonDown, int x, int y);
     // Writes a keyword onto the view with its top-left corner at a viewBitmap pixel.

@@ -57,3 +57,10 @@ QDateTime fromOleDate(double days)
         return QDateTime();
     return localDateTime(date, QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
+
+QString oleDateTimeText(double days)
+{
+    const QDateTime time = fromOleDate(days);
+    // A fixed pattern: Qt's German long time format would append a time zone.
+    return time.isValid() ? time.toString(QStringLiteral("dd.MM.yy HH:mm:ss")) : QString();
+}

@@ -15,3 +15,7 @@ double toOleDate(const QDateTime& dateTime);
 // A wall-clock time that local time skips (the hour lost when summer time begins) comes out
 // moved forward by the length of the gap, as if the clock had not been put forward yet.
 QDateTime fromOleDate(double days);
+
+// A stored date-time as the program and its tools show it, whatever the system's locale:
+// "dd.MM.yy HH:mm:ss", for example "08.12.26 00:52:58". Empty for a value fromOleDate() rejects.
+QString oleDateTimeText(double days);

@@ -53,14 +53,6 @@ QCollator textCollator()
     return collator;
 }
 
-QString defaultDateTimeText(double days)
-{
-    const QDateTime time = fromOleDate(days);
-    const QLocale locale;
-    return locale.toString(time.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + time.time().toString(QStringLiteral("HH:mm:ss"));
-}
-
 } // namespace
 
 QuizSnapshot takeOptions(const QuizOptions& options, DocType kind)
@@ -97,7 +89,7 @@ ProtocolContext ProtocolContext::fromSystem()
 }
 
 QuizSession::QuizSession(TopicDocument& document, const TickSource& tick, std::function<QDateTime()> clock)
-    : dateTimeText(defaultDateTimeText)
+    : dateTimeText(oleDateTimeText)
     , m_document(document)
     , m_tick(tick)
     , m_clock(clock ? std::move(clock) : std::function<QDateTime()>([] { return QDateTime::currentDateTime(); }))

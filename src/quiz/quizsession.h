@@ -179,8 +179,8 @@ public:
     QString protocolHeader;
     QString protocolDetail;
 
-    // Formats the start and end times in the protocol header; by default the locale's short
-    // date and the time with seconds.
+    // Formats the start and end times in the protocol header; by default oleDateTimeText
+    // ("08.12.26 00:52:58").
     std::function<QString(double)> dateTimeText;
 
     // Quiz items of the document's kind: labels and cloze gaps, or the answers of single questions.

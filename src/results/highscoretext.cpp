@@ -2,8 +2,6 @@
 
 #include "document/oledate.h"
 
-#include <QLocale>
-
 #include <cstdlib>
 
 namespace {
@@ -40,11 +38,7 @@ QString highScoreDurationText(qint32 durationMs)
 
 QString highScoreEndText(double end)
 {
-    const QDateTime time = fromOleDate(end);
-    if (!time.isValid())
-        return {};
-    const QLocale locale;
-    return locale.toString(time.date(), QLocale::ShortFormat) + u' ' + time.time().toString(QStringLiteral("HH:mm:ss"));
+    return oleDateTimeText(end);
 }
 
 QString highScoreCellText(const HighScoreEntry& entry, int position, int column)

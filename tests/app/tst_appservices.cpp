@@ -351,9 +351,16 @@ void TestAppServices::themeColoursFromTexturePixels()
     QCOMPARE(colours.panel, QColor(246, 246, 241));
     QCOMPARE(colours.accent, QColor(232, 234, 224));
 
-    // The program's own textures keep their colours apart.
+    // The program's own textures are there (a missing one gives grey) and keep the three
+    // colours apart.
+    const ThemeTextures& textures = ThemeTextures::builtIn();
+    QVERIFY(textures.texture1.width() > 30 && textures.texture2.width() > 30);
     const ThemeColours& builtIn = theme();
-    QVERIFY(builtIn.background.isValid() && builtIn.panel.isValid() && builtIn.accent.isValid());
+    QCOMPARE(builtIn.panel, textures.texture1.pixelColor(30, 30));
+    QCOMPARE(builtIn.accent, textures.texture2.pixelColor(30, 30));
+    QVERIFY(builtIn.background != builtIn.panel);
+    QVERIFY(builtIn.panel != builtIn.accent);
+    QVERIFY(builtIn.background != builtIn.accent);
 }
 
 void TestAppServices::nineSliceKeepsCornersAndStretchesEdges()

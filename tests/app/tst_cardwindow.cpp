@@ -68,6 +68,7 @@ private slots:
     void pointerClicks();
     void toolsFromMenuAndButtons();
     void tickStampedOncePerPress();
+    void strokeAfterLoadingStartsWhereMade();
     void keywordField();
 
 private:
@@ -333,6 +334,30 @@ void TestCardWindow::tickStampedOncePerPress()
     QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(200, 120));
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(300, 120));
     QVERIFY(view.viewBitmap != stamped);
+}
+
+// A topic loaded between two strokes: the second starts at its own press, not at the point
+// where the first ended on the old topic.
+void TestCardWindow::strokeAfterLoadingStartsWhereMade()
+{
+    auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
+    const CardView& view = m_window->cardView();
+    m_window->selectTool(3);
+    hover(image, QPoint(100, 100));
+    QTest::mousePress(image, Qt::LeftButton, {}, QPoint(100, 100));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(150, 100), image->mapToGlobal(QPointF(150, 100)), Qt::NoButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(image, &drag);
+    QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(150, 100));
+    QVERIFY(m_window->readDocument(path("fluesse.zep"), true));
+
+    QTest::mousePress(image, Qt::LeftButton, {}, QPoint(350, 160));
+    QMouseEvent stroke(QEvent::MouseMove, QPointF(370, 160), image->mapToGlobal(QPointF(370, 160)), Qt::NoButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(image, &stroke);
+    QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(370, 160));
+    QCOMPARE(view.viewBitmap.pixelColor(QPoint(360, 160) - view.bitmapOrigin()), QColor(255, 0, 0));
+    QVERIFY(view.viewBitmap.pixelColor(QPoint(250, 130) - view.bitmapOrigin()) != QColor(255, 0, 0));
 }
 
 void TestCardWindow::keywordField()

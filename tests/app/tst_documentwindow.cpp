@@ -25,18 +25,33 @@ StartOptions startWith(const QString& argument = {})
     return options;
 }
 
-TopicDocument sampleTopic(const QString& titel, int questions)
+// A single-questions topic of the given size; for the other kinds, items labels or gaps beside
+// a fixed text, with the question count of the file left at 0 as the program writes it.
+TopicDocument sampleTopic(const QString& titel, int questions, DocType kind = DocType::SingleQuestions, int items = 1)
 {
     TopicDocument doc;
     doc.titel = titel;
-    doc.AnzFrageNummern = questions;
-    doc.DokTyp = DocType::SingleQuestions;
-    doc.fragentext = QStringLiteral("Frage // Antwort");
-    DocObject answer;
-    answer.Typ = ObjectKind::Answer;
-    answer.Cap = QStringLiteral("Antwort");
-    answer.FrageNummer = 1;
-    doc.objects.append(answer);
+    doc.AnzFrageNummern = kind == DocType::SingleQuestions ? questions : 0;
+    doc.DokTyp = kind;
+    if (kind == DocType::SingleQuestions) {
+        doc.fragentext = QStringLiteral("Frage // Antwort");
+        DocObject answer;
+        answer.Typ = ObjectKind::Answer;
+        answer.Cap = QStringLiteral("Antwort");
+        answer.FrageNummer = 1;
+        doc.objects.append(answer);
+    } else {
+        DocObject fixed;
+        fixed.Typ = ObjectKind::FixedText;
+        fixed.Cap = QStringLiteral("Überschrift");
+        doc.objects.append(fixed);
+        for (int i = 0; i < items; ++i) {
+            DocObject item;
+            item.Typ = kind == DocType::ClozeText ? ObjectKind::ClozeGap : ObjectKind::Label;
+            item.Cap = QStringLiteral("Text %1").arg(i);
+            doc.objects.append(item);
+        }
+    }
     doc.picture = QImage(20, 10, QImage::Format_ARGB32);
     doc.picture.fill(Qt::blue);
     return doc;
@@ -50,6 +65,8 @@ void writeTopic(const QString& path, const TopicDocument& doc)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(DocType)
 
 class TestDocumentWindow : public QObject
 {
@@ -127,10 +144,18 @@ void TestDocumentWindow::titleLabel_data()
     QTest::addColumn<int>("questions");
     QTest::addColumn<int>("topicIndex");
     QTest::addColumn<QString>("label");
+    QTest::addColumn<DocType>("kind");
+    QTest::addColumn<int>("items");
 
-    QTest::newRow("not in the list") << "Euromünzen" << 12 << -1 << " Euromünzen (12 Fragen)";
-    QTest::newRow("listed") << "Euromünzen" << 12 << 3 << "Euromünzen (12 Fragen)";
-    QTest::newRow("no title") << "" << 0 << 0 << "(ohne Titel) (0 Fragen)";
+    QTest::newRow("not in the list") << "Euromünzen" << 12 << -1 << " Euromünzen (12 Fragen)"
+                                     << DocType::SingleQuestions << 1;
+    QTest::newRow("listed") << "Euromünzen" << 12 << 3 << "Euromünzen (12 Fragen)" << DocType::SingleQuestions << 1;
+    QTest::newRow("no title") << "" << 0 << 0 << "(ohne Titel) (0 Fragen)" << DocType::SingleQuestions << 1;
+    // Labels and gaps are the questions of their kinds.
+    QTest::newRow("labels") << "Aufbau einer 2-Euro-Münze" << 0 << 0 << "Aufbau einer 2-Euro-Münze (10 Fragen)"
+                            << DocType::ImageLabelling << 10;
+    QTest::newRow("cloze gaps") << "Geschichte des Euro" << 0 << 0 << "Geschichte des Euro (4 Fragen)"
+                                << DocType::ClozeText << 4;
 }
 
 void TestDocumentWindow::titleLabel()
@@ -139,9 +164,11 @@ void TestDocumentWindow::titleLabel()
     QFETCH(int, questions);
     QFETCH(int, topicIndex);
     QFETCH(QString, label);
+    QFETCH(DocType, kind);
+    QFETCH(int, items);
 
     const QString path = m_dir.filePath("thema.zep");
-    writeTopic(path, sampleTopic(titel, questions));
+    writeTopic(path, sampleTopic(titel, questions, kind, items));
     TForm1 window(startWith());
     QVERIFY(window.readDocument(path, false));
     window.document().topicIndex = topicIndex;

@@ -476,9 +476,12 @@ void TestMainWindow::resizeBeforeFirstActivationDoesNothing()
 {
     ProgramFolder program;
     TForm1 window(goodDisplay());
+    // Shown, so that a resize reaches the panel at once; the first activation follows only
+    // from the event loop.
+    window.show();
+    QVERIFY(window.firstActivationPending());
     QWidget* card = window.findChild<QWidget*>("LernKartPicImg");
     const QRect before = card->geometry();
-    window.resize(1000, 700);
     window.findChild<QWidget*>("LernKartPan")->resize(980, 600);
     QCOMPARE(card->geometry(), before);
 }

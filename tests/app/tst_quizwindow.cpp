@@ -254,6 +254,7 @@ void TestQuizWindow::answerGrid_data()
     QTest::addColumn<int>("questions");
     QTest::addColumn<int>("shown");
     QTest::newRow("three questions: three answers") << 3 << 3;
+    QTest::newRow("five questions: five answers") << 5 << 5;
     QTest::newRow("six questions: five answers") << 6 << 5;
 }
 
@@ -262,25 +263,46 @@ void TestQuizWindow::answerGrid()
     QFETCH(int, questions);
     QFETCH(int, shown);
     open(questionsTopic(questions));
+    const auto visibleTiles = [this] {
+        QList<THoverPanel*> visible;
+        for (THoverPanel* tile : m_window->findChildren<THoverPanel*>()) {
+            if (tile->objectName().startsWith(QStringLiteral("UebElemPan")) && !tile->isHidden())
+                visible << tile;
+        }
+        return visible;
+    };
+    // The card in panel pixels, as the pupil sees it.
+    const auto cardRect = [this] {
+        const QWidget* image = m_window->findChild<QWidget*>("LernKartPicImg");
+        const QWidget* panel = m_window->findChild<QWidget*>("UebungPan");
+        return QRect(
+            image->pos() - panel->pos() + m_window->cardView().bitmapOrigin(), m_window->cardView().viewBitmap.size());
+    };
+
+    // At the window's designed size the grid stays on the card, three to a row.
+    m_window->setOuterGeometry(QRect(0, 0, 900, 650));
     QVERIFY(m_window->startQuiz(0, 0));
-    QList<THoverPanel*> visible;
-    for (THoverPanel* tile : m_window->findChildren<THoverPanel*>()) {
-        if (tile->objectName().startsWith(QStringLiteral("UebElemPan")) && !tile->isHidden())
-            visible << tile;
-    }
+    QList<THoverPanel*> visible = visibleTiles();
     QCOMPARE(visible.size(), shown);
-    // Three to a row, 170 pixels apart.
-    QSet<int> columns;
     QSet<int> rows;
     for (THoverPanel* tile : visible) {
-        columns << tile->x();
+        QVERIFY2(cardRect().contains(tile->geometry()), qPrintable(tile->caption()));
+        for (THoverPanel* other : visible)
+            QVERIFY(tile == other || !tile->geometry().intersects(other->geometry()));
         rows << tile->y();
     }
-    QCOMPARE(columns.size(), qMin(shown, 3));
     QCOMPARE(rows.size(), shown > 3 ? 2 : 1);
-    const QList<int> xs = QList<int>(columns.begin(), columns.end());
-    QCOMPARE(std::abs(xs.at(0) - xs.at(1)) % 170, 0);
     QCOMPARE(m_window->findChild<QLabel*>("UebFrageZaehlerPan")->text(), QStringLiteral("1. Frage"));
+
+    // On a large card the cells are 170 x 66 with tiles of 150 x 46.
+    m_window->setOuterGeometry(QRect(0, 0, 1280, 1000));
+    visible = visibleTiles();
+    std::sort(visible.begin(), visible.end(),
+        [](THoverPanel* a, THoverPanel* b) { return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x()); });
+    QCOMPARE(visible.at(0)->size(), QSize(150, 46));
+    QCOMPARE(visible.at(1)->x() - visible.at(0)->x(), 170);
+    if (shown > 3)
+        QCOMPARE(visible.at(3)->y() - visible.at(0)->y(), 66);
 
     // A click on the right answer answers the question.
     THoverPanel* right = tileFor(QStringLiteral("Antwort 1"));
@@ -375,6 +397,13 @@ void TestQuizWindow::optionsRefusedDuringQuiz()
     m_window->abortQuiz();
     QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
     QCOMPARE(m_window->document().objects.at(0).coverState, int(CoverState::Uncovered));
+    // "Startseite" then returns to the card and keeps the topic, also one chosen from the menu
+    // in a program started without a topic.
+    folders().startDocumentPath.clear();
+    const QString topic = m_window->document().filePath;
+    QTest::mouseClick(m_window->findChild<QWidget*>("LernKartBtn"), Qt::LeftButton);
+    QCOMPARE(m_window->document().filePath, topic);
+    QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
 }
 
 void TestQuizWindow::resultsAfterQuiz()

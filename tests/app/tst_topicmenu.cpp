@@ -481,6 +481,10 @@ void TestTopicMenu::webLinks_data()
                                 << "";
     QTest::newRow("address of another scheme") << "javascript:alert(1)"
                                                << "";
+    QTest::newRow("document that is not there") << "fehlt.pdf"
+                                                << "";
+    QTest::newRow("file address of nothing") << "file:///nirgends/fehlt.pdf"
+                                             << "";
 }
 
 void TestTopicMenu::webLinks()

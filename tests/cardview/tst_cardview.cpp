@@ -216,6 +216,13 @@ void TestCardView::automaticPlacement()
     doc.objects[0].KAusr = 3;
     view.redrawCard();
     QCOMPARE(doc.objects.at(0).KAusrAkt, 3);
+    // A damaged file's placement outside 1..4 counts as automatic, stored or in effect.
+    for (const auto& [stored, inEffect] : {std::pair(7, 0), std::pair(-2, 0), std::pair(0, 9)}) {
+        doc.objects[0].KAusr = stored;
+        doc.objects[0].KAusrAkt = inEffect;
+        view.redrawCard();
+        QCOMPARE(doc.objects.at(0).KAusrAkt, placement);
+    }
 }
 
 void TestCardView::narrowTextBox_data()

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -138,6 +139,7 @@ private slots:
     void taggedText_data();
     void taggedText();
     void windowShowsTheProtocol();
+    void opensAtItsHeading();
     void comment_data();
     void comment();
 
@@ -250,6 +252,26 @@ void TestProtocolWindow::windowShowsTheProtocol()
 
     QTest::mouseClick(form.findChild<QWidget*>("OKBtn"), Qt::LeftButton);
     QVERIFY(!form.isVisible());
+}
+
+// A protocol longer than the window opens at its heading, also the next time it is shown.
+void TestProtocolWindow::opensAtItsHeading()
+{
+    TUebProtokollForm form;
+    QString protocol = sampleProtocol;
+    for (int i = 0; i < 100; ++i)
+        protocol
+            += QStringLiteral("00:%1 - RICHTIG - Gewählte Antwort: \"Malta\"\r\n").arg(i % 60, 2, 10, QLatin1Char('0'));
+    form.setProtocol(protocol);
+    QTextEdit* edit = form.findChild<QTextEdit*>("RichEdit1");
+    for (int round = 0; round < 2; ++round) {
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(edit->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(edit->verticalScrollBar()->value(), 0);
+        edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());
+        form.hide();
+    }
 }
 
 void TestProtocolWindow::comment_data()

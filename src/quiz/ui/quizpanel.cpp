@@ -38,6 +38,12 @@ constexpr int singleWrongPause = 800;
 // A glide moves one step per millisecond; the screen shows a frame of it this often.
 constexpr int glideFrame = 10;
 
+// Answer tiles, and the single questions' grid of them.
+const QSize tileSize(150, 46);
+const QSize smallestTileSize(60, 24);
+constexpr int gridGap = 20;
+constexpr int minGridGap = 4;
+
 // Nearest integer, halves to even, as the quiz layout rounds.
 int roundHalfEven(double value)
 {
@@ -130,7 +136,7 @@ void QuizPanel::createTiles()
         auto* tile = new THoverPanel(this);
         tile->setObjectName(QStringLiteral("UebElemPan") + QString::number(i));
         tile->setProperty("tag", list.at(i).textObject);
-        tile->resize(150, 46);
+        tile->resize(tileSize);
         tile->setBevelOuter(THoverPanel::Bevel::Raised);
         tile->setBevelWidth(1);
         tile->setBorderWidth(1);
@@ -234,35 +240,7 @@ void QuizPanel::layoutTiles()
     const int panelHeight = height();
     m_quizPictureWidth = panelWidth - 155;
     if (singleQuestions()) {
-        const QPoint anchor = m_card.cardToView(0.1, 0.58);
-        const int x0 = anchor.x() + 4;
-        const int y0 = anchor.y() + 45;
-        QList<THoverPanel*> visible;
-        for (const QPointer<THoverPanel>& tile : std::as_const(m_tiles)) {
-            if (tile && !tile->isHidden())
-                visible.append(tile);
-        }
-        const int cellWidth = m_tiles.isEmpty() || !m_tiles.first() ? 170 : m_tiles.first()->width() + 20;
-        const int cellHeight = m_tiles.isEmpty() || !m_tiles.first() ? 66 : m_tiles.first()->height() + 20;
-        const int k = int(qMin<qsizetype>(visible.size(), 6));
-        std::array<bool, 7> used {};
-        int next = 1;
-        for (int i = 0; i < k; ++i) {
-            int slot;
-            if (m_quiz.snapshot.textOrder == 1) {
-                do
-                    slot = randomInt(k) + 1;
-                while (used[size_t(slot)]);
-            } else {
-                slot = next++;
-            }
-            used[size_t(slot)] = true;
-            visible.at(i)->move(x0 + ((slot - 1) % 3) * cellWidth, y0 + ((slot - 1) / 3) * cellHeight);
-            visible.at(i)->raise();
-        }
-        m_frageZaehlerPan->move(x0, roundHalfEven(y0 * 0.3) - 20);
-        m_frageZaehlerPan->show();
-        m_frageZaehlerPan->raise();
+        layoutAnswerGrid();
         return;
     }
 
@@ -292,6 +270,60 @@ void QuizPanel::layoutTiles()
         }
     }
     m_quizPictureWidth = left - 5;
+}
+
+void QuizPanel::layoutAnswerGrid()
+{
+    const QPoint anchor = m_card.cardToView(0.1, 0.58) + m_cardOffset;
+    const int x0 = anchor.x() + 4;
+    const int y0 = anchor.y() + 45;
+    QList<THoverPanel*> visible;
+    for (const QPointer<THoverPanel>& tile : std::as_const(m_tiles)) {
+        if (tile && !tile->isHidden())
+            visible.append(tile);
+    }
+    const int k = int(qMin<qsizetype>(visible.size(), 6));
+
+    // Cells of a tile and 20 pixels, three to a row, as long as they fit on the card; on a
+    // smaller card the gaps shrink first, then the tiles, whose captions then shrink down to
+    // their smallest font.
+    const QRect card(m_cardOffset + m_card.bitmapOrigin(), m_card.viewBitmap.size());
+    const auto fit = [](int count, int tile, int gap, int room, int smallest) {
+        if (count * tile + (count - 1) * gap <= room)
+            return std::pair(tile, gap);
+        if (count > 1)
+            gap = qMax(minGridGap, (room - count * tile) / (count - 1));
+        if (count * tile + (count - 1) * gap > room)
+            tile = qMax(smallest, (room - (count - 1) * gap) / count);
+        return std::pair(tile, gap);
+    };
+    const int columns = qMin(k, 3);
+    const int rows = (k + 2) / 3;
+    const auto [tileWidth, gapX]
+        = fit(columns, tileSize.width(), gridGap, card.right() + 1 - x0, smallestTileSize.width());
+    const auto [tileHeight, gapY]
+        = fit(rows, tileSize.height(), gridGap, card.bottom() + 1 - y0, smallestTileSize.height());
+
+    std::array<bool, 7> used {};
+    int next = 1;
+    for (int i = 0; i < k; ++i) {
+        int slot;
+        if (m_quiz.snapshot.textOrder == 1) {
+            do
+                slot = randomInt(k) + 1;
+            while (used[size_t(slot)]);
+        } else {
+            slot = next++;
+        }
+        used[size_t(slot)] = true;
+        THoverPanel* tile = visible.at(i);
+        tile->setGeometry(x0 + ((slot - 1) % 3) * (tileWidth + gapX), y0 + ((slot - 1) / 3) * (tileHeight + gapY),
+            tileWidth, tileHeight);
+        tile->raise();
+    }
+    m_frageZaehlerPan->move(x0, roundHalfEven(y0 * 0.3) - 20);
+    m_frageZaehlerPan->show();
+    m_frageZaehlerPan->raise();
 }
 
 void QuizPanel::drawInstructionStrip(bool repaint)

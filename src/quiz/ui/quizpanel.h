@@ -105,6 +105,7 @@ private:
     bool singleQuestions() const;
     bool freeAssignment() const;
     void destroyTiles();
+    void layoutAnswerGrid();
     void present(const QuizPrompt& prompt);
     void hideAllTiles();
     QRectF tileCardRect(const THoverPanel* tile) const;

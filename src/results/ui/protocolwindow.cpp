@@ -261,6 +261,9 @@ void TUebProtokollForm::showEvent(QShowEvent* event)
 {
     m_backImg->paintNineSlice(ThemeTextures::builtIn().texture1);
     styleDialogButtons(this);
+    // The protocol reads from its heading down, wherever the last reading ended.
+    m_richEdit->moveCursor(QTextCursor::Start);
+    m_richEdit->verticalScrollBar()->setValue(0);
     QDialog::showEvent(event);
     m_okBtn->setFocus();
 }
