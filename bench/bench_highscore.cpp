@@ -3,9 +3,9 @@
 // list window on it (read, sort, fill the grid, show and paint).
 // bench/highscore.sh runs them and prints the medians, the ratio and the limits.
 
-#include "app/messages.h"
 #include "results/highscorefile.h"
 #include "results/ui/bestlistform.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QFile>

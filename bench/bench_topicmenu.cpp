@@ -4,11 +4,11 @@
 // show why the sort compares collation keys worked out beforehand.
 // bench/topicmenu.sh runs them and prints the ratio.
 
-#include "app/folders.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
+#include "common/folders.h"
 #include "document/topicfolder.h"
 #include "document/zepformat.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QCollator>

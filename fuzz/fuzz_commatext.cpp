@@ -3,7 +3,7 @@
 // decoded again, and what must survive that is checked.
 
 #include "document/commatext.h"
-#include "document/cp1252.h"
+#include "platform/cp1252.h"
 
 #include <QByteArray>
 #include <QString>

@@ -9,9 +9,9 @@
 
 #include "document/binaryio.h"
 #include "document/commatext.h"
-#include "document/cp1252.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
+#include "platform/cp1252.h"
 #include "platform/registry.h"
 #include "results/highscorefile.h"
 

@@ -1,9 +1,9 @@
 #include "application.h"
 
-#include "app/folders.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
-#include "app/sound.h"
+#include "common/folders.h"
+#include "common/sound.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -3,9 +3,9 @@
 
 #include "mainwindow.h"
 
-#include "app/folders.h"
-#include "app/messages.h"
+#include "common/folders.h"
 #include "document/zepformat.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -8,8 +8,8 @@
 
 #include "mainwindow.h"
 
-#include "app/desktopservices.h"
-#include "app/sound.h"
+#include "common/sound.h"
+#include "ui/desktopservices.h"
 
 #include <QActionGroup>
 #include <QMenu>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/dialogservice.h"
 #include "app/displaycheck.h"
 #include "app/settings.h"
 #include "cardview/cardview.h"
@@ -9,6 +8,7 @@
 #include "quiz/quizoptions.h"
 #include "quiz/quizsession.h"
 #include "results/highscorefile.h"
+#include "ui/dialogservice.h"
 
 #include <QHash>
 #include <QImage>

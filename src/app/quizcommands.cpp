@@ -5,10 +5,7 @@
 #include "mainwindow.h"
 
 #include "app/cardimage.h"
-#include "app/desktopservices.h"
-#include "app/messages.h"
-#include "app/theme.h"
-#include "app/uistyle.h"
+#include "common/theme.h"
 #include "quiz/quizscoring.h"
 #include "quiz/ui/labeloptionsdialog.h"
 #include "quiz/ui/namedialog.h"
@@ -19,6 +16,9 @@
 #include "results/ui/bestlistverzform.h"
 #include "results/ui/highscorelists.h"
 #include "results/ui/protocolwindow.h"
+#include "ui/desktopservices.h"
+#include "ui/messages.h"
+#include "ui/uistyle.h"
 
 void TForm1::createQuizPanel()
 {

@@ -4,11 +4,11 @@
 
 #include "mainwindow.h"
 
-#include "app/dialogservice.h"
-#include "app/folders.h"
 #include "app/linktargets.h"
-#include "app/messages.h"
+#include "common/folders.h"
 #include "platform/desktopshell.h"
+#include "ui/dialogservice.h"
+#include "ui/messages.h"
 
 #include <QActionGroup>
 #include <QApplication>

@@ -4,7 +4,7 @@
 
 #include "mainwindow.h"
 
-#include "app/folders.h"
+#include "common/folders.h"
 #include "platform/registry.h"
 
 namespace {

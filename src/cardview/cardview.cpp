@@ -1,10 +1,10 @@
 #include "cardview.h"
 
-#include "app/filemessages.h"
-#include "app/randomgenerator.h"
 #include "cardview/cardtext.h"
 #include "cardview/markup.h"
-#include "quiz/questiontags.h"
+#include "common/filemessages.h"
+#include "common/randomgenerator.h"
+#include "document/questiontags.h"
 
 #include <QFileInfo>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #include "cardview/viewexport.h"
 
-#include "app/filemessages.h"
+#include "common/filemessages.h"
 #include "document/pngcodec.h"
 
 #include <QFileInfo>

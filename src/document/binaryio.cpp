@@ -1,6 +1,6 @@
 #include "binaryio.h"
 
-#include "document/cp1252.h"
+#include "platform/cp1252.h"
 
 #include <QIODevice>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #include "zepformat.h"
 
-#include "app/filemessages.h"
+#include "common/filemessages.h"
 #include "document/binaryio.h"
 #include "document/commatext.h"
 #include "document/pngcodec.h"

@@ -1,6 +1,6 @@
 #include "platform/registry.h"
 
-#include "document/cp1252.h"
+#include "platform/cp1252.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "quiz/quizsession.h"
 
-#include "app/randomgenerator.h"
+#include "common/randomgenerator.h"
 #include "document/oledate.h"
+#include "document/questiontags.h"
 #include "platform/systeminfo.h"
 #include "quiz/droptarget.h"
 #include "quiz/normalizetext.h"
-#include "quiz/questiontags.h"
 #include "quiz/quizoptions.h"
 #include "quiz/quizscoring.h"
 

@@ -1,10 +1,10 @@
 #include "results/highscorefile.h"
 
-#include "app/folders.h"
-#include "app/pause.h"
+#include "common/folders.h"
+#include "common/pause.h"
 #include "document/binaryio.h"
-#include "document/cp1252.h"
 #include "document/selectiontree.h"
+#include "platform/cp1252.h"
 #include "platform/filelock.h"
 
 #include <QBuffer>

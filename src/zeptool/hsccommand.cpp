@@ -1,6 +1,6 @@
 #include "zeptool/zeptool.h"
 
-#include "app/filemessages.h"
+#include "common/filemessages.h"
 #include "document/oledate.h"
 #include "results/highscorefile.h"
 #include "results/highscoretext.h"

@@ -1,7 +1,7 @@
 #include "zeptool/topicjson.h"
 #include "zeptool/zeptool.h"
 
-#include "app/filemessages.h"
+#include "common/filemessages.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
 

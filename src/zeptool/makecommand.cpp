@@ -1,10 +1,10 @@
 #include "zeptool/zeptool.h"
 
-#include "app/filemessages.h"
-#include "document/cp1252.h"
+#include "common/filemessages.h"
 #include "document/pngcodec.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
+#include "platform/cp1252.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "zeptool/zeptool.h"
 
-#include "app/filemessages.h"
 #include "cardview/cardview.h"
 #include "cardview/viewexport.h"
+#include "common/filemessages.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
 

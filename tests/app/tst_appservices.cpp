@@ -2,11 +2,11 @@
 // text helpers, file messages, folder layout and start argument, theme and nine-slice.
 
 #include "app/displaycheck.h"
-#include "app/filemessages.h"
-#include "app/folders.h"
-#include "app/randomgenerator.h"
-#include "app/textutil.h"
-#include "app/theme.h"
+#include "common/filemessages.h"
+#include "common/folders.h"
+#include "common/randomgenerator.h"
+#include "common/textutil.h"
+#include "common/theme.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -3,12 +3,12 @@
 // the view goes into a file or onto the clipboard, and info points open their text.
 
 #include "app/cardimage.h"
-#include "app/folders.h"
-#include "app/infoboxform.h"
 #include "app/mainwindow.h"
+#include "common/folders.h"
 #include "document/zepformat.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
+#include "ui/infoboxform.h"
 #include "widgets/hoverpanel.h"
 
 #include <QAction>

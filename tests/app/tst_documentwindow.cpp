@@ -1,8 +1,8 @@
 // The open topic in the main window: opening from the command line, the caption and title
 // label, the messages and states after bad files, the document type and unsaved changes.
 
-#include "app/folders.h"
 #include "app/mainwindow.h"
+#include "common/folders.h"
 #include "document/zepformat.h"
 #include "support/fakemessageservice.h"
 

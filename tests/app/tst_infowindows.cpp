@@ -1,13 +1,13 @@
 // The info text window, the about box and the figures box.
 
-#include "app/cursors.h"
-#include "app/folders.h"
-#include "app/infobox.h"
-#include "app/infoboxform.h"
-#include "app/kennzinfobox.h"
+#include "common/folders.h"
 #include "support/fakedesktopshell.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
+#include "ui/cursors.h"
+#include "ui/infobox.h"
+#include "ui/infoboxform.h"
+#include "ui/kennzinfobox.h"
 #include "widgets/bitbtn.h"
 
 #include <QClipboard>

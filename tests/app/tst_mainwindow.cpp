@@ -1,12 +1,12 @@
 // The main window: its menu with captions, keys and visibility, keys that reach hidden items,
 // the start-up checks, the start page and the window modes.
 
-#include "app/folders.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
+#include "common/folders.h"
 #include "support/fakedesktopshell.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
+#include "ui/messages.h"
 #include "widgets/hoverpanel.h"
 
 #include <QLabel>

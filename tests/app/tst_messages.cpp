@@ -2,8 +2,8 @@
 // and the file messages with their hint after an empty line.
 
 #include "app/application.h"
-#include "app/messages.h"
 #include "support/fakemessageservice.h"
+#include "ui/messages.h"
 
 #include <QAbstractButton>
 #include <QApplication>

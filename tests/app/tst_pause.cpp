@@ -1,4 +1,4 @@
-#include "app/pause.h"
+#include "common/pause.h"
 #include "support/manualtick.h"
 
 #include <QTimer>

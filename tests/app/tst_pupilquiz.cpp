@@ -2,10 +2,10 @@
 // key events, so that presses, releases, the feedback's timers, the clock and the message boxes
 // interleave as they do in a classroom. Each case is a fault a pupil met once.
 
-#include "app/folders.h"
 #include "app/mainwindow.h"
-#include "app/sound.h"
 #include "cardview/cardview.h"
+#include "common/folders.h"
+#include "common/sound.h"
 #include "document/zepformat.h"
 #include "quiz/ui/quizenddialog.h"
 #include "quiz/ui/quizpanel.h"

@@ -1,8 +1,8 @@
 // The quiz in the main window, driven by mouse events: a tile dragged onto its target, a wrong
 // drop gliding back, the answer grid of single questions, and the end dialog after a perfect run.
 
-#include "app/folders.h"
 #include "app/mainwindow.h"
+#include "common/folders.h"
 #include "document/zepformat.h"
 #include "quiz/normalizetext.h"
 #include "quiz/ui/quizenddialog.h"

@@ -1,4 +1,4 @@
-#include "app/richtext.h"
+#include "common/richtext.h"
 
 #include <QTest>
 #include <QTextBlock>

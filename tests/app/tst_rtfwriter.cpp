@@ -1,5 +1,5 @@
-#include "app/richtext.h"
-#include "app/rtfwriter.h"
+#include "common/richtext.h"
+#include "common/rtfwriter.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -2,9 +2,9 @@
 // main window reading them once at its first activation and writing them once at closing, and
 // the folders of an installed program.
 
-#include "app/folders.h"
 #include "app/mainwindow.h"
 #include "app/settings.h"
+#include "common/folders.h"
 #include "platform/registry.h"
 #include "support/fakemessageservice.h"
 

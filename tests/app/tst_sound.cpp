@@ -1,4 +1,4 @@
-#include "app/sound.h"
+#include "common/sound.h"
 #include "platform/wavbuilder.h"
 #include "support/fakesoundoutput.h"
 #include "support/manualtick.h"

@@ -2,8 +2,8 @@
 // break of long lists, opening and stepping through topics, changing and re-reading the folder,
 // and the link objects that lead to other topics, files and web pages.
 
-#include "app/folders.h"
 #include "app/mainwindow.h"
+#include "common/folders.h"
 #include "document/zepformat.h"
 #include "support/fakedesktopshell.h"
 #include "support/fakedialogservice.h"

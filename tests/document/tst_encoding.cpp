@@ -1,5 +1,5 @@
-#include "document/cp1252.h"
 #include "document/oledate.h"
+#include "platform/cp1252.h"
 
 #include <QSet>
 #include <QStringDecoder>

@@ -1,4 +1,4 @@
-#include "app/sound.h"
+#include "common/sound.h"
 #include "platform/soundoutput.h"
 #include "platform/wavbuilder.h"
 

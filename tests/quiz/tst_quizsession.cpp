@@ -1,4 +1,4 @@
-#include "app/randomgenerator.h"
+#include "common/randomgenerator.h"
 #include "document/oledate.h"
 #include "quiz/droptarget.h"
 #include "quiz/normalizetext.h"

@@ -2,7 +2,7 @@
 // the display order against the selection it stands for, appends that fail midway, and many
 // programs appending to one list at once.
 
-#include "app/folders.h"
+#include "common/folders.h"
 #include "document/binaryio.h"
 #include "platform/filelock.h"
 #include "results/highscorefile.h"

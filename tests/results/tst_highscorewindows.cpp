@@ -1,10 +1,10 @@
 // The high-score window (grid, text export, clipboard, printout), the folder dialog and the list
 // commands with their retries and messages, on the offscreen platform.
 
-#include "app/filemessages.h"
-#include "app/folders.h"
-#include "document/cp1252.h"
+#include "common/filemessages.h"
+#include "common/folders.h"
 #include "document/oledate.h"
+#include "platform/cp1252.h"
 #include "quiz/quizsession.h"
 #include "quiz/ui/quizenddialog.h"
 #include "results/highscorefile.h"

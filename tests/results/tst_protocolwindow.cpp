@@ -1,8 +1,8 @@
 // The protocol window: tagged text to rich text, comments, printing, copying, saving and the
 // automatic saving under names that never overwrite another protocol.
 
-#include "app/folders.h"
-#include "app/rtfwriter.h"
+#include "common/folders.h"
+#include "common/rtfwriter.h"
 #include "platform/systeminfo.h"
 #include "results/ui/protocolcomment.h"
 #include "results/ui/protocolwindow.h"

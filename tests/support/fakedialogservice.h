@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/dialogservice.h"
+#include "ui/dialogservice.h"
 
 #include <QPrinter>
 #include <QStringList>

@@ -1,5 +1,5 @@
-#include "app/filemessages.h"
 #include "cardview/viewexport.h"
+#include "common/filemessages.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
 #include "zeptoolrun.h"

@@ -1,7 +1,7 @@
 // zeptool hsc: a list printed as the window exports it, and entries appended as the program
 // appends them, run as a teacher would run the tool.
 
-#include "app/filemessages.h"
+#include "common/filemessages.h"
 #include "document/oledate.h"
 #include "results/highscorefile.h"
 #include "results/highscoretext.h"

@@ -1,7 +1,7 @@
 #include "cardview/markup.h"
-#include "document/cp1252.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
+#include "platform/cp1252.h"
 #include "zeptoolrun.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "quiz/ui/namedialog.h"
 
-#include "app/theme.h"
-#include "app/uistyle.h"
+#include "common/theme.h"
+#include "ui/uistyle.h"
 #include "widgets/bitbtn.h"
 
 #include <QGroupBox>

@@ -1,8 +1,8 @@
 #include "quiz/ui/quizenddialog.h"
 
-#include "app/theme.h"
-#include "app/uistyle.h"
+#include "common/theme.h"
 #include "quiz/gradescale.h"
+#include "ui/uistyle.h"
 #include "widgets/bitbtn.h"
 #include "widgets/radiogroup2.h"
 

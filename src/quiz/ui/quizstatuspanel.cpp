@@ -1,7 +1,7 @@
 #include "quiz/ui/quizstatuspanel.h"
 
-#include "app/uistyle.h"
 #include "quiz/quizsession.h"
+#include "ui/uistyle.h"
 #include "widgets/hoverpanel.h"
 #include "widgets/shadowlabel.h"
 

@@ -1,12 +1,12 @@
 #include "results/ui/bestlistform.h"
 
-#include "app/dialogservice.h"
-#include "app/folders.h"
-#include "app/messages.h"
-#include "app/theme.h"
-#include "app/uistyle.h"
-#include "document/cp1252.h"
+#include "common/folders.h"
+#include "common/theme.h"
+#include "platform/cp1252.h"
 #include "results/highscoretext.h"
+#include "ui/dialogservice.h"
+#include "ui/messages.h"
+#include "ui/uistyle.h"
 #include "widgets/bitbtn.h"
 
 #include <QAbstractTableModel>

@@ -1,10 +1,10 @@
 #include "results/ui/bestlistverzform.h"
 
-#include "app/dialogservice.h"
-#include "app/folders.h"
-#include "app/messages.h"
-#include "app/theme.h"
-#include "app/uistyle.h"
+#include "common/folders.h"
+#include "common/theme.h"
+#include "ui/dialogservice.h"
+#include "ui/messages.h"
+#include "ui/uistyle.h"
 #include "widgets/bitbtn.h"
 
 #include <QFileInfo>

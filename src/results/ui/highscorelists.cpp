@@ -1,10 +1,10 @@
 #include "results/ui/highscorelists.h"
 
-#include "app/folders.h"
-#include "app/messages.h"
+#include "common/folders.h"
 #include "platform/systeminfo.h"
 #include "quiz/quizsession.h"
 #include "results/ui/bestlistform.h"
+#include "ui/messages.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

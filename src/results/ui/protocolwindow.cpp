@@ -1,14 +1,14 @@
 #include "results/ui/protocolwindow.h"
 
-#include "app/dialogservice.h"
-#include "app/folders.h"
-#include "app/messages.h"
-#include "app/richtextoutput.h"
-#include "app/rtfwriter.h"
-#include "app/theme.h"
-#include "app/uistyle.h"
+#include "common/folders.h"
+#include "common/rtfwriter.h"
+#include "common/theme.h"
 #include "platform/systeminfo.h"
 #include "results/ui/protocolcomment.h"
+#include "ui/dialogservice.h"
+#include "ui/messages.h"
+#include "ui/richtextoutput.h"
+#include "ui/uistyle.h"
 #include "widgets/bitbtn.h"
 
 #include <QBoxLayout>

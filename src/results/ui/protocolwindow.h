@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/richtext.h"
+#include "common/richtext.h"
 
 #include <QDateTime>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "uistyle.h"
 
-#include "app/theme.h"
+#include "common/theme.h"
 #include "widgets/bitbtn.h"
 #include "widgets/hoverpanel.h"
 

@@ -1,9 +1,9 @@
 #include "infobox.h"
 
-#include "app/desktopservices.h"
-#include "app/textutil.h"
-#include "app/theme.h"
-#include "app/uistyle.h"
+#include "common/textutil.h"
+#include "common/theme.h"
+#include "ui/desktopservices.h"
+#include "ui/uistyle.h"
 #include "widgets/bitbtn.h"
 
 #include <QEvent>

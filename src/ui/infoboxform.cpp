@@ -1,13 +1,13 @@
 #include "infoboxform.h"
 
-#include "app/cursors.h"
-#include "app/dialogservice.h"
-#include "app/folders.h"
-#include "app/messages.h"
-#include "app/richtextoutput.h"
-#include "app/textutil.h"
-#include "app/theme.h"
-#include "app/uistyle.h"
+#include "common/folders.h"
+#include "common/textutil.h"
+#include "common/theme.h"
+#include "ui/cursors.h"
+#include "ui/dialogservice.h"
+#include "ui/messages.h"
+#include "ui/richtextoutput.h"
+#include "ui/uistyle.h"
 #include "widgets/bitbtn.h"
 
 #include <QApplication>

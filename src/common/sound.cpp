@@ -1,6 +1,6 @@
-#include "app/sound.h"
+#include "common/sound.h"
 
-#include "app/pause.h"
+#include "common/pause.h"
 #include "platform/wavinfo.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "richtextoutput.h"
 
-#include "app/dialogservice.h"
-#include "app/folders.h"
-#include "app/messages.h"
-#include "app/richtext.h"
-#include "app/rtfwriter.h"
+#include "common/folders.h"
+#include "common/richtext.h"
+#include "common/rtfwriter.h"
+#include "ui/dialogservice.h"
+#include "ui/messages.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 #include "desktopservices.h"
 
-#include "app/filemessages.h"
-#include "app/folders.h"
-#include "app/messages.h"
+#include "common/filemessages.h"
+#include "common/folders.h"
 #include "platform/desktopshell.h"
+#include "ui/messages.h"
 
 bool openWithDesktop(const QString& target)
 {

@@ -2,7 +2,7 @@
 
 #include "richtext.h"
 
-#include "document/cp1252.h"
+#include "platform/cp1252.h"
 
 #include <QIODevice>
 #include <QSaveFile>

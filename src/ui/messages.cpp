@@ -1,6 +1,6 @@
 #include "messages.h"
 
-#include "app/filemessages.h"
+#include "common/filemessages.h"
 
 #include <QMessageBox>
 #include <QPushButton>
