@@ -42,17 +42,10 @@ QStringList TKennzInfoBox::explanationLines()
 TKennzInfoBox::TKennzInfoBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
 {
-    setObjectName(QStringLiteral("KennzInfoBox"));
-    setWindowTitle(QStringLiteral("Information zu den Kennzahlen"));
-    setModal(true);
-    setFixedSize(560, 470);
-    setPanelColour(this, theme().background);
-
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(rect());
-    setPanelColour(panel, theme().accent);
-    m_backImg = new TextureImage(panel);
+    const TexturedDialogFrame frame
+        = setUpTexturedDialog(this, "KennzInfoBox", QStringLiteral("Information zu den Kennzahlen"), QSize(560, 470));
+    QWidget* panel = frame.panel;
+    m_backImg = frame.backImage;
 
     m_memo = new QPlainTextEdit(panel);
     m_memo->setObjectName(QStringLiteral("Memo1"));
@@ -60,9 +53,7 @@ TKennzInfoBox::TKennzInfoBox(QWidget* parent)
     m_memo->setPlainText(explanationLines().join(QLatin1Char('\n')));
     m_memo->setGeometry(16, 16, 528, 394);
 
-    auto* ok = new TBitBtn2(QStringLiteral("Schließen"), panel);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setGeometry(444, 424, 100, 28);
+    auto* ok = addDialogButton(panel, QStringLiteral("Schließen"), "OKBtn", QRect(444, 424, 100, 28));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

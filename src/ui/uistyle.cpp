@@ -4,6 +4,7 @@
 #include "widgets/bitbtn.h"
 #include "widgets/hoverpanel.h"
 
+#include <QDialog>
 #include <QEvent>
 #include <QPainter>
 
@@ -53,6 +54,30 @@ void TextureImage::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, m_picture);
+}
+
+TexturedDialogFrame setUpTexturedDialog(QDialog* dialog, const char* name, const QString& title, QSize size)
+{
+    dialog->setObjectName(QLatin1String(name));
+    dialog->setWindowTitle(title);
+    dialog->setModal(true);
+    dialog->setFixedSize(size);
+    setPanelColour(dialog, theme().background);
+    TexturedDialogFrame frame;
+    frame.panel = new QWidget(dialog);
+    frame.panel->setObjectName(QStringLiteral("Panel1"));
+    frame.panel->setGeometry(dialog->rect());
+    setPanelColour(frame.panel, theme().accent);
+    frame.backImage = new TextureImage(frame.panel);
+    return frame;
+}
+
+TBitBtn2* addDialogButton(QWidget* parent, const QString& text, const char* name, const QRect& geometry)
+{
+    auto* button = new TBitBtn2(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
 }
 
 void styleDialogButtons(QWidget* window)

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
+class QDialog;
+class TBitBtn2;
 class THoverPanel;
 
 // A background picture that fills its parent and is painted as a nine-slice of a texture;
@@ -37,6 +39,20 @@ void styleDialogButtons(QWidget* window);
 // The look of the flat buttons of the top bar: light warm grey, white when pressed,
 // brighter under the pointer.
 void styleToolbarButton(THoverPanel* button);
+
+// The frame of the program's small fixed-size dialogs: the dialog gets its object name, title and
+// client size and the theme's background; a panel "Panel1" covers it in the accent colour with a
+// texture picture behind the controls. Controls go onto panel; the dialog paints backImage from
+// its texture when shown. Both belong to the dialog.
+struct TexturedDialogFrame
+{
+    QWidget* panel = nullptr;
+    TextureImage* backImage = nullptr;
+};
+TexturedDialogFrame setUpTexturedDialog(QDialog* dialog, const char* name, const QString& title, QSize size);
+
+// A bitmap button named name with text, placed at geometry on parent.
+TBitBtn2* addDialogButton(QWidget* parent, const QString& text, const char* name, const QRect& geometry);
 
 // A plain panel filled with colour.
 void setPanelColour(QWidget* panel, const QColor& colour);

@@ -11,17 +11,10 @@
 TNameEingabeForm::TNameEingabeForm(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("NameEingabeForm"));
-    setWindowTitle(QStringLiteral("Teilnehmername eingeben"));
-    setModal(true);
-    setFixedSize(380, 164);
-    setPanelColour(this, theme().background);
-
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(rect());
-    setPanelColour(panel, theme().accent);
-    m_backImg = new TextureImage(panel);
+    const TexturedDialogFrame frame
+        = setUpTexturedDialog(this, "NameEingabeForm", QStringLiteral("Teilnehmername eingeben"), QSize(380, 164));
+    QWidget* panel = frame.panel;
+    m_backImg = frame.backImage;
 
     auto* group = new QGroupBox(QStringLiteral(" Quizteilnehmer "), panel);
     group->setObjectName(QStringLiteral("GroupBox1"));
@@ -41,15 +34,11 @@ TNameEingabeForm::TNameEingabeForm(QWidget* parent)
     hint->setObjectName(QStringLiteral("Label2"));
     hint->setGeometry(14, 62, 328, 22);
 
-    auto* ok = new TBitBtn2(QStringLiteral("Quiz starten"), panel);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setGeometry(156, 124, 104, 28);
+    auto* ok = addDialogButton(panel, QStringLiteral("Quiz starten"), "OKBtn", QRect(156, 124, 104, 28));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto* cancel = new TBitBtn2(QStringLiteral("Abbrechen"), panel);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-    cancel->setGeometry(264, 124, 104, 28);
+    auto* cancel = addDialogButton(panel, QStringLiteral("Abbrechen"), "CancelBtn", QRect(264, 124, 104, 28));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -16,14 +16,6 @@ namespace {
 
 const char* const enteredText = "Das Ergebnis wurde in die Bestenliste eingetragen.";
 
-TBitBtn2* addButton(const QString& text, const char* name, const QRect& geometry, QWidget* parent)
-{
-    auto* button = new TBitBtn2(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
-}
-
 } // namespace
 
 TUebFertigForm::TUebFertigForm(QWidget* parent)
@@ -84,8 +76,8 @@ TUebFertigForm::TUebFertigForm(QWidget* parent)
     m_skalaImg->setObjectName(QStringLiteral("BewertSkalaImg"));
     m_skalaImg->setGeometry(8, 20, 205, 300);
 
-    m_inBestenlisteBtn
-        = addButton(QStringLiteral("In Bestenliste eintragen"), "InBestenlisteBtn", QRect(12, 260, 180, 28), m_panel);
+    m_inBestenlisteBtn = addDialogButton(
+        m_panel, QStringLiteral("In Bestenliste eintragen"), "InBestenlisteBtn", QRect(12, 260, 180, 28));
     m_inBestenlisteBtn->hide();
     connect(m_inBestenlisteBtn, &QPushButton::clicked, this, &TUebFertigForm::enterHighScore);
     m_bestenlisteLab = new QLabel(m_panel);
@@ -103,13 +95,14 @@ TUebFertigForm::TUebFertigForm(QWidget* parent)
     m_wiederholenMode->setGeometry(12, 348, 563, 72);
     m_wiederholenMode->setItemIndex(0);
 
-    auto* protocol = addButton(QStringLiteral("Protokoll..."), "ProtokollBtn", QRect(12, 428, 110, 28), m_panel);
+    auto* protocol = addDialogButton(m_panel, QStringLiteral("Protokoll..."), "ProtokollBtn", QRect(12, 428, 110, 28));
     connect(protocol, &QPushButton::clicked, this, &TUebFertigForm::protocolRequested);
-    auto* list = addButton(QStringLiteral("Bestenliste..."), "BestListBtn", QRect(128, 428, 110, 28), m_panel);
+    auto* list = addDialogButton(m_panel, QStringLiteral("Bestenliste..."), "BestListBtn", QRect(128, 428, 110, 28));
     connect(list, &QPushButton::clicked, this, &TUebFertigForm::highScoreListRequested);
-    auto* repeat = addButton(QStringLiteral("Quiz wiederholen"), "WiederholenBtn", QRect(349, 428, 110, 28), m_panel);
+    auto* repeat
+        = addDialogButton(m_panel, QStringLiteral("Quiz wiederholen"), "WiederholenBtn", QRect(349, 428, 110, 28));
     connect(repeat, &QPushButton::clicked, this, [this] { done(Repeat); });
-    m_lernBtn = addButton(QStringLiteral("Schließen"), "LernBtn", QRect(465, 428, 110, 28), m_panel);
+    m_lernBtn = addDialogButton(m_panel, QStringLiteral("Schließen"), "LernBtn", QRect(465, 428, 110, 28));
     connect(m_lernBtn, &QPushButton::clicked, this, [this] { done(Close); });
 }
 

@@ -33,14 +33,6 @@ Qt::Alignment columnAlignment(int column)
     return column == 0 || column == 3 || column == 4 ? Qt::AlignHCenter : Qt::AlignLeft;
 }
 
-TBitBtn2* addButton(const QString& text, const char* name, const QRect& geometry, QWidget* parent)
-{
-    auto* button = new TBitBtn2(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
-}
-
 } // namespace
 
 // The grid's rows from the list: cells are formatted when the grid asks for them, so that a list
@@ -106,17 +98,10 @@ private:
 TBestListForm::TBestListForm(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("BestListForm"));
-    setWindowTitle(QStringLiteral("Bestenliste"));
-    setModal(true);
-    setFixedSize(formWidth, formHeight);
-    setPanelColour(this, theme().background);
-
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(rect());
-    setPanelColour(panel, theme().accent);
-    m_backImg = new TextureImage(panel);
+    const TexturedDialogFrame frame
+        = setUpTexturedDialog(this, "BestListForm", QStringLiteral("Bestenliste"), QSize(formWidth, formHeight));
+    QWidget* panel = frame.panel;
+    m_backImg = frame.backImage;
 
     auto* note = new QLabel(QStringLiteral("Teil-Wiederholungen werden nicht berücksichtigt."), panel);
     note->setObjectName(QStringLiteral("Label1"));
@@ -142,10 +127,10 @@ TBestListForm::TBestListForm(QWidget* parent)
     m_grid->horizontalHeader()->setHighlightSections(false);
     m_grid->horizontalHeader()->setFixedHeight(rowHeight);
 
-    addButton(QStringLiteral("Speichern..."), "SaveBtn", QRect(12, 438, 120, 28), panel);
-    addButton(QStringLiteral("In Zwischenablage"), "ClipBtn", QRect(140, 438, 140, 28), panel);
-    addButton(QStringLiteral("Drucken..."), "DruckBtn", QRect(288, 438, 120, 28), panel);
-    auto* ok = addButton(QStringLiteral("Schließen"), "OKBtn", QRect(565, 438, 120, 28), panel);
+    addDialogButton(panel, QStringLiteral("Speichern..."), "SaveBtn", QRect(12, 438, 120, 28));
+    addDialogButton(panel, QStringLiteral("In Zwischenablage"), "ClipBtn", QRect(140, 438, 140, 28));
+    addDialogButton(panel, QStringLiteral("Drucken..."), "DruckBtn", QRect(288, 438, 120, 28));
+    auto* ok = addDialogButton(panel, QStringLiteral("Schließen"), "OKBtn", QRect(565, 438, 120, 28));
     ok->setDefault(true);
 
     connect(findChild<TBitBtn2*>(QStringLiteral("SaveBtn")), &QPushButton::clicked, this, &TBestListForm::saveToFile);

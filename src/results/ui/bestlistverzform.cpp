@@ -14,14 +14,6 @@
 
 namespace {
 
-TBitBtn2* addButton(const QString& text, const char* name, const QRect& geometry, QWidget* parent)
-{
-    auto* button = new TBitBtn2(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
-}
-
 QLineEdit* addFolderGroup(QWidget* parent, const QString& caption, const char* groupName, const char* editName,
     const char* buttonName, const QString& text, int top)
 {
@@ -31,7 +23,7 @@ QLineEdit* addFolderGroup(QWidget* parent, const QString& caption, const char* g
     auto* edit = new QLineEdit(group);
     edit->setObjectName(QLatin1String(editName));
     edit->setGeometry(14, 24, 338, 24);
-    addButton(QStringLiteral("Durchsuchen..."), buttonName, QRect(360, 22, 102, 28), group);
+    addDialogButton(group, QStringLiteral("Durchsuchen..."), buttonName, QRect(360, 22, 102, 28));
     auto* label = new QLabel(text, group);
     label->setObjectName(QLatin1String(editName) + QStringLiteral("Label"));
     label->setWordWrap(true);
@@ -45,17 +37,10 @@ QLineEdit* addFolderGroup(QWidget* parent, const QString& caption, const char* g
 TBestListVerzForm::TBestListVerzForm(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("BestListVerzForm"));
-    setWindowTitle(QStringLiteral("Ordner für Protokolle und Bestenlisten"));
-    setModal(true);
-    setFixedSize(500, 326);
-    setPanelColour(this, theme().background);
-
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(rect());
-    setPanelColour(panel, theme().accent);
-    m_backImg = new TextureImage(panel);
+    const TexturedDialogFrame frame = setUpTexturedDialog(
+        this, "BestListVerzForm", QStringLiteral("Ordner für Protokolle und Bestenlisten"), QSize(500, 326));
+    QWidget* panel = frame.panel;
+    m_backImg = frame.backImage;
 
     m_bestListVerzEdit = addFolderGroup(panel, QStringLiteral(" Ordner für Bestenlisten "), "BestListGroupBox",
         "BestListVerzEdit1", "BestListDurchsuchenBtn",
@@ -75,10 +60,10 @@ TBestListVerzForm::TBestListVerzForm(QWidget* parent)
     connect(findChild<TBitBtn2*>(QStringLiteral("ProtDurchsuchenBtn")), &QPushButton::clicked, this,
         [this] { browse(m_protVerzEdit, QStringLiteral("Ordner für Protokolle festlegen")); });
 
-    auto* ok = addButton(QStringLiteral("OK"), "OKBtn", QRect(282, 286, 100, 28), panel);
+    auto* ok = addDialogButton(panel, QStringLiteral("OK"), "OKBtn", QRect(282, 286, 100, 28));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &TBestListVerzForm::accept);
-    auto* cancel = addButton(QStringLiteral("Abbrechen"), "CancelBtn", QRect(388, 286, 100, 28), panel);
+    auto* cancel = addDialogButton(panel, QStringLiteral("Abbrechen"), "CancelBtn", QRect(388, 286, 100, 28));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -16,17 +16,10 @@ constexpr int clientHeight = 260;
 TProtKomForm::TProtKomForm(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("ProtKomForm"));
-    setWindowTitle(QStringLiteral("Kommentar zum Ablaufprotokoll hinzufügen"));
-    setModal(true);
-    setFixedSize(clientWidth, clientHeight);
-    setPanelColour(this, theme().background);
-
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(rect());
-    setPanelColour(panel, theme().accent);
-    m_backImg = new TextureImage(panel);
+    const TexturedDialogFrame frame = setUpTexturedDialog(this, "ProtKomForm",
+        QStringLiteral("Kommentar zum Ablaufprotokoll hinzufügen"), QSize(clientWidth, clientHeight));
+    QWidget* panel = frame.panel;
+    m_backImg = frame.backImage;
 
     m_memo = new QPlainTextEdit(panel);
     m_memo->setObjectName(QStringLiteral("Memo1"));
@@ -40,15 +33,13 @@ TProtKomForm::TProtKomForm(QWidget* parent)
     m_memo->setPalette(palette);
 
     const int buttonTop = clientHeight - 40;
-    auto* ok = new TBitBtn2(QStringLiteral("OK"), panel);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setGeometry(clientWidth - 12 - 2 * 104 - 8, buttonTop, 104, 28);
+    auto* ok = addDialogButton(
+        panel, QStringLiteral("OK"), "OKBtn", QRect(clientWidth - 12 - 2 * 104 - 8, buttonTop, 104, 28));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto* cancel = new TBitBtn2(QStringLiteral("Abbrechen"), panel);
-    cancel->setObjectName(QStringLiteral("AbbrBtn"));
-    cancel->setGeometry(clientWidth - 12 - 104, buttonTop, 104, 28);
+    auto* cancel = addDialogButton(
+        panel, QStringLiteral("Abbrechen"), "AbbrBtn", QRect(clientWidth - 12 - 104, buttonTop, 104, 28));
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
