@@ -4,7 +4,7 @@
 
 #include "mainwindow.h"
 
-#include "app/cardimage.h"
+#include "cardview/ui/cardimage.h"
 #include "cardview/cardtext.h"
 #include "cardview/markup.h"
 #include "cardview/viewexport.h"

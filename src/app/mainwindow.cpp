@@ -1,6 +1,6 @@
 #include "mainwindow.h"
 
-#include "app/cardimage.h"
+#include "cardview/ui/cardimage.h"
 #include "common/filemessages.h"
 #include "common/folders.h"
 #include "common/randomgenerator.h"

@@ -4,7 +4,7 @@
 
 #include "mainwindow.h"
 
-#include "app/cardimage.h"
+#include "cardview/ui/cardimage.h"
 #include "common/theme.h"
 #include "quiz/quizscoring.h"
 #include "quiz/ui/labeloptionsdialog.h"

@@ -2,7 +2,7 @@
 // layer boxes, zoom and scroll commands work by their menu items and keys, the right button pans,
 // the view goes into a file or onto the clipboard, and info points open their text.
 
-#include "app/cardimage.h"
+#include "cardview/ui/cardimage.h"
 #include "app/mainwindow.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
