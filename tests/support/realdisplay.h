@@ -65,7 +65,8 @@ public:
     void click(QWidget* widget);
     // Presses at from, moves to the other point in `steps` motion events with the button held and
     // releases there. Runs the event loop for stepMs between the steps, as a hand's motion arrives
-    // spread over time.
+    // spread over time. The points are mapped through widget at every step: give a widget that
+    // stays put (the panel a tile lies on, not the tile that follows the pointer).
     void drag(QWidget* widget, QPoint from, QPoint to, int steps, int stepMs = 10);
 
     // Letters, digits, F1-F35, Return, Enter, Escape, Tab, Backspace, Delete, Space, arrows, Home,

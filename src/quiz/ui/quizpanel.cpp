@@ -166,7 +166,7 @@ void QuizPanel::createTiles()
         connect(tile, &THoverPanel::mouseUp, this, [this, tile](Qt::MouseButton, QPoint) { releaseTile(tile); });
         m_tiles[i] = tile;
         if (single)
-            tile->move(width() - 150, height() - 46);
+            tile->move(width() - tileSize.width(), height() - tileSize.height());
         tile->show();
     }
     if (!single)
