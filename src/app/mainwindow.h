@@ -18,7 +18,6 @@
 #include <optional>
 
 class CardImage;
-class QActionGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -29,7 +28,7 @@ class THoverPanel;
 class TInfoBox;
 class TInfoboxForm;
 class TKennzInfoBox;
-class TopicColumnStyle;
+class TopicMenu;
 class TUebFertigForm;
 class TBestListForm;
 class TBestListVerzForm;
@@ -107,7 +106,7 @@ public:
     void setOuterGeometry(const QRect& bounds);
 
     // The topic files of the listed folder, in menu order.
-    const QList<TopicEntry>& topicList() const { return m_topicList; }
+    const QList<TopicEntry>& topicList() const;
     // The file dialog of "Ö&ffnen...", which remembers its folder and file between uses.
     const FileDialogRequest& topicFileDialog() const { return m_topicFileDialog; }
 
@@ -204,7 +203,7 @@ public slots:
     // Opens entry index of the topic list; nothing for an index outside it.
     void openTopic(int index);
     // A topic item was chosen: its topic is opened and a quiz starts on it.
-    void chooseTopicItem(QAction* item);
+    void chooseTopicItem(int index);
     // The link objects of the open topic: another topic or a folder of topics, and a file or
     // web page the desktop shows.
     void followDocumentLink(int index);
@@ -274,9 +273,7 @@ private:
     void createKeywordField();
     void placeKeywordField(QPoint bottomLeft);
     bool keywordFieldKey(QKeyEvent* event);
-    QMenu* topicMenu() const;
     void setUpTopicMenu();
-    void relayoutMenu(QMenu* menu);
     // Ticks the document type's item in the authoring menu.
     void checkDocTypeItem(DocType type);
 
@@ -312,10 +309,7 @@ private:
     QuizOptions m_quizOptions;
 
     // Topic folder and menu.
-    QList<TopicEntry> m_topicList;
-    QActionGroup* m_topicGroup = nullptr;
-    int m_topicColumnBreak = -1;
-    TopicColumnStyle* m_topicColumnStyle = nullptr;
+    TopicMenu* m_topicMenu = nullptr;
     FileDialogRequest m_topicFileDialog;
 
     // Menu items know the menu they sit in, so that a key can tell whether it reaches them.
