@@ -207,7 +207,6 @@ void QuizPanel::stop()
     ++m_generation;
     cancelFeedback();
     m_zeitTimer->stop();
-    m_timeUpHeld = false;
     m_conclusionHeld = false;
     m_dragTile = nullptr;
     if (m_state != State::Idle)
@@ -654,11 +653,11 @@ void QuizPanel::concludeAnswer()
     const JudgeResult result = std::exchange(m_judged, {});
     if (result.quizOver) {
         // The last question is answered: the quiz is finished, whatever time-out came meanwhile.
-        m_timeUpHeld = false;
         finish();
         return;
     }
-    if (m_timeUpHeld || m_quiz.timeLimitReached()) {
+    // A time-out held during the feedback: the clock went on being updated meanwhile.
+    if (m_quiz.timeLimitReached()) {
         timeOut();
         return;
     }
@@ -693,18 +692,16 @@ void QuizPanel::timerTick()
         m_status.showClock(m_quiz.currentClockText());
     if (!m_quiz.timeLimitReached())
         return;
-    // The clock keeps running on screen; the time-out waits for the answer in feedback.
-    if (m_state == State::Feedback || m_holds > 0) {
-        m_timeUpHeld = true;
+    // The clock keeps running on screen; the time-out waits for the answer in feedback or the
+    // end of a hold, which find the time up on the clock.
+    if (m_state == State::Feedback || m_holds > 0)
         return;
-    }
     timeOut();
 }
 
 void QuizPanel::timeOut()
 {
     m_zeitTimer->stop();
-    m_timeUpHeld = false;
     m_dragTile = nullptr;
     m_pendingReleases.clear();
     m_state = State::Ended;
@@ -749,6 +746,6 @@ void QuizPanel::runHeld()
         return;
     if (m_conclusionHeld && m_state == State::Feedback)
         concludeAnswer();
-    else if (m_timeUpHeld && m_state == State::Waiting && m_quiz.isRunning())
+    else if (m_state == State::Waiting && m_quiz.timeLimitReached())
         timeOut();
 }

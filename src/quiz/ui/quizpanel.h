@@ -161,5 +161,4 @@ private:
 
     int m_holds = 0;
     bool m_conclusionHeld = false;
-    bool m_timeUpHeld = false;
 };
