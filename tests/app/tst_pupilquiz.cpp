@@ -10,6 +10,7 @@
 #include "quiz/ui/quizenddialog.h"
 #include "quiz/ui/quizpanel.h"
 #include "results/highscorefile.h"
+#include "support/quiztopics.h"
 #include "support/realdisplay.h"
 #include "widgets/hoverpanel.h"
 
@@ -27,54 +28,13 @@
 
 namespace {
 
-DocObject label(const QString& caption, double x, double y)
-{
-    DocObject o;
-    o.Typ = ObjectKind::Label;
-    o.Cap = caption;
-    o.Sx = o.Kx = x;
-    o.Sy = o.Ky = y;
-    o.KAusr = 1;
-    o.Ebene = 1;
-    return o;
-}
-
 TopicDocument riversTopic()
 {
     TopicDocument doc;
     doc.titel = QStringLiteral("Flüsse");
     doc.picture = QImage(400, 300, QImage::Format_ARGB32);
     doc.picture.fill(QColor(200, 220, 200));
-    doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7), label("Main", 0.2, 0.8)};
-    return doc;
-}
-
-// Two single questions whose answers both show in each question.
-TopicDocument questionsTopic()
-{
-    TopicDocument doc;
-    doc.titel = QStringLiteral("Fragen");
-    doc.DokTyp = DocType::SingleQuestions;
-    doc.AnzFrageNummern = 2;
-    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
-    doc.picture.fill(Qt::white);
-    for (int j = 1; j <= 2; ++j) {
-        DocObject text;
-        text.Typ = ObjectKind::QuestionText;
-        text.Cap = QStringLiteral("Frage %1?").arg(j);
-        text.Sx = text.Kx = 0.1;
-        text.Sy = text.Ky = 0.4;
-        text.FrageNummer = j;
-        text.Ebene = 1;
-        DocObject answer;
-        answer.Typ = ObjectKind::Answer;
-        answer.Cap = QStringLiteral("Antwort %1").arg(j);
-        answer.Sx = answer.Kx = 0.225;
-        answer.Sy = answer.Ky = 0.6;
-        answer.FrageNummer = j;
-        answer.Ebene = 1;
-        doc.objects << text << answer;
-    }
+    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)};
     return doc;
 }
 
@@ -125,8 +85,6 @@ void TestPupilQuiz::init()
     start.fill(Qt::white);
     QVERIFY(start.save(m_dir->filePath("programm/data/tallowq.png")));
     folders() = FolderLayout::forProgramFolder(m_dir->filePath("programm"));
-    folders().highScoreFolder = m_dir->filePath("listen") + u'/';
-    folders().protocolFolder = m_dir->filePath("protokolle") + u'/';
     m_input = std::make_unique<XTestInput>();
     // The real sounds, so that every feedback lasts as long as for a pupil (silent without a sound
     // device).
@@ -158,6 +116,9 @@ void TestPupilQuiz::open(const TopicDocument& doc)
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     QVERIFY(QTest::qWaitFor([this] { return !m_window->firstActivationPending(); }));
     QVERIFY(m_input->focusWindow(m_window.get()));
+    // After the first activation, which reads the folders from the settings store.
+    folders().highScoreFolder = m_dir->filePath("listen") + u'/';
+    folders().protocolFolder = m_dir->filePath("protokolle") + u'/';
     // No name to ask; targets numbered in order, texts alphabetical; results saved.
     m_window->menuItem("OptNameEingabe1")->setChecked(false);
     m_window->menuItem("Sound1")->setChecked(true);
@@ -265,7 +226,7 @@ void TestPupilQuiz::labelShownAfterRightDrop()
 // of question 1 answers nothing; question 2 is still to be answered.
 void TestPupilQuiz::secondClickAnswersNothing()
 {
-    open(questionsTopic());
+    open(questionsTopic(2));
     m_window->quizOptions().questions.zuordnungFalsch = 1;
     QVERIFY(m_window->startQuiz(0, 0));
     QPointer<THoverPanel> first = tileFor("Antwort 1");
@@ -289,7 +250,7 @@ void TestPupilQuiz::secondClickAnswersNothing()
 // as finished, with one end dialog, one protocol file and one list entry.
 void TestPupilQuiz::timeOutDuringLastFeedback()
 {
-    open(questionsTopic());
+    open(questionsTopic(2));
     QuizOptions& options = m_window->quizOptions();
     options.questions.zeitlimit = 1;
     options.questions.zLimitMin = QStringLiteral("0");

@@ -10,6 +10,7 @@
 #include "results/highscorefile.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
+#include "support/quiztopics.h"
 #include "widgets/hoverpanel.h"
 #include "widgets/radiogroup2.h"
 
@@ -22,50 +23,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-namespace {
-
-DocObject label(const QString& caption, double x, double y)
-{
-    DocObject o;
-    o.Typ = ObjectKind::Label;
-    o.Cap = caption;
-    o.Sx = o.Kx = x;
-    o.Sy = o.Ky = y;
-    o.KAusr = 1;
-    o.Ebene = 1;
-    return o;
-}
-
-// A single-questions topic laid out as the program lays them out: per question a text and an answer.
-TopicDocument questionsTopic(int questions)
-{
-    TopicDocument doc;
-    doc.DokTyp = DocType::SingleQuestions;
-    doc.AnzFrageNummern = questions;
-    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
-    doc.picture.fill(Qt::white);
-    for (int j = 1; j <= questions; ++j) {
-        DocObject text;
-        text.Typ = ObjectKind::QuestionText;
-        text.Cap = QStringLiteral("Frage %1?").arg(j);
-        text.Sx = text.Kx = 0.1;
-        text.Sy = text.Ky = 0.4;
-        text.FrageNummer = j;
-        text.Ebene = 1;
-        DocObject answer;
-        answer.Typ = ObjectKind::Answer;
-        answer.Cap = QStringLiteral("Antwort %1").arg(j);
-        answer.Sx = answer.Kx = 0.225;
-        answer.Sy = answer.Ky = 0.6;
-        answer.FrageNummer = j;
-        answer.Ebene = 1;
-        doc.objects << text << answer;
-    }
-    return doc;
-}
-
-} // namespace
 
 class TestQuizWindow : public QObject
 {
@@ -189,7 +146,7 @@ void TestQuizWindow::dragOntoTarget()
     TopicDocument doc;
     doc.picture = QImage(400, 300, QImage::Format_ARGB32);
     doc.picture.fill(Qt::white);
-    doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7)};
+    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7)};
     open(doc);
     QTest::keyClick(m_window.get(), Qt::Key_F7);
     QCOMPARE(m_window->cardMode(), int(TForm1::QuizRunning));
@@ -232,7 +189,7 @@ void TestQuizWindow::wrongDropGlidesBack()
     TopicDocument doc;
     doc.picture = QImage(400, 300, QImage::Format_ARGB32);
     doc.picture.fill(Qt::white);
-    doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7)};
+    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7)};
     open(doc);
     QVERIFY(m_window->startQuiz(0, 0));
     THoverPanel* elbe = tileFor("Elbe");
@@ -326,7 +283,7 @@ void TestQuizWindow::oneQuestionAtATime()
     TopicDocument doc;
     doc.picture = QImage(400, 300, QImage::Format_ARGB32);
     doc.picture.fill(Qt::white);
-    doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7), label("Main", 0.2, 0.8)};
+    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)};
     open(doc);
     m_window->quizOptions().labelling.abfrageModus = queryMode;
     QVERIFY(m_window->startQuiz(0, 0));
@@ -357,7 +314,7 @@ void TestQuizWindow::releasesDuringFeedback()
     TopicDocument doc;
     doc.picture = QImage(400, 300, QImage::Format_ARGB32);
     doc.picture.fill(Qt::white);
-    doc.objects = {label("Elbe", 0.3, 0.3), label("Rhein", 0.6, 0.7), label("Main", 0.2, 0.8)};
+    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)};
     open(doc);
     QVERIFY(m_window->startQuiz(0, 0));
     const auto* panel = m_window->findChild<QuizPanel*>("UebungPan");
@@ -383,7 +340,7 @@ void TestQuizWindow::optionsRefusedDuringQuiz()
     TopicDocument doc;
     doc.picture = QImage(400, 300, QImage::Format_ARGB32);
     doc.picture.fill(Qt::white);
-    doc.objects = {label("Elbe", 0.3, 0.3)};
+    doc.objects = {quizLabel("Elbe", 0.3, 0.3)};
     open(doc);
     QVERIFY(m_window->startQuiz(0, 0));
     QTest::keyClick(m_window.get(), Qt::Key_F7, Qt::AltModifier);
@@ -412,7 +369,7 @@ void TestQuizWindow::resultsAfterQuiz()
     doc.titel = QStringLiteral("Flüsse");
     doc.picture = QImage(400, 300, QImage::Format_ARGB32);
     doc.picture.fill(Qt::white);
-    doc.objects = {label("Elbe", 0.3, 0.3)};
+    doc.objects = {quizLabel("Elbe", 0.3, 0.3)};
     open(doc);
     QDir(m_dir->path()).mkpath("listen");
     QDir(m_dir->path()).mkpath("protokolle");
