@@ -3,6 +3,7 @@
 
 #include "mainwindow.h"
 
+#include "cardview/ui/cardcontrols.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
 #include "ui/messages.h"
@@ -67,8 +68,8 @@ bool TForm1::readDocument(QString path, bool adoptFolder)
     m_cardView.forgetLastPoint();
     checkDocTypeItem(m_document.DokTyp);
     m_document.topicIndex = -1;
-    setZoom(0);
-    applyNumbering(m_numberingMode, false);
+    m_cardControls->setZoom(0);
+    m_cardControls->applyNumbering(m_cardControls->numberingMode(), false);
     if (adoptFolder) {
         folders().topicFolder = withTrailingSeparator(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
         showCardView();

@@ -8,6 +8,7 @@
 
 #include "mainwindow.h"
 
+#include "cardview/ui/cardcontrols.h"
 #include "common/sound.h"
 #include "ui/desktopservices.h"
 
@@ -104,10 +105,10 @@ void TForm1::createMenus()
     connect(addItem(file, "Druckereinrichtung1", QStringLiteral("D&ruckereinrichtung...")), &QAction::triggered, this,
         &TForm1::printerSetup);
     connect(addItem(file, "Exportieren1", QStringLiteral("&Exportieren..."), QKeySequence(Qt::CTRL | Qt::Key_E)),
-        &QAction::triggered, this, &TForm1::exportView);
+        &QAction::triggered, m_cardControls, &CardControls::exportView);
     connect(addItem(file, "IndieZwischenablageBMP", QStringLiteral("In &Zwischenablage kopieren"),
                 QKeySequence(Qt::CTRL | Qt::Key_Z)),
-        &QAction::triggered, this, &TForm1::copyViewToClipboard);
+        &QAction::triggered, m_cardControls, &CardControls::copyViewToClipboard);
     file->addSeparator();
     connect(addItem(file, "Arbeitsblatterstellen1", QStringLiteral("&Arbeitsblatt erstellen..."),
                 QKeySequence(Qt::CTRL | Qt::Key_A)),
@@ -169,17 +170,18 @@ void TForm1::createMenus()
         &QAction::triggered, this, &TForm1::toggleCardToolbar);
     card->addSeparator();
     QMenu* layers = addMenu(card, "Ebenen1", QStringLiteral("&Ebenen"));
-    for (auto [name, caption] : {std::pair {"EbeneIllustration1", "&Illustration"},
-             std::pair {"EbeneBeschriftung1", "&Beschriftung"}, std::pair {"EbeneInfopunkte1", "I&nfopunkte"}}) {
-        QAction* layer = addItem(layers, name, QString::fromUtf8(caption));
-        layer->setCheckable(true);
-        layer->setChecked(true);
-        connect(layer, &QAction::triggered, this, &TForm1::layerItemToggled);
+    const std::pair<const char*, const char*> layerItems[] = {{"EbeneIllustration1", "&Illustration"},
+        {"EbeneBeschriftung1", "&Beschriftung"}, {"EbeneInfopunkte1", "I&nfopunkte"}};
+    for (int layer = 0; layer < 3; ++layer) {
+        QAction* item = addItem(layers, layerItems[layer].first, QString::fromUtf8(layerItems[layer].second));
+        item->setCheckable(true);
+        item->setChecked(true);
+        connect(item, &QAction::triggered, m_cardControls, [this, layer] { m_cardControls->toggleLayer(layer); });
     }
-    connect(addItem(card, "AlleBeschriftungenabdecken1", QStringLiteral("Alle &abdecken")), &QAction::triggered, this,
-        &TForm1::coverAll);
-    connect(addItem(card, "AlleBeschriftungenaufdecken1", QStringLiteral("Alle auf&decken")), &QAction::triggered, this,
-        &TForm1::uncoverAll);
+    connect(addItem(card, "AlleBeschriftungenabdecken1", QStringLiteral("Alle &abdecken")), &QAction::triggered,
+        m_cardControls, &CardControls::coverAll);
+    connect(addItem(card, "AlleBeschriftungenaufdecken1", QStringLiteral("Alle auf&decken")), &QAction::triggered,
+        m_cardControls, &CardControls::uncoverAll);
     QMenu* numbering = addMenu(card, "NummerierungAbdeckflaechen1", QStringLiteral("&Nummerierung Abdeckflächen"));
     auto* numberingGroup = new QActionGroup(numbering);
     const std::pair<const char*, const char*> numberingItems[] = {{"NummerierungFragezeichen1", "&Fragezeichen"},
@@ -189,7 +191,8 @@ void TForm1::createMenus()
         item->setCheckable(true);
         item->setChecked(mode == 1);
         numberingGroup->addAction(item);
-        connect(item, &QAction::triggered, this, [this, mode] { applyNumbering(mode, true); });
+        connect(
+            item, &QAction::triggered, m_cardControls, [this, mode] { m_cardControls->applyNumbering(mode, true); });
     }
     QMenu* zoom = addMenu(card, "Zoomstufe1", QStringLiteral("&Zoomstufe"));
     auto* zoomGroup = new QActionGroup(zoom);
@@ -200,17 +203,17 @@ void TForm1::createMenus()
         item->setCheckable(true);
         item->setChecked(index == 0);
         zoomGroup->addAction(item);
-        connect(item, &QAction::triggered, this, [this, index = index] { setZoom(index); });
+        connect(item, &QAction::triggered, m_cardControls, [this, index = index] { m_cardControls->setZoom(index); });
     }
     QMenu* scroll = addMenu(card, "Scrollen1", QStringLiteral("&Scrollen"));
-    connect(addItem(scroll, "Nachlinksscrollen1", QStringLiteral("nach &links")), &QAction::triggered, this,
-        &TForm1::scrollCardLeft);
-    connect(addItem(scroll, "Nachrechtsscrollen1", QStringLiteral("nach &rechts")), &QAction::triggered, this,
-        &TForm1::scrollCardRight);
-    connect(addItem(scroll, "Nachobenscrollen1", QStringLiteral("nach &oben")), &QAction::triggered, this,
-        &TForm1::scrollCardUp);
-    connect(addItem(scroll, "Nachuntenscrollen1", QStringLiteral("nach &unten")), &QAction::triggered, this,
-        &TForm1::scrollCardDown);
+    connect(addItem(scroll, "Nachlinksscrollen1", QStringLiteral("nach &links")), &QAction::triggered, m_cardControls,
+        [this] { m_cardControls->scroll(ScrollDirection::Left); });
+    connect(addItem(scroll, "Nachrechtsscrollen1", QStringLiteral("nach &rechts")), &QAction::triggered, m_cardControls,
+        [this] { m_cardControls->scroll(ScrollDirection::Right); });
+    connect(addItem(scroll, "Nachobenscrollen1", QStringLiteral("nach &oben")), &QAction::triggered, m_cardControls,
+        [this] { m_cardControls->scroll(ScrollDirection::Up); });
+    connect(addItem(scroll, "Nachuntenscrollen1", QStringLiteral("nach &unten")), &QAction::triggered, m_cardControls,
+        [this] { m_cardControls->scroll(ScrollDirection::Down); });
     QMenu* tools = addMenu(card, "Werkzeug1", QStringLiteral("&Werkzeug"));
     auto* toolGroup = new QActionGroup(tools);
     const std::pair<const char*, const char*> toolItems[] = {{"WerkZeiger1", "&Zeiger zum Auf-/Abdecken"},
@@ -224,10 +227,10 @@ void TForm1::createMenus()
         item->setCheckable(true);
         item->setChecked(tool == 1);
         toolGroup->addAction(item);
-        connect(item, &QAction::triggered, this, [this, tool] { selectTool(tool); });
+        connect(item, &QAction::triggered, m_cardControls, [this, tool] { m_cardControls->selectTool(tool); });
     }
     connect(addItem(card, "AlleZeichnungenentfernen1", QStringLiteral("Alle &Zeichnungen entfernen")),
-        &QAction::triggered, this, &TForm1::removeAllDrawings);
+        &QAction::triggered, m_cardControls, &CardControls::removeAllDrawings);
 
     // "&Optionen"
     QMenu* options = addMenu(bar, "Optionen1", QStringLiteral("&Optionen"));

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "cardview/ui/cardcontrols.h"
 #include "cardview/ui/cardimage.h"
 #include "common/filemessages.h"
 #include "common/folders.h"
@@ -114,12 +115,13 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent)
     m_basePicture = QImage(QStringLiteral(":/pictures/startbasisbild.png"));
     m_document.picture = m_basePicture;
     m_cardMode = LearningCard;
+    m_cardControls->setInteractive(true);
 
     applyTheme();
     m_document.resetDocument();
     m_document.previousPath.clear();
     showTitle();
-    selectTool(1);
+    m_cardControls->selectTool(1);
     loadStartPicture();
 }
 
@@ -161,9 +163,10 @@ void TForm1::createWindow()
     createCardArea();
     column->addWidget(m_lernPan, 1);
     createStartPanel();
+    createCardControls();
     createMenus();
     setUpTopicMenu();
-    createCardToolbar();
+    connectCardItems();
 }
 
 void TForm1::createTopBar()
@@ -352,8 +355,8 @@ void TForm1::firstActivation()
     // Runs once; the settings are read only now, when every dialog holding them exists.
     loadSettings();
     updateModeButtons();
-    setZoom(0);
-    applyNumbering(1, false);
+    m_cardControls->setZoom(0);
+    m_cardControls->applyNumbering(1, false);
     showCardView();
     updateModeButtons();
 
@@ -384,6 +387,7 @@ bool TForm1::layoutSuppressed() const
 void TForm1::showCardView()
 {
     m_cardMode = LearningCard;
+    m_cardControls->setInteractive(true);
     m_cardView.cardMode = LearningCard;
     updateModeButtons();
     m_quizPanel->hide();
@@ -466,9 +470,6 @@ void TForm1::paintTitleBackground()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_keywordField && event->type() == QEvent::KeyPress
-        && keywordFieldKey(static_cast<QKeyEvent*>(event)))
-        return true;
     if (watched == m_lernKartPan && event->type() == QEvent::Resize) {
         if (!layoutSuppressed())
             resizeReaction();
@@ -559,26 +560,26 @@ void TForm1::keyPressEvent(QKeyEvent* event)
         const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
         switch (event->key()) {
         case Qt::Key_Left:
-            scrollCardLeft();
+            m_cardControls->scroll(ScrollDirection::Left);
             return event->accept();
         case Qt::Key_Up:
-            scrollCardUp();
+            m_cardControls->scroll(ScrollDirection::Up);
             return event->accept();
         case Qt::Key_Right:
-            scrollCardRight();
+            m_cardControls->scroll(ScrollDirection::Right);
             return event->accept();
         case Qt::Key_Down:
-            scrollCardDown();
+            m_cardControls->scroll(ScrollDirection::Down);
             return event->accept();
         case Qt::Key_Plus:
             if (keypad) {
-                zoomIn();
+                m_cardControls->zoomIn();
                 return event->accept();
             }
             break;
         case Qt::Key_Minus:
             if (keypad) {
-                zoomOut();
+                m_cardControls->zoomOut();
                 return event->accept();
             }
             break;

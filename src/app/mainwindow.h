@@ -17,10 +17,9 @@
 
 #include <optional>
 
+class CardControls;
 class CardImage;
-class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QShortcut;
 class TextureImage;
@@ -134,6 +133,7 @@ public:
     const CardView& cardView() const { return m_cardView; }
     CardView& cardView() { return m_cardView; }
     int currentTool() const { return m_cardView.currentTool; }
+    CardControls* cardControls() const { return m_cardControls; }
 
     TInfoboxForm* infoTextWindow() const { return m_infoboxForm; }
     TInfoBox* aboutBox() const { return m_infoBox; }
@@ -167,23 +167,8 @@ public slots:
     void sendByMail();
     void printView();
     void printerSetup();
-    void exportView();
-    void copyViewToClipboard();
     void createWorksheet();
     void toggleCardToolbar();
-    void layerItemToggled();
-    void coverAll();
-    void uncoverAll();
-    void applyNumbering(int mode, bool redraw);
-    void setZoom(int index);
-    void zoomIn();
-    void zoomOut();
-    void scrollCardLeft();
-    void scrollCardRight();
-    void scrollCardUp();
-    void scrollCardDown();
-    void selectTool(int tool);
-    void removeAllDrawings();
     void redrawCard();
 
     // True when no quiz runs, it has ended, or the user confirms aborting it.
@@ -249,14 +234,8 @@ private:
     QAction* addItem(
         QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}, bool shown = true);
     void setMenuEnabled(QMenu* menu, bool enabled);
-    void createCardToolbar();
-    void layerBoxClicked();
-    void updateZoomControls();
-    void updateNumberingControls();
-    void cardMousePressed(Qt::MouseButton button, QPoint position);
-    void cardMouseMoved(Qt::MouseButtons buttons, QPoint position);
-    void cardMouseReleased(Qt::MouseButton button, QPoint position);
-    void endPan();
+    void createCardControls();
+    void connectCardItems();
     void createQuizPanel();
     void connectQuizDialogs();
     QuizSnapshot takeQuizOptions() const;
@@ -266,13 +245,6 @@ private:
     // end-of-quiz dialog loop. Runs once per quiz.
     void endQuiz();
     void quizProtocolReady();
-    void drawToolAt(bool leftButtonDown, QPoint position);
-    QCursor toolCursor(int tool) const;
-    void pointerClick(int index);
-    void createMarkers();
-    void createKeywordField();
-    void placeKeywordField(QPoint bottomLeft);
-    bool keywordFieldKey(QKeyEvent* event);
     void setUpTopicMenu();
     // Ticks the document type's item in the authoring menu.
     void checkDocTypeItem(DocType type);
@@ -285,7 +257,6 @@ private:
     bool m_startupCancelled = false;
     bool m_quizFinished = true;
     int m_netRole = 0;
-    int m_numberingMode = 1;
     QString m_startArgument;
     TopicDocument m_document;
     CardView m_cardView {m_document};
@@ -302,8 +273,6 @@ private:
     TBestListVerzForm* m_bestListVerzForm = nullptr;
     TUebProtokollForm* m_uebProtokollForm = nullptr;
     HighScoreList m_highScoreList;
-    Qt::MouseButton m_panButton = Qt::NoButton;
-    QPoint m_panLast;
     QImage m_basePicture;
     QImage m_startPicture;
     QuizOptions m_quizOptions;
@@ -334,14 +303,9 @@ private:
     QWidget* m_lernKartPan = nullptr;
     TextureImage* m_mainBackImg2 = nullptr;
     CardImage* m_lernKartPicImg = nullptr;
+    // The tool bar beside the card, the pointer on it and the quiz's marker over it.
+    CardControls* m_cardControls = nullptr;
     QWidget* m_lernInfoPan = nullptr;
-    QWidget* m_ebenenPan = nullptr;
-    std::array<QCheckBox*, 3> m_layerBoxes {};
-    std::array<THoverPanel*, 3> m_numberingButtons {};
-    std::array<THoverPanel*, 3> m_zoomButtons {};
-    std::array<THoverPanel*, 9> m_toolButtons {};
-    QLineEdit* m_keywordField = nullptr;
-    QWidget* m_moveAnker = nullptr;
 
     // Start page.
     QWidget* m_startInfoPan = nullptr;

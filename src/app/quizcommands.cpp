@@ -4,6 +4,7 @@
 
 #include "mainwindow.h"
 
+#include "cardview/ui/cardcontrols.h"
 #include "cardview/ui/cardimage.h"
 #include "common/theme.h"
 #include "quiz/quizscoring.h"
@@ -120,8 +121,9 @@ bool TForm1::startQuiz(int requestedMode, int role)
         m_quiz.participantName = m_nameEingabeForm->name();
     }
 
-    selectTool(1);
+    m_cardControls->selectTool(1);
     m_cardMode = QuizRunning;
+    m_cardControls->setInteractive(false);
     m_cardView.cardMode = QuizRunning;
     m_cardView.askedObject = -1;
     m_quiz.buildQuestionList();
@@ -163,12 +165,12 @@ void TForm1::leaveQuiz()
     m_quiz.leaveQuiz();
     m_netRole = 0;
     m_quizFinished = true;
-    selectTool(1);
+    m_cardControls->selectTool(1);
     m_cardView.askedObject = -1;
     markObject(-1, -1);
     m_cardView.setZoom(0);
     m_cardView.cardMode = LearningCard;
-    applyNumbering(m_numberingMode, false);
+    m_cardControls->applyNumbering(m_cardControls->numberingMode(), false);
     m_startInfoPan->show();
     showCardView();
 }

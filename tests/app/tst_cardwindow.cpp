@@ -2,8 +2,9 @@
 // layer boxes, zoom and scroll commands work by their menu items and keys, the right button pans,
 // the view goes into a file or onto the clipboard, and info points open their text.
 
-#include "cardview/ui/cardimage.h"
 #include "app/mainwindow.h"
+#include "cardview/ui/cardcontrols.h"
+#include "cardview/ui/cardimage.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
 #include "support/fakedialogservice.h"
@@ -181,7 +182,7 @@ void TestCardWindow::scrollKeys()
     const CardView& view = m_window->cardView();
     QTest::keyClick(m_window.get(), Qt::Key_Right, Qt::ControlModifier);
     QCOMPARE(view.viewWindow[0], 0.0);
-    m_window->setZoom(4);
+    m_window->cardControls()->setZoom(4);
     const double left = view.viewWindow[0];
     QTest::keyClick(m_window.get(), Qt::Key_Right, Qt::ControlModifier);
     QVERIFY(view.viewWindow[0] > left);
@@ -193,7 +194,7 @@ void TestCardWindow::scrollKeys()
 
 void TestCardWindow::rightButtonPans()
 {
-    m_window->setZoom(4);
+    m_window->cardControls()->setZoom(4);
     const CardView& view = m_window->cardView();
     auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
     const QPoint originBefore = view.viewportOrigin;
@@ -288,11 +289,11 @@ void TestCardWindow::pointerClicks()
     QTest::mouseClick(image, Qt::LeftButton, {}, onLabel);
     QCOMPARE(rhein.coverState, int(CoverState::Uncovered));
     // The middle button is a pointer click whatever the tool.
-    m_window->selectTool(3);
+    m_window->cardControls()->selectTool(3);
     QTest::mouseClick(image, Qt::MiddleButton, {}, onLabel);
     QCOMPARE(rhein.coverState, int(CoverState::Covered));
     // A click beside every box does nothing.
-    m_window->selectTool(1);
+    m_window->cardControls()->selectTool(1);
     QTest::mouseClick(image, Qt::LeftButton, {}, view.cardToView(0.95, 0.95));
     QCOMPARE(rhein.coverState, int(CoverState::Covered));
 
@@ -321,7 +322,7 @@ void TestCardWindow::tickStampedOncePerPress()
 {
     auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
     const CardView& view = m_window->cardView();
-    m_window->selectTool(7);
+    m_window->cardControls()->selectTool(7);
     hover(image, QPoint(100, 100));
     const QImage before = view.viewBitmap.copy();
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(100, 100));
@@ -342,7 +343,7 @@ void TestCardWindow::strokeAfterLoadingStartsWhereMade()
 {
     auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
     const CardView& view = m_window->cardView();
-    m_window->selectTool(3);
+    m_window->cardControls()->selectTool(3);
     hover(image, QPoint(100, 100));
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(100, 100));
     QMouseEvent drag(QEvent::MouseMove, QPointF(150, 100), image->mapToGlobal(QPointF(150, 100)), Qt::NoButton,
