@@ -1,9 +1,11 @@
 // Writes the seed corpora of the fuzz targets into FOLDER/fuzz_document, FOLDER/fuzz_commatext,
-// FOLDER/fuzz_registry and FOLDER/fuzz_highscore: topic files of every kind as the program writes
-// them, variants put together by hand (optional keys left out, another format version, pictures of
-// every PNG colour type, bit depth and interlacing, cut-off files), comma texts of every shape a
-// caption takes, registry stores as the program, regedit (UTF-16, REGEDIT4) and hand editing leave
-// them, and high-score lists whole, cut off, damaged and with other key lists.
+// FOLDER/fuzz_registry, FOLDER/fuzz_highscore and FOLDER/fuzz_mailslot: topic files of every kind
+// as the program writes them, variants put together by hand (optional keys left out, another
+// format version, pictures of every PNG colour type, bit depth and interlacing, cut-off files),
+// comma texts of every shape a caption takes, registry stores as the program, regedit (UTF-16,
+// REGEDIT4) and hand editing leave them, high-score lists whole, cut off, damaged and with other
+// key lists, and message datagrams as the network exercise sends them, with other line ends, cut
+// short and foreign.
 //
 //   make_corpus FOLDER
 
@@ -11,6 +13,7 @@
 #include "document/commatext.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
+#include "network/mailslot.h"
 #include "platform/cp1252.h"
 #include "platform/registry.h"
 #include "results/highscorefile.h"
@@ -503,6 +506,27 @@ bool writeHighScoreSeeds(const QDir& folder)
     return ok;
 }
 
+bool writeMailslotSeeds(const QDir& folder)
+{
+    const QString user = QStringLiteral("Jürgen");
+    const QString computer = QStringLiteral("PC-07");
+    const QByteArray seeds[][2] = {
+        {"no-payload.dat", buildMailslotDatagram(user, computer, {})},
+        {"finished.dat",
+            buildMailslotDatagram(user, computer,
+                {QStringLiteral("TN-FERTIG"), QStringLiteral("QWERTZUIOPASDFGHJKLYXCVBNMQWER"), QStringLiteral("1")})},
+        {"empty-lines.dat", buildMailslotDatagram({}, {}, {{}, QStringLiteral("Größe – 5 €"), {}})},
+        {"lf-only.dat", "Message\nanna\nPC07\nA\nB\n"},
+        {"cr-only.dat", "Message\ranna\rPC07\rA"},
+        {"cut-short.dat", "Message\r\nanna"},
+        {"foreign.dat", "M-SEARCH * HTTP/1.1\r\n\r\n"},
+    };
+    bool ok = true;
+    for (const auto& [name, bytes] : seeds)
+        ok = writeFile(folder.filePath(QString::fromLatin1(name)), bytes) && ok;
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -516,14 +540,16 @@ int main(int argc, char* argv[])
     const QString commaTexts = QStringLiteral("fuzz_commatext");
     const QString registryStores = QStringLiteral("fuzz_registry");
     const QString highScoreLists = QStringLiteral("fuzz_highscore");
+    const QString datagrams = QStringLiteral("fuzz_mailslot");
     if (!root.mkpath(documents) || !root.mkpath(commaTexts) || !root.mkpath(registryStores)
-        || !root.mkpath(highScoreLists)) {
+        || !root.mkpath(highScoreLists) || !root.mkpath(datagrams)) {
         std::fprintf(stderr, "make_corpus: cannot create the folders below %s\n", argv[1]);
         return 1;
     }
     const bool ok = writeDocumentSeeds(QDir(root.filePath(documents)))
         && writeCommaTextSeeds(QDir(root.filePath(commaTexts)))
         && writeRegistrySeeds(QDir(root.filePath(registryStores)))
-        && writeHighScoreSeeds(QDir(root.filePath(highScoreLists)));
+        && writeHighScoreSeeds(QDir(root.filePath(highScoreLists)))
+        && writeMailslotSeeds(QDir(root.filePath(datagrams)));
     return ok ? 0 : 1;
 }

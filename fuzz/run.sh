@@ -5,7 +5,7 @@
 # build and named in the output.
 #
 #   fuzz/run.sh SECONDS [TARGET...]      targets: fuzz_document fuzz_commatext fuzz_registry
-#                                        fuzz_highscore (default: all)
+#                                        fuzz_highscore fuzz_mailslot (default: all)
 #
 # The build goes to build/fuzz (or $FUZZ_BUILD_DIR); the corpora grown there are reused by the
 # next run.
@@ -19,7 +19,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_document fuzz_commatext fuzz_registry fuzz_highscore)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_document fuzz_commatext fuzz_registry fuzz_highscore fuzz_mailslot)
 
 fuzz_dir="${FUZZ_BUILD_DIR:-$root/build/fuzz}"
 
@@ -48,6 +48,8 @@ for target in "${targets[@]}"; do
         fuzz_commatext) max_len=4096 ;;
         fuzz_registry) max_len=65536 ;;
         fuzz_highscore) max_len=65536 ;;
+        # A little over the largest datagram the reader takes, so that the refusal is reached.
+        fuzz_mailslot) max_len=66000 ;;
         *) echo "error: unknown fuzz target $target" >&2; exit 2 ;;
     esac
     corpus="$fuzz_dir/corpus/$target"

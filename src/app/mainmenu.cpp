@@ -130,7 +130,7 @@ void TForm1::createMenus()
         &TForm1::showProtocolWindow);
     connect(addItem(action, "Netzwerkuebung1", QStringLiteral("An Netzwerk-Übung &teilnehmen..."),
                 QKeySequence(Qt::Key_F8), false),
-        &QAction::triggered, this, &TForm1::joinNetExercise);
+        &QAction::triggered, this, &TForm1::joinNetCommand);
     connect(addItem(action, "BestenlistezurNetzwerkuebung1", QStringLiteral("Besten&liste Netzwerk-Übung..."),
                 QKeySequence(Qt::CTRL | Qt::Key_F8), false),
         &QAction::triggered, this, [this] { showHighScoreList(true); });
@@ -279,7 +279,7 @@ void TForm1::createMenus()
                 QKeySequence(Qt::Key_F9)),
         &QAction::triggered, this, &TForm1::initiateNetExercise);
     connect(addItem(teacher, "LehrerNetzwerkUebungbeenden1", QStringLiteral("Netzwerk-Übung &beenden")),
-        &QAction::triggered, this, &TForm1::endNetExercise);
+        &QAction::triggered, this, qOverload<>(&TForm1::endNetExercise));
     addItem(teacher, "NetzwerkbungKontrollanzeige1", QStringLiteral("&Kontrollanzeige..."),
         QKeySequence(Qt::ALT | Qt::Key_F9));
 

@@ -6,6 +6,8 @@
 #include "common/folders.h"
 #include "common/randomgenerator.h"
 #include "common/theme.h"
+#include "network/mailslot.h"
+#include "network/netexercise.h"
 #include "quiz/ui/labeloptionsdialog.h"
 #include "quiz/ui/namedialog.h"
 #include "quiz/ui/questionoptionsdialog.h"
@@ -254,6 +256,7 @@ void TForm1::createCardArea()
     row->addWidget(m_lernInfoPan);
 
     createQuizPanel();
+    createNetExercise();
     row->addWidget(m_uebInfoPan);
 
     m_lernKartPan->installEventFilter(this);
@@ -389,6 +392,7 @@ void TForm1::showCardView()
     m_cardMode = LearningCard;
     m_cardControls->setInteractive(true);
     m_cardView.cardMode = LearningCard;
+    m_net->participantSlot()->setActive(false);
     updateModeButtons();
     m_quizPanel->hide();
     m_lernKartPicImg->show();
@@ -638,18 +642,12 @@ void TForm1::showFiguresInfo()
 }
 
 // Hooks of the later parts.
-void TForm1::joinNetExercise() { }
-void TForm1::initiateNetExercise() { }
-void TForm1::endNetExercise() { }
 void TForm1::sendByMail() { }
 void TForm1::printView() { }
 void TForm1::printerSetup() { }
 void TForm1::createWorksheet() { }
 void TForm1::toggleCardToolbar() { }
-void TForm1::finishNetParticipation() { }
 void TForm1::releaseCardBitmaps() { }
-void TForm1::closeMailboxes() { }
-void TForm1::cleanUpNetFiles() { }
 bool TForm1::saveDocumentForAuthoring()
 {
     return true;

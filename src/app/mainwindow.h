@@ -36,6 +36,7 @@ class TUebOptForm;
 class TUebOptFragenForm;
 class TNameEingabeForm;
 class QuizPanel;
+class NetExercise;
 class QuizStatusPanel;
 
 // What the start of the program hands to the main window.
@@ -126,6 +127,9 @@ public:
     TBestListForm* highScoreWindow() const { return m_bestListForm; }
     TBestListVerzForm* folderDialog() const { return m_bestListVerzForm; }
     TUebProtokollForm* protocolWindow() const { return m_uebProtokollForm; }
+    // 0 own quiz, 1 participant of a network exercise, 2 its initiator.
+    int netRole() const { return m_netRole; }
+    NetExercise* netExercise() const { return m_net; }
     // The list last read for the high-score window.
     const HighScoreList& highScoreList() const { return m_highScoreList; }
 
@@ -152,9 +156,16 @@ public slots:
     void showExerciseOptions();
     void showHighScoreList(bool network);
     void showProtocolWindow();
-    void joinNetExercise();
+    // The network exercise. The join command checks that neither a quiz runs nor this machine
+    // initiated the exercise, then joins; joining is also the end dialog's repeat for a
+    // participant. True when the participant's quiz started.
+    void joinNetCommand();
+    bool joinNetExercise();
     void initiateNetExercise();
+    // The end command: with confirm, after the teacher's Yes. False when no exercise was
+    // initiated here or the teacher said No.
     void endNetExercise();
+    bool endNetExercise(bool confirm);
     void goToStartPage();
     void showPreviousDocument();
     void previousTopic();
@@ -225,6 +236,10 @@ private:
     void layoutCard();
     void layoutStartPanel();
     void paintTitleBackground();
+    void createNetExercise();
+    void takeNetSettings();
+    // TN-FERTIG, and TN-BESTLIST for a finished or timed-out quiz.
+    void sendFinishMessages();
     void finishNetParticipation();
     void releaseCardBitmaps();
     void closeMailboxes();
@@ -257,6 +272,9 @@ private:
     bool m_startupCancelled = false;
     bool m_quizFinished = true;
     int m_netRole = 0;
+    NetExercise* m_net = nullptr;
+    // The start time a participant's quiz keeps: taken when joining.
+    std::optional<double> m_netStartTime;
     QString m_startArgument;
     TopicDocument m_document;
     CardView m_cardView {m_document};

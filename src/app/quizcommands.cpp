@@ -137,7 +137,7 @@ bool TForm1::startQuiz(int requestedMode, int role)
     m_quizPanel->createTiles();
     m_cardView.setZoom(0);
 
-    m_quiz.reset(role);
+    m_quiz.reset(role, role == 1 ? m_netStartTime : std::nullopt);
     m_netRole = role;
     m_quizFinished = false;
     updateModeButtons();
@@ -162,7 +162,12 @@ void TForm1::abortQuiz()
 void TForm1::leaveQuiz()
 {
     m_quizPanel->leave();
-    m_quiz.leaveQuiz();
+    // A participant giving up the quiz reports it and leaves the exercise with its topic.
+    const bool abortedParticipation = m_quiz.leaveQuiz();
+    if (abortedParticipation) {
+        sendFinishMessages();
+        closeDocument();
+    }
     m_netRole = 0;
     m_quizFinished = true;
     m_cardControls->selectTool(1);
@@ -197,6 +202,8 @@ void TForm1::endQuiz()
     m_quizFinished = true;
     m_quiz.endQuiz(ProtocolContext::fromSystem());
     m_quizPanel->refreshStatus();
+    if (m_netRole == 1)
+        sendFinishMessages();
     if (!m_uebFertigForm)
         return;
 
@@ -221,11 +228,21 @@ void TForm1::endQuiz()
     m_quiz.resultEntered = m_uebFertigForm->resultEntered();
 
     // The dialog comes back when a repeat cannot start.
+    // A participant repeats by joining again and leaves the exercise with its topic.
+    const bool participant = m_netRole == 1;
     for (;;) {
         if (m_uebFertigForm->exec() != TUebFertigForm::Repeat) {
             m_netRole = 0;
             leaveQuiz();
+            if (participant)
+                closeDocument();
             return;
+        }
+        if (participant) {
+            if (joinNetExercise())
+                return;
+            showInfo(QStringLiteral("Eine Wiederholung der Netzwerk-Übung wurde nicht zugelassen."));
+            continue;
         }
         if (startQuiz(m_uebFertigForm->repeatMode(), m_netRole))
             return;

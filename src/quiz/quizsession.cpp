@@ -541,12 +541,18 @@ bool QuizSession::updateClock()
     return true;
 }
 
-void QuizSession::refreshStatus()
+QuizRates QuizSession::currentRates() const
 {
     const int answered = correctCount + wrongCount;
-    successRate = answered > 0 ? double(correctCount) / answered : 0.0;
     const int total = answered + openCount;
-    overallScore = total > 0 ? double(correctCount) / total : 0.0;
+    return {answered > 0 ? double(correctCount) / answered : 0.0, total > 0 ? double(correctCount) / total : 0.0};
+}
+
+void QuizSession::refreshStatus()
+{
+    const QuizRates rates = currentRates();
+    successRate = rates.successRate;
+    overallScore = rates.overallScore;
     updateClock();
 }
 

@@ -44,6 +44,12 @@ struct QuizSnapshot
 // falls back to the group's default.
 QuizSnapshot takeOptions(const QuizOptions& options, DocType kind);
 
+struct QuizRates
+{
+    double successRate = 0; // right answers among all answers
+    double overallScore = 0; // right answers among answers and open questions
+};
+
 // Texts the window shows for the engine.
 namespace QuizTexts {
 inline const QString nothingSelected
@@ -219,6 +225,8 @@ public:
 
     // Recomputes elapsedMs, remainingSeconds and the clock text; true when the text changed.
     bool updateClock();
+    // Both rates from the counters as they are now; refreshStatus() stores them.
+    QuizRates currentRates() const;
     // Recomputes both rates and the clock.
     void refreshStatus();
     // True while the quiz runs and the clock, as last updated, shows no time left.

@@ -72,7 +72,7 @@ TUebOptForm::TUebOptForm(QWidget* parent)
         QRect(290, 58, 206, 44));
 
     addTimeLimit({QStringLiteral(" ohne Zeitlimit"), QStringLiteral(" mit Zeitlimit:")}, QRect(12, 116, 290, 74));
-    addNetworkNote(QRect(312, 116, 184, 74));
+    addNetworkNote(QRect(312, 114, 184, 80));
     const QPoint belowButtons = addButtons(QPoint(508, 18));
     m_erwBtn = new TBitBtn2(QStringLiteral("Erweitert..."), panel());
     m_erwBtn->setObjectName(QStringLiteral("ErwBtn"));

@@ -122,12 +122,13 @@ void QuizOptionsDialogBase::addNetworkNote(const QRect& geometry)
     m_networkNote->setObjectName(QStringLiteral("NetzUebInitPan"));
     m_networkNote->setGeometry(geometry);
     setPanelColour(m_networkNote, QColor(255, 255, 225));
-    auto* note = new QLabel(QStringLiteral("Netzwerk-Übung: Die hier eingestellten Optionen gelten für alle "
-                                           "Teilnehmer. Mit \"Übung starten\" wird die Übung eröffnet."),
+    auto* note = new QLabel(QStringLiteral("Klicken Sie auf \"Übung starten\" um die Netzwerk-Übung zu initiieren.  "
+                                           "      Alle getätigten Einstellungen werden an die Übungsteilnehmer "
+                                           "übermittelt."),
         m_networkNote);
     note->setObjectName(QStringLiteral("NetzUebInitLab"));
     note->setWordWrap(true);
-    note->setGeometry(m_networkNote->rect().adjusted(6, 4, -6, -4));
+    note->setGeometry(m_networkNote->rect().adjusted(6, 2, -6, -2));
     m_networkNote->hide();
 }
 
@@ -142,6 +143,7 @@ QLabel* QuizOptionsDialogBase::addText(const QString& text, const QRect& geometr
 
 void QuizOptionsDialogBase::showNetworkInitiation()
 {
+    setWindowTitle(QStringLiteral("Netzwerk-") + m_caption);
     if (m_networkNote) {
         m_networkNote->show();
         m_networkNote->raise();

@@ -19,8 +19,8 @@ class QuizOptionsDialogBase : public QDialog
 {
     Q_OBJECT
 public:
-    // Shows the note for the initiator of a network exercise until the dialog closes. The
-    // caller may change the caption for that time as well; closing restores the dialog's own.
+    // Shows the note for the initiator of a network exercise and the caption prefixed with
+    // "Netzwerk-" until the dialog closes, which restores both.
     void showNetworkInitiation();
 
     void done(int result) override;

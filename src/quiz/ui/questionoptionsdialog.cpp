@@ -12,7 +12,7 @@ TUebOptFragenForm::TUebOptFragenForm(QWidget* parent)
             QStringLiteral(" jede Frage nur einmal stellen ")},
         QRect(12, 12, 484, 74));
     addTimeLimit({QStringLiteral(" ohne Zeitlimit "), QStringLiteral(" Zeitlimit von: ")}, QRect(12, 96, 290, 74));
-    addNetworkNote(QRect(312, 96, 184, 74));
+    addNetworkNote(QRect(312, 94, 184, 80));
     m_zuordnungstexte = addGroup("Zuordnungstexte", QStringLiteral(" Antwortmöglichkeiten "),
         {QStringLiteral(" alphabetisch geordnet "), QStringLiteral(" zufällig gemischt ")}, QRect(12, 180, 236, 74));
     m_zuordnungsziele = addGroup("Zuordnungsziele", QStringLiteral(" Reihenfolge der Fragen "),

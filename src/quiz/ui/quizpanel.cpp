@@ -497,6 +497,7 @@ void QuizPanel::judge(THoverPanel* tile)
     m_state = State::Feedback;
     m_judged = result;
     m_judgedTile = tile;
+    emit answerJudged(result.target);
     if (result.right)
         queueRightFeedback(tile);
     else
@@ -708,6 +709,7 @@ void QuizPanel::timeOut()
     emit markRequested(-1, -1);
     m_quiz.expireTimeLimit();
     const quint64 generation = m_generation;
+    emit timeLimitExpired();
     showInfo(QuizTexts::timeUp);
     if (generation == m_generation)
         finish();

@@ -90,6 +90,10 @@ signals:
     // The quiz has ended, finished or by time-out; emitted once per quiz, as the last thing the
     // panel does in that call, so the receiver may run dialogs and start a new quiz.
     void quizEnded();
+    // An answer was judged on target (-1 none); the session holds its figures of this moment.
+    void answerJudged(int target);
+    // The time limit has ended the quiz: the session's status is 3, the end follows.
+    void timeLimitExpired();
     // The transparent zone over the picture's logo was clicked.
     void linkZoneClicked();
 

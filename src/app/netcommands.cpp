@@ -1,0 +1,193 @@
+// The network exercise in the main window: the teacher's initiation and end, a pupil's joining,
+// the reports during the quiz and at its end, and what happens to the exercise when the program
+// closes. NetExercise holds the files and the channel; this file holds the dialogs and messages.
+
+#include "mainwindow.h"
+
+#include "common/folders.h"
+#include "network/mailslot.h"
+#include "network/netexercise.h"
+#include "platform/mailslottransport.h"
+#include "platform/systeminfo.h"
+#include "quiz/ui/labeloptionsdialog.h"
+#include "quiz/ui/questionoptionsdialog.h"
+#include "quiz/ui/quizpanel.h"
+#include "ui/messages.h"
+
+#include "document/oledate.h"
+
+#include <QDateTime>
+#include <QFile>
+
+namespace NetTexts {
+const QString notReleased = QStringLiteral(
+    "Auf dem eingestellten Kanal ist zurzeit keine Netzwerk-Übung freigegeben. Bitte warten Sie, bis die "
+    "Lehrkraft die Übung initiiert hat, und versuchen Sie es dann erneut.");
+const QString quizRunning = QStringLiteral(
+    "Um an einer Netzwerk-Übung teilnehmen zu können, muss die aktuelle Übung zunächst beendet werden. Wählen Sie "
+    "\"Übung abbrechen\", um die aktuelle Übung vorzeitig abzubrechen.");
+const QString initiatedHere = QStringLiteral(
+    "Die Netzwerk-Übung wurde auf diesem Rechner initiiert. Die Teilnahme an der Netzwerk-Übung muss an einem "
+    "anderen Rechner erfolgen.");
+const QString noExercise = QStringLiteral("Es ist keine Netzwerk-Übung aktiv.");
+const QString endQuestion = QStringLiteral(
+    "Netzwerk-Übung beenden?\r\nÜbungsteilnehmer können die laufende Übung noch zu Ende bearbeiten, die "
+    "Kontrollanzeige wird jedoch nicht mehr aktualisiert.");
+} // namespace NetTexts
+
+void TForm1::createNetExercise()
+{
+    m_net = new NetExercise(this);
+    for (TALMailSlot2* slot : {m_net->participantSlot(), m_net->masterSlot()}) {
+        connect(slot, &TALMailSlot2::warning, this,
+            [](const QString& text) { showMessage(MessageKind::Warning, text, {MessageButton::Ok}); });
+    }
+    connect(m_quizPanel, &QuizPanel::answerJudged, this, [this](int target) {
+        if (m_netRole == 1)
+            m_net->sendAction(m_quiz, target);
+    });
+    connect(m_quizPanel, &QuizPanel::timeLimitExpired, this, [this] {
+        if (m_netRole == 1)
+            sendFinishMessages();
+    });
+}
+
+void TForm1::takeNetSettings()
+{
+    // The folder and the channel may change with the settings; they count from the next
+    // initiation or join on.
+    if (m_netRole != 0)
+        return;
+    m_net->folder = folders().commFolder;
+    m_net->channel = folders().commChannel;
+}
+
+void TForm1::initiateNetExercise()
+{
+    if (!mayLeaveQuiz())
+        return;
+    if (m_cardMode == QuizRunning)
+        leaveQuiz();
+    if (!m_uebOptForm || !m_uebOptFragenForm)
+        return;
+    takeNetSettings();
+    QuizOptionsDialogBase* dialog = m_document.DokTyp == DocType::SingleQuestions
+        ? static_cast<QuizOptionsDialogBase*>(m_uebOptFragenForm)
+        : static_cast<QuizOptionsDialogBase*>(m_uebOptForm);
+    if (dialog == m_uebOptFragenForm)
+        m_uebOptFragenForm->setOptions(m_quizOptions);
+    else
+        m_uebOptForm->setOptions(m_quizOptions);
+    dialog->showNetworkInitiation();
+    const int result = dialog->exec();
+    if (result != QDialog::Accepted)
+        return;
+    if (dialog == m_uebOptFragenForm)
+        m_uebOptFragenForm->applyTo(m_quizOptions);
+    else
+        m_uebOptForm->applyTo(m_quizOptions);
+
+    clearHighScoreList();
+    QString failedPath;
+    const NetExercise::PublishResult published
+        = m_net->publish(m_document, takeQuizOptions(), computerName(), &failedPath);
+    if (published != NetExercise::PublishResult::Published) {
+        showFileUnwritable(failedPath);
+        return;
+    }
+    if (!m_net->openMaster()) {
+        m_net->withdraw();
+        showError(QStringLiteral("Die Netzwerk-Übung kann nicht initiiert werden: Der Kanal \"%1\" (UDP-Port %2) "
+                                 "wird auf diesem Rechner bereits von einem anderen Programm verwendet.")
+                      .arg(m_net->channel)
+                      .arg(mailslotPort(m_net->channel)));
+        return;
+    }
+    m_netRole = 2;
+    updateModeButtons();
+}
+
+void TForm1::endNetExercise()
+{
+    endNetExercise(true);
+}
+
+bool TForm1::endNetExercise(bool confirm)
+{
+    if (m_netRole != 2) {
+        m_net->masterSlot()->setActive(false);
+        showInfo(NetTexts::noExercise);
+        return false;
+    }
+    if (confirm && !askYesNo(NetTexts::endQuestion))
+        return false;
+    m_netRole = 0;
+    m_net->withdraw();
+    updateModeButtons();
+    return true;
+}
+
+void TForm1::joinNetCommand()
+{
+    if (m_cardMode == QuizRunning && m_quiz.isRunning()) {
+        showInfo(NetTexts::quizRunning);
+        return;
+    }
+    if (m_netRole == 2) {
+        showInfo(NetTexts::initiatedHere);
+        return;
+    }
+    if (!joinNetExercise())
+        showInfo(NetTexts::notReleased);
+}
+
+bool TForm1::joinNetExercise()
+{
+    if (m_netRole == 0)
+        takeNetSettings();
+    if (!m_net->released())
+        return false;
+    // An ended quiz on screen (the end dialog's repeat) is left before the topic is replaced.
+    if (m_cardMode == QuizRunning)
+        leaveQuiz();
+    if (!readDocument(m_net->fileName(NetFile::Topic), false))
+        return false;
+    QuizSnapshot options;
+    if (!m_net->readSettings(options)) {
+        showError(QStringLiteral("Fehler beim Einlesen der Datei \"%1\"").arg(m_net->fileName(NetFile::Settings)));
+        return false;
+    }
+    m_netStartTime = toOleDate(QDateTime::currentDateTime());
+    m_net->enter(*m_netStartTime);
+    m_quiz.snapshot = options;
+    m_quiz.participantName.clear();
+    m_quiz.receivedName.clear();
+    return startQuiz(0, 1);
+}
+
+void TForm1::sendFinishMessages()
+{
+    m_net->sendFinish(m_quiz, computerName());
+}
+
+void TForm1::finishNetParticipation()
+{
+    // Closing the program during a participant's quiz reports it as aborted.
+    if (m_netRole == 1 && m_quiz.isRunning()) {
+        m_quiz.endStatus = 2;
+        sendFinishMessages();
+    }
+}
+
+void TForm1::closeMailboxes()
+{
+    m_net->closeChannels();
+}
+
+void TForm1::cleanUpNetFiles()
+{
+    // Only the machine that published an exercise withdraws it: a pupil closing the program must
+    // not end the class's exercise.
+    if (m_netRole == 2)
+        m_net->deleteExerciseFiles();
+}

@@ -1,0 +1,233 @@
+#pragma once
+
+#include "document/topicdocument.h"
+#include "quiz/quizsession.h"
+#include "results/highscorefile.h"
+
+#include <QHash>
+#include <QHostAddress>
+#include <QNetworkAddressEntry>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QIODevice;
+class TALMailSlot2;
+
+// The classroom network exercise: a teacher's machine publishes one topic with fixed exercise
+// options in a shared communication folder; pupils' machines run exactly that quiz and report
+// every answer and their result over the message channel to the teacher's machine, which keeps
+// the class's high-score list.
+//
+// The exercise files, all in the communication folder and named with the channel, "-" and a
+// fixed name ("ZEP-1-zepnetzuebung.dat" with the default channel):
+//   .zep  the published topic            .dat  the settings file (master computer, options)
+//   .adr  the master's addresses          .okx  the release marker, written last
+//   .hsc  the class's high-score list
+enum class NetFile { Topic, Settings, Release, HighScores, Addresses };
+
+// The path of an exercise file; folder ends with a separator.
+QString netExerciseFileName(const QString& folder, const QString& channel, NetFile file);
+
+// The settings file: the texts "zepnetzuebung.dat" and netSettingsKeyList (both skipped by
+// readers), the master computer's name, then eight 32-bit integers: the right/wrong feedback
+// group (always 0 in this edition, which has no such group), onCorrect, onWrong, textOrder,
+// targetOrder, queryMode, timeLimitOn, timeLimitSeconds.
+inline constexpr char netSettingsBaseName[] = "zepnetzuebung.dat";
+inline constexpr char netSettingsKeyList[]
+    = "NetzUebungMaster|RiFaRueckmeldungItemIndex|ZuordnungRichtigItemIndex|ZuordnungFalschItemIndex|"
+      "ZuordnungstexteItemIndex|ZuordnungszieleItemIndex|AbfrageModusItemIndex|ZeitLimitIndex|ZeitLimitWert|";
+
+struct NetExerciseSettings
+{
+    QString master;
+    QuizSnapshot options;
+
+    bool operator==(const NetExerciseSettings&) const = default;
+};
+
+// False when the device does not take every byte.
+bool writeNetSettings(QIODevice& device, const NetExerciseSettings& settings);
+// nullopt for a file cut short, a text longer than the file, or an option outside its group
+// (a time limit from 0 to 99 min 59 s).
+std::optional<NetExerciseSettings> readNetSettings(QIODevice& device);
+
+// The address file: one address per line, as text. The reader takes at most 64 lines of at most
+// 64 characters and skips what is no address.
+QByteArray netAddressFileText(const QList<QHostAddress>& addresses);
+QList<QHostAddress> parseNetAddressFile(const QByteArray& text);
+// What the master publishes: the one address it is bound to, or (bound to every address) this
+// machine's IPv4 addresses that are up and not loopback, then 127.0.0.1 last.
+QList<QHostAddress> masterAddressesToPublish(const QHostAddress& boundTo, const QList<QNetworkAddressEntry>& own);
+// The one address a participant sends to, from the master's listed addresses, this machine's
+// interface entries and what the master's name resolves to (empty when it does not):
+// a listed loopback address (or 127.0.0.1) when a listed address other than loopback is this
+// machine's own, or when the master listed only loopback addresses (it is bound to one); else the
+// resolved address that is listed; else the first listed address on the network of one of this
+// machine's interfaces; else the first resolved, else the first listed address. Null when there
+// is nothing at all.
+QHostAddress chooseMasterAddress(
+    const QList<QHostAddress>& listed, const QList<QNetworkAddressEntry>& own, const QList<QHostAddress>& resolved);
+
+// 30 capital letters A to Z from the program's random generator.
+QString drawParticipantId();
+
+// The four messages; the payload's first line is the message's name.
+namespace NetMessages {
+inline const QString init = QStringLiteral("TN-INIT");
+inline const QString action = QStringLiteral("TN-AKTION");
+inline const QString finish = QStringLiteral("TN-FERTIG");
+inline const QString bestList = QStringLiteral("TN-BESTLIST");
+} // namespace NetMessages
+
+// The start time as the long time format shows it: "14:05:09".
+QString netTimeText(double oleDate);
+// A real in the shortest general notation, with a decimal point whatever the locale.
+QString netRealText(double value);
+// A real written with a point or a comma; nullopt for anything else.
+std::optional<double> parseNetReal(const QString& text);
+
+QStringList initMessage(const QString& participantId, const QString& name, double startTime);
+// After an answer judged on target (-1 none): its state code and wrong assignments, and the
+// quiz's figures of this moment.
+QStringList actionMessage(const QString& participantId, const QuizSession& quiz, int target);
+QStringList finishMessage(const QString& participantId, int endStatus, const QString& clockText);
+QStringList bestListMessage(const QString& participantId, const QString& name, const QString& computer,
+    double startTime, qint32 elapsedMs, double performance);
+
+// What the master knows of one participant, from its messages.
+struct NetParticipant
+{
+    QString id;
+    QString name; // as sent; the sender's user name when that is empty
+    QString computer; // from the datagram header
+    QString userName;
+    QString startText; // "14:05:09"
+    int endStatus = 0;
+    int questionCount = 0;
+    int correct = 0;
+    int wrong = 0;
+    int open = 0;
+    QString clockText;
+    double successRate = 0; // percent
+    double overallScore = 0; // percent
+    int grade = 0;
+    bool resultEntered = false;
+};
+
+// One judged answer as TN-AKTION reports it.
+struct NetAction
+{
+    QString participantId;
+    int target = -1;
+    int coverState = 0;
+    int wrongAssignments = 0;
+};
+
+// The master's reading of incoming messages. Only participants announced by a TN-INIT are
+// accepted, and only messages whose every number lies in range; the rest is dropped. Each
+// participant's result is taken once: a join draws a new identifier, so one result per
+// identifier is one per participant and quiz start.
+class NetMessageReader
+{
+public:
+    // The published document's object count bounds TN-AKTION's target.
+    explicit NetMessageReader(int objectCount = 0)
+        : m_objectCount(objectCount)
+    { }
+
+    enum class Kind { Dropped, Joined, Action, Finished, Result };
+    struct Outcome
+    {
+        Kind kind = Kind::Dropped;
+        QString participantId;
+        std::optional<NetAction> action;
+        std::optional<HighScoreEntry> result; // for Result: the entry for the class's list
+    };
+
+    Outcome read(const QString& computer, const QString& userName, const QString& text);
+
+    const QHash<QString, NetParticipant>& participants() const { return m_participants; }
+
+private:
+    int m_objectCount;
+    QHash<QString, NetParticipant> m_participants;
+};
+
+// The exercise on one machine: the files it publishes or joins, the two channel components
+// ("TNMailSlot" for the participant, "MasterMailslot" for the initiator) and the master's reading.
+// It shows nothing: the main window turns its results into messages.
+class NetExercise : public QObject
+{
+    Q_OBJECT
+public:
+    explicit NetExercise(QObject* parent = nullptr);
+    ~NetExercise() override;
+
+    QString folder; // the communication folder, ending with a separator
+    QString channel = QStringLiteral("ZEP-1");
+    QString masterComputer;
+    QHostAddress masterAddress;
+    QString participantId;
+
+    QString fileName(NetFile file) const { return netExerciseFileName(folder, channel, file); }
+
+    TALMailSlot2* participantSlot() const { return m_participantSlot; }
+    TALMailSlot2* masterSlot() const { return m_masterSlot; }
+
+    // Test seams: the address the master's channel binds, and the name lookup.
+    void setBindAddress(const QHostAddress& address);
+    void setResolver(std::function<QList<QHostAddress>(const QString&)> resolver);
+
+    // Initiation, after the options are chosen: deletes the class's old list, then writes the
+    // topic, the settings and the addresses, each under a temporary name renamed into place, and
+    // the release marker last. failedPath names the file that could not be written.
+    enum class PublishResult { Published, TopicUnwritable, SettingsUnwritable, ReleaseUnwritable };
+    PublishResult publish(const TopicDocument& document, const QuizSnapshot& options, const QString& computer,
+        QString* failedPath = nullptr);
+    // Opens the master's channel on the exercise's channel; false when its port is taken.
+    bool openMaster();
+    // The end on the initiating machine: the channel closed, the exercise files (not the list)
+    // deleted.
+    void withdraw();
+    // The document as published; object indexes in TN-AKTION refer to it.
+    const TopicDocument& publishedDocument() const { return m_published; }
+    const NetMessageReader& reader() const { return m_reader; }
+
+    // Joining, in the window's order: the release marker, the settings and the topic exist; the
+    // window reads the topic; the settings give the master computer and the options; then enter()
+    // draws a new participant identifier, finds the master's address, reopens the participant's
+    // channel and sends TN-INIT with startTime.
+    bool released() const;
+    bool readSettings(QuizSnapshot& options);
+    void enter(double startTime);
+
+    // The participant's reports to the master.
+    void sendAction(const QuizSession& quiz, int target);
+    // TN-FERTIG, then for a finished or timed-out quiz after 50 ms TN-BESTLIST.
+    void sendFinish(const QuizSession& quiz, const QString& computer);
+
+    // Both channels closed (at exit).
+    void closeChannels();
+    // Deletes the topic, settings, address and release files of the configured channel.
+    void deleteExerciseFiles();
+
+signals:
+    // The master read a message of a known participant; for a result, after it was appended to
+    // the class's list (appended false when the list could not be written).
+    void participantChanged(const QString& participantId);
+    void resultAppended(const HighScoreEntry& entry, bool appended);
+
+private:
+    void masterMessage(const QString& computer, const QString& userName, const QString& text);
+    void send(const QStringList& lines);
+
+    TALMailSlot2* m_participantSlot;
+    TALMailSlot2* m_masterSlot;
+    QHostAddress m_bindAddress = QHostAddress::AnyIPv4;
+    std::function<QList<QHostAddress>(const QString&)> m_resolver;
+    TopicDocument m_published;
+    NetMessageReader m_reader;
+};

@@ -1,0 +1,295 @@
+// The exercise files a teacher publishes and a pupil joins, the choice of the teacher's address,
+// the teacher's reading of the class's messages, and the reports of a time-out and a cancel
+// arriving in the class's high-score list once.
+
+#include "network/mailslot.h"
+#include "network/netexercise.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(QList<QHostAddress>)
+
+namespace {
+
+QNetworkAddressEntry entry(const char* ip, int prefix)
+{
+    QNetworkAddressEntry e;
+    e.setIp(QHostAddress(QString::fromLatin1(ip)));
+    e.setPrefixLength(prefix);
+    return e;
+}
+
+QList<QHostAddress> addresses(std::initializer_list<const char*> texts)
+{
+    QList<QHostAddress> list;
+    for (const char* text : texts)
+        list.append(QHostAddress(QString::fromLatin1(text)));
+    return list;
+}
+
+const QString pupil = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZABCD");
+
+QString message(const QStringList& lines)
+{
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+} // namespace
+
+class TestNetExercise : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void settingsFile_data();
+    void settingsFile();
+    void damagedSettingsFile_data();
+    void damagedSettingsFile();
+    void participantIds();
+    void masterAddress_data();
+    void masterAddress();
+    void teacherReadsMessages();
+    void publishAndJoin();
+    void endReportsReachTheList_data();
+    void endReportsReachTheList();
+};
+
+void TestNetExercise::settingsFile_data()
+{
+    QTest::addColumn<QString>("master");
+    QTest::newRow("short name") << "PC07";
+    QTest::newRow("no name") << "";
+    QTest::newRow("umlauts") << "LEHRER-RÄUM-1";
+}
+
+void TestNetExercise::settingsFile()
+{
+    QFETCH(QString, master);
+    NetExerciseSettings settings;
+    settings.master = master;
+    settings.options = {2, 1, 1, 0, 2, 1, 754};
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(writeNetSettings(buffer, settings));
+    // Three texts and eight integers.
+    QCOMPARE(buffer.size(), 4 + 17 + 4 + 195 + 4 + master.size() + 32);
+    QCOMPARE(buffer.data().mid(4, 17), QByteArray("zepnetzuebung.dat"));
+    buffer.close();
+    buffer.open(QIODevice::ReadOnly);
+    QCOMPARE(readNetSettings(buffer), settings);
+}
+
+void TestNetExercise::damagedSettingsFile_data()
+{
+    QTest::addColumn<int>("cut"); // bytes cut off the end
+    QTest::addColumn<int>("option"); // index of an option set out of range, -1 none
+    QTest::newRow("last integer cut") << 1 << -1;
+    QTest::newRow("all integers cut") << 32 << -1;
+    QTest::newRow("query mode 3") << 0 << 5;
+    QTest::newRow("time limit too long") << 0 << 7;
+}
+
+void TestNetExercise::damagedSettingsFile()
+{
+    QFETCH(int, cut);
+    QFETCH(int, option);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(writeNetSettings(buffer, {QStringLiteral("PC07"), {}}));
+    QByteArray bytes = buffer.data();
+    bytes.chop(cut);
+    if (option >= 0) {
+        const qsizetype at = bytes.size() - 32 + 4 * option;
+        bytes[at] = char(option == 7 ? 0xff : 3);
+        bytes[at + 1] = char(option == 7 ? 0xff : 0);
+    }
+    QBuffer damaged(&bytes);
+    damaged.open(QIODevice::ReadOnly);
+    QVERIFY(!readNetSettings(damaged));
+}
+
+void TestNetExercise::participantIds()
+{
+    const QString first = drawParticipantId();
+    const QString second = drawParticipantId();
+    const QRegularExpression letters(QStringLiteral("^[A-Z]{30}$"));
+    QVERIFY(letters.match(first).hasMatch());
+    QVERIFY(letters.match(second).hasMatch());
+    QVERIFY(first != second);
+}
+
+void TestNetExercise::masterAddress_data()
+{
+    QTest::addColumn<QList<QHostAddress>>("listed");
+    QTest::addColumn<QList<QHostAddress>>("resolved");
+    QTest::addColumn<QString>("chosen");
+    const QList<QHostAddress> teacher = addresses({"10.0.0.5", "192.168.1.20", "127.0.0.1"});
+
+    QTest::newRow("teacher on this machine")
+        << addresses({"192.168.1.7", "127.0.0.1"}) << QList<QHostAddress>() << "127.0.0.1";
+    QTest::newRow("teacher bound to a loopback address")
+        << addresses({"127.0.0.2"}) << QList<QHostAddress>() << "127.0.0.2";
+    QTest::newRow("name resolves to a listed address") << teacher << addresses({"10.0.0.5"}) << "10.0.0.5";
+    QTest::newRow("cloned name resolves elsewhere: same network")
+        << teacher << addresses({"192.168.1.99"}) << "192.168.1.20";
+    QTest::newRow("no name server: same network") << teacher << QList<QHostAddress>() << "192.168.1.20";
+    QTest::newRow("other network, name resolves")
+        << addresses({"172.16.0.9", "127.0.0.1"}) << addresses({"172.16.0.9"}) << "172.16.0.9";
+    QTest::newRow("other network, no name")
+        << addresses({"172.16.0.9", "127.0.0.1"}) << QList<QHostAddress>() << "172.16.0.9";
+    QTest::newRow("no address file") << QList<QHostAddress>() << addresses({"10.1.1.1"}) << "10.1.1.1";
+}
+
+void TestNetExercise::masterAddress()
+{
+    QFETCH(QList<QHostAddress>, listed);
+    QFETCH(QList<QHostAddress>, resolved);
+    QFETCH(QString, chosen);
+    // This pupil's machine: 192.168.1.7 on a /24, and loopback. Every teacher's list ends with
+    // loopback, which does not make the teacher this machine.
+    const QList<QNetworkAddressEntry> own = {entry("127.0.0.1", 8), entry("192.168.1.7", 24)};
+    QCOMPARE(chooseMasterAddress(listed, own, resolved).toString(), chosen);
+    QCOMPARE(parseNetAddressFile(netAddressFileText(listed)), listed);
+}
+
+void TestNetExercise::teacherReadsMessages()
+{
+    NetMessageReader reader(3);
+    const auto read = [&reader](const QStringList& lines) {
+        return reader.read(QStringLiteral("PC12"), QStringLiteral("schueler12"), message(lines)).kind;
+    };
+    using Kind = NetMessageReader::Kind;
+    const QStringList action = {
+        NetMessages::action, pupil, "2", "-2", "1", "0", "10:15:00", "10", "3", "1", "6", "01:05", "75.0", "30.0", "5"};
+    // Nothing counts before the participant announced itself.
+    QCOMPARE(read(action), Kind::Dropped);
+    QCOMPARE(read(initMessage(pupil, QString(), 46000.5)), Kind::Joined);
+    QCOMPARE(reader.participants().value(pupil).name, QStringLiteral("schueler12"));
+    QCOMPARE(read(action), Kind::Action);
+    QCOMPARE(reader.participants().value(pupil).correct, 3);
+    QStringList beyond = action;
+    beyond[2] = "3"; // the published document has three objects
+    QCOMPARE(read(beyond), Kind::Dropped);
+    QStringList garbled = action;
+    garbled[8] = "drei";
+    QCOMPARE(read(garbled), Kind::Dropped);
+    QCOMPARE(read(finishMessage(pupil, 4, "01:05")), Kind::Dropped);
+
+    // The result comes with a decimal comma from a German machine; a second report adds nothing.
+    QStringList result = bestListMessage(pupil, QString(), "PC12", 46000.5, 65000, 0.3);
+    result[6] = "0,3";
+    const NetMessageReader::Outcome first = reader.read("PC12", "schueler12", message(result));
+    QCOMPARE(first.kind, Kind::Result);
+    QVERIFY(first.result);
+    QCOMPARE(first.result->Name, QStringLiteral("schueler12"));
+    QCOMPARE(first.result->Rechner, QStringLiteral("PC12"));
+    QCOMPARE(first.result->Dauer, 65000);
+    QCOMPARE(first.result->Leistung, 0.3);
+    QCOMPARE(read(result), Kind::Finished);
+}
+
+void TestNetExercise::publishAndJoin()
+{
+    QTemporaryDir dir;
+    NetExercise teacher;
+    teacher.folder = dir.path() + "/";
+    QFile oldList(teacher.fileName(NetFile::HighScores));
+    QVERIFY(oldList.open(QIODevice::WriteOnly));
+    oldList.close();
+
+    TopicDocument document;
+    document.titel = QStringLiteral("Flüsse");
+    document.picture = QImage(40, 20, QImage::Format_RGB32);
+    document.picture.fill(Qt::blue);
+    const QuizSnapshot options {1, 1, 0, 0, 2, 1, 90};
+    QCOMPARE(teacher.publish(document, options, QStringLiteral("LEHRER")), NetExercise::PublishResult::Published);
+    for (const char* name :
+        {"ZEP-1-zepnetzuebung.zep", "ZEP-1-zepnetzuebung.dat", "ZEP-1-zepnetzuebung.adr", "ZEP-1-zepnetzuebung.okx"})
+        QVERIFY2(QFile::exists(dir.filePath(name)), name);
+    QVERIFY(!QFile::exists(dir.filePath("ZEP-1-zepnetzuebung.hsc")));
+
+    NetExercise pupilSide;
+    pupilSide.folder = teacher.folder;
+    QVERIFY(pupilSide.released());
+    QuizSnapshot joined;
+    QVERIFY(pupilSide.readSettings(joined));
+    QCOMPARE(joined, options);
+    QCOMPARE(pupilSide.masterComputer, QStringLiteral("LEHRER"));
+
+    teacher.withdraw();
+    QVERIFY(!pupilSide.released());
+    QVERIFY(!QFile::exists(dir.filePath("ZEP-1-zepnetzuebung.zep")));
+}
+
+void TestNetExercise::endReportsReachTheList_data()
+{
+    QTest::addColumn<int>("endStatus");
+    QTest::addColumn<int>("reports"); // how often the pupil's side sends its finish messages
+    QTest::addColumn<int>("entries"); // in the class's list afterwards
+    QTest::newRow("time-out, reported twice") << 3 << 2 << 1;
+    QTest::newRow("finished") << 1 << 1 << 1;
+    QTest::newRow("cancelled") << 2 << 1 << 0;
+}
+
+void TestNetExercise::endReportsReachTheList()
+{
+    QFETCH(int, endStatus);
+    QFETCH(int, reports);
+    QFETCH(int, entries);
+    QTemporaryDir dir;
+    TopicDocument document;
+    document.picture = QImage(40, 20, QImage::Format_RGB32);
+
+    // Teacher and pupil play two computers on loopback addresses of their own.
+    // A channel of its own, so that no other test's channel shares the port.
+    NetExercise teacher;
+    teacher.folder = dir.path() + "/";
+    teacher.channel = QStringLiteral("NX-END");
+    teacher.setBindAddress(QHostAddress(QStringLiteral("127.0.0.2")));
+    QCOMPARE(teacher.publish(document, {}, QStringLiteral("LEHRER")), NetExercise::PublishResult::Published);
+    QVERIFY(teacher.openMaster());
+    QSignalSpy results(&teacher, &NetExercise::resultAppended);
+    QSignalSpy changes(&teacher, &NetExercise::participantChanged);
+
+    NetExercise pupilSide;
+    pupilSide.folder = teacher.folder;
+    pupilSide.channel = teacher.channel;
+    pupilSide.setBindAddress(QHostAddress(QStringLiteral("127.0.0.3")));
+    QuizSnapshot options;
+    QVERIFY(pupilSide.readSettings(options));
+    pupilSide.enter(46000.25);
+    QCOMPARE(pupilSide.masterAddress, QHostAddress(QStringLiteral("127.0.0.2")));
+
+    TopicDocument pupilDocument = document;
+    QuizSession quiz(pupilDocument);
+    quiz.netRole = 1;
+    quiz.endStatus = endStatus;
+    quiz.startTime = 46000.25;
+    quiz.elapsedMs = 65432;
+    quiz.overallScore = 0.75;
+    for (int i = 0; i < reports; ++i)
+        pupilSide.sendFinish(quiz, QStringLiteral("PC12"));
+
+    // TN-INIT, then per report TN-FERTIG and, for a result, TN-BESTLIST.
+    const int messages = 1 + reports * (endStatus == 2 ? 1 : 2);
+    QTRY_COMPARE_WITH_TIMEOUT(changes.size(), messages, 5000);
+    QCOMPARE(results.size(), entries);
+    const NetParticipant participant = teacher.reader().participants().value(pupilSide.participantId);
+    QCOMPARE(participant.endStatus, endStatus);
+    HighScoreList list;
+    QCOMPARE(readHighScoreFile(teacher.fileName(NetFile::HighScores), list), entries > 0);
+    QCOMPARE(list.size(), entries);
+    if (entries > 0) {
+        QCOMPARE(list.first().Rechner, QStringLiteral("PC12"));
+        QCOMPARE(list.first().Dauer, 65432);
+        QCOMPARE(list.first().Leistung, 0.75);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestNetExercise)
+#include "tst_netexercise.moc"
