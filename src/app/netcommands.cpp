@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 
 #include "common/folders.h"
+#include "document/oledate.h"
 #include "network/mailslot.h"
 #include "network/netexercise.h"
 #include "platform/mailslottransport.h"
@@ -13,8 +14,6 @@
 #include "quiz/ui/questionoptionsdialog.h"
 #include "quiz/ui/quizpanel.h"
 #include "ui/messages.h"
-
-#include "document/oledate.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -137,8 +136,13 @@ void TForm1::joinNetCommand()
         showInfo(NetTexts::initiatedHere);
         return;
     }
-    if (!joinNetExercise())
+    takeNetSettings();
+    if (!m_net->released()) {
         showInfo(NetTexts::notReleased);
+        return;
+    }
+    // A topic or settings file that cannot be read has said so already.
+    joinNetExercise();
 }
 
 bool TForm1::joinNetExercise()
