@@ -280,8 +280,9 @@ void TForm1::createMenus()
         &QAction::triggered, this, &TForm1::initiateNetExercise);
     connect(addItem(teacher, "LehrerNetzwerkUebungbeenden1", QStringLiteral("Netzwerk-Übung &beenden")),
         &QAction::triggered, this, qOverload<>(&TForm1::endNetExercise));
-    addItem(teacher, "NetzwerkbungKontrollanzeige1", QStringLiteral("&Kontrollanzeige..."),
-        QKeySequence(Qt::ALT | Qt::Key_F9));
+    connect(addItem(teacher, "NetzwerkbungKontrollanzeige1", QStringLiteral("&Kontrollanzeige..."),
+                QKeySequence(Qt::ALT | Qt::Key_F9)),
+        &QAction::triggered, this, &TForm1::showControlDisplay);
 
     // "&Hilfe"
     QMenu* help = addMenu(bar, "Hilfe1", QStringLiteral("&Hilfe"));

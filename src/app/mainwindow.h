@@ -36,6 +36,7 @@ class TUebOptForm;
 class TUebOptFragenForm;
 class TNameEingabeForm;
 class QuizPanel;
+class NetControlWindow;
 class NetExercise;
 class QuizStatusPanel;
 
@@ -130,6 +131,7 @@ public:
     // 0 own quiz, 1 participant of a network exercise, 2 its initiator.
     int netRole() const { return m_netRole; }
     NetExercise* netExercise() const { return m_net; }
+    NetControlWindow* controlDisplay() const { return m_netControlWindow; }
     // The list last read for the high-score window.
     const HighScoreList& highScoreList() const { return m_highScoreList; }
 
@@ -166,6 +168,8 @@ public slots:
     // initiated here or the teacher said No.
     void endNetExercise();
     bool endNetExercise(bool confirm);
+    // The teacher's live view of the exercise initiated here; outside one it says so.
+    void showControlDisplay();
     void goToStartPage();
     void showPreviousDocument();
     void previousTopic();
@@ -273,6 +277,7 @@ private:
     bool m_quizFinished = true;
     int m_netRole = 0;
     NetExercise* m_net = nullptr;
+    NetControlWindow* m_netControlWindow = nullptr;
     // The start time a participant's quiz keeps: taken when joining.
     std::optional<double> m_netStartTime;
     QString m_startArgument;

@@ -7,7 +7,9 @@
 #include "common/folders.h"
 #include "document/oledate.h"
 #include "network/mailslot.h"
+#include "network/netclassmodel.h"
 #include "network/netexercise.h"
+#include "network/ui/netcontrolwindow.h"
 #include "platform/mailslottransport.h"
 #include "platform/systeminfo.h"
 #include "quiz/ui/labeloptionsdialog.h"
@@ -29,6 +31,9 @@ const QString initiatedHere = QStringLiteral(
     "Die Netzwerk-Übung wurde auf diesem Rechner initiiert. Die Teilnahme an der Netzwerk-Übung muss an einem "
     "anderen Rechner erfolgen.");
 const QString noExercise = QStringLiteral("Es ist keine Netzwerk-Übung aktiv.");
+const QString noExerciseHere = QStringLiteral(
+    "Auf diesem Rechner wurde keine Netzwerk-Übung initiiert. Die Kontrollanzeige zeigt die Teilnehmer einer "
+    "Übung, die mit \"Netzwerk-Übung initiieren...\" (F9) auf diesem Rechner gestartet wurde.");
 const QString endQuestion = QStringLiteral(
     "Netzwerk-Übung beenden?\r\nÜbungsteilnehmer können die laufende Übung noch zu Ende bearbeiten, die "
     "Kontrollanzeige wird jedoch nicht mehr aktualisiert.");
@@ -124,6 +129,22 @@ bool TForm1::endNetExercise(bool confirm)
     m_net->withdraw();
     updateModeButtons();
     return true;
+}
+
+void TForm1::showControlDisplay()
+{
+    if (m_netRole != 2) {
+        showInfo(NetTexts::noExerciseHere);
+        return;
+    }
+    if (!m_netControlWindow) {
+        m_netControlWindow = new NetControlWindow(*m_net->participantTable(), *m_net->questionTable(), this);
+        connect(
+            m_netControlWindow, &NetControlWindow::highScoreListRequested, this, [this] { showHighScoreList(true); });
+    }
+    m_netControlWindow->show();
+    m_netControlWindow->raise();
+    m_netControlWindow->activateWindow();
 }
 
 void TForm1::joinNetCommand()

@@ -5,6 +5,7 @@
 #include "document/oledate.h"
 #include "document/zepformat.h"
 #include "network/mailslot.h"
+#include "network/netclassmodel.h"
 #include "platform/tick.h"
 #include "quiz/quizscoring.h"
 
@@ -317,6 +318,9 @@ NetMessageReader::Outcome NetMessageReader::read(const QString& computer, const 
         if (!target || !coverState || !wrongAssignments || !status || !count || !correct || !wrong || !open || !rate
             || !score || !grade || !inRange(int(*rate), 0, 100) || !inRange(int(*score), 0, 100))
             return outcome;
+        // A report older than one already taken: datagrams may overtake each other.
+        if (*correct + *wrong < participant.correct + participant.wrong)
+            return outcome;
         participant.endStatus = *status;
         participant.questionCount = *count;
         participant.correct = *correct;
@@ -365,6 +369,8 @@ NetExercise::NetExercise(QObject* parent)
     , m_participantSlot(new TALMailSlot2(this))
     , m_masterSlot(new TALMailSlot2(this))
     , m_resolver(resolveWithLimit)
+    , m_participants(new NetParticipantTable(systemTick(), this))
+    , m_questions(new NetQuestionTable(*m_participants, this))
 {
     m_participantSlot->setObjectName(QStringLiteral("TNMailSlot"));
     m_participantSlot->setMailBox(channel);
@@ -421,7 +427,8 @@ NetExercise::PublishResult NetExercise::publish(
 
     masterComputer = computer;
     m_published = document;
-    m_reader = NetMessageReader(int(document.objects.size()));
+    m_participants->reset(m_published);
+    m_questions->reset(m_published);
     return PublishResult::Published;
 }
 
@@ -507,6 +514,11 @@ void NetExercise::sendFinish(const QuizSession& quiz, const QString& computer)
         participantId, quiz.participantName, computer, quiz.startTime, quiz.elapsedMs, quiz.overallScore));
 }
 
+const NetMessageReader& NetExercise::reader() const
+{
+    return m_participants->reader();
+}
+
 void NetExercise::closeChannels()
 {
     m_participantSlot->setActive(false);
@@ -521,7 +533,7 @@ void NetExercise::deleteExerciseFiles()
 
 void NetExercise::masterMessage(const QString& computer, const QString& userName, const QString& text)
 {
-    const NetMessageReader::Outcome outcome = m_reader.read(computer, userName, text);
+    const NetMessageReader::Outcome outcome = m_participants->read(computer, userName, text);
     if (outcome.kind == NetMessageReader::Kind::Dropped)
         return;
     if (outcome.kind == NetMessageReader::Kind::Result && outcome.result) {

@@ -13,6 +13,8 @@
 #include <functional>
 #include <optional>
 
+class NetParticipantTable;
+class NetQuestionTable;
 class QIODevice;
 class TALMailSlot2;
 
@@ -194,7 +196,10 @@ public:
     void withdraw();
     // The document as published; object indexes in TN-AKTION refer to it.
     const TopicDocument& publishedDocument() const { return m_published; }
-    const NetMessageReader& reader() const { return m_reader; }
+    const NetMessageReader& reader() const;
+    // The class as the master's messages show it: the participants and the questions.
+    NetParticipantTable* participantTable() const { return m_participants; }
+    NetQuestionTable* questionTable() const { return m_questions; }
 
     // Joining, in the window's order: the release marker, the settings and the topic exist; the
     // window reads the topic; the settings give the master computer and the options; then enter()
@@ -229,5 +234,6 @@ private:
     QHostAddress m_bindAddress = QHostAddress::AnyIPv4;
     std::function<QList<QHostAddress>(const QString&)> m_resolver;
     TopicDocument m_published;
-    NetMessageReader m_reader;
+    NetParticipantTable* m_participants;
+    NetQuestionTable* m_questions;
 };

@@ -78,8 +78,8 @@ void TestCardControls::clickOnObject()
         = view.cardToView((clicked.boxRect[0] + clicked.boxRect[2]) / 2, (clicked.boxRect[1] + clicked.boxRect[3]) / 2);
     QTest::mouseClick(image, Qt::LeftButton, {}, centre);
 
-    const QMap<QString, QSignalSpy*> spies {{"infoPointChosen", &info}, {"webLinkChosen", &web},
-        {"documentLinkChosen", &link}};
+    const QMap<QString, QSignalSpy*> spies {
+        {"infoPointChosen", &info}, {"webLinkChosen", &web}, {"documentLinkChosen", &link}};
     for (auto spy = spies.begin(); spy != spies.end(); ++spy) {
         QCOMPARE(spy.value()->size(), spy.key() == reported ? 1 : 0);
         if (spy.key() == reported)

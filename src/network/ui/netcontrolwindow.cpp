@@ -1,0 +1,147 @@
+#include "netcontrolwindow.h"
+
+#include "common/theme.h"
+#include "network/netclassmodel.h"
+#include "ui/dialogservice.h"
+#include "ui/messages.h"
+#include "ui/uistyle.h"
+#include "widgets/bitbtn.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+QTableView* makeView(QAbstractItemModel& model, const char* name)
+{
+    auto* view = new QTableView;
+    view->setObjectName(QString::fromLatin1(name));
+    view->setModel(&model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setAlternatingRowColors(true);
+    view->verticalHeader()->hide();
+    // Column widths follow the contents when rows come, not on every message: measuring every
+    // cell's text for each of a class's messages would cost more than the rest together.
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, view, [view] { view->resizeColumnsToContents(); });
+    QObject::connect(&model, &QAbstractItemModel::modelReset, view, [view] { view->resizeColumnsToContents(); });
+    return view;
+}
+
+TBitBtn2* makeButton(const QString& text, const char* name)
+{
+    auto* button = new TBitBtn2(text);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setMinimumSize(130, 30);
+    return button;
+}
+
+} // namespace
+
+NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestionTable& questions, QWidget* parent)
+    : QDialog(parent)
+    , m_participants(participants)
+    , m_questions(questions)
+    , m_pages(new QTabWidget(this))
+    , m_participantView(makeView(participants, "TeilnehmerGrid"))
+    , m_questionView(makeView(questions, "FragenGrid"))
+    , m_summary(new QLabel(this))
+    , m_clock(new QTimer(this))
+{
+    setObjectName(QStringLiteral("KontrollanzeigeForm"));
+    setWindowTitle(QStringLiteral("Kontrollanzeige Netzwerk-Übung"));
+    setModal(false);
+    resize(1000, 520);
+    setPanelColour(this, theme().accent);
+
+    auto* participantPage = new QWidget;
+    auto* participantColumn = new QVBoxLayout(participantPage);
+    participantColumn->addWidget(m_participantView);
+    m_summary->setObjectName(QStringLiteral("ZusammenfassungLab"));
+    participantColumn->addWidget(m_summary);
+    m_pages->addTab(participantPage, QStringLiteral("&Teilnehmer"));
+    m_pages->addTab(m_questionView, QStringLiteral("&Fragen"));
+    m_pages->setObjectName(QStringLiteral("KontrollPages"));
+
+    TBitBtn2* csv = makeButton(QStringLiteral("Als &CSV speichern..."), "CsvBtn");
+    TBitBtn2* text = makeButton(QStringLiteral("Als Te&xt speichern..."), "TextBtn");
+    TBitBtn2* list = makeButton(QStringLiteral("&Bestenliste"), "BestListBtn");
+    TBitBtn2* close = makeButton(QStringLiteral("Schließen"), "SchliessenBtn");
+    connect(csv, &TBitBtn2::clicked, this, [this] { askAndExport(true); });
+    connect(text, &TBitBtn2::clicked, this, [this] { askAndExport(false); });
+    connect(list, &TBitBtn2::clicked, this, &NetControlWindow::highScoreListRequested);
+    connect(close, &TBitBtn2::clicked, this, &QDialog::close);
+    auto* buttons = new QHBoxLayout;
+    for (TBitBtn2* button : {csv, text, list})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    buttons->addWidget(close);
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(m_pages, 1);
+    column->addLayout(buttons);
+
+    // The seconds since each participant's last message keep counting between messages.
+    connect(m_clock, &QTimer::timeout, this, [this] {
+        m_participants.refreshSilence();
+        refreshSummary();
+    });
+    connect(&m_participants, &QAbstractItemModel::dataChanged, this, &NetControlWindow::refreshSummary);
+    connect(&m_participants, &QAbstractItemModel::rowsInserted, this, &NetControlWindow::refreshSummary);
+    connect(&m_participants, &QAbstractItemModel::modelReset, this, &NetControlWindow::refreshSummary);
+    m_clock->start(1000);
+    refreshSummary();
+    m_participantView->resizeColumnsToContents();
+    m_questionView->resizeColumnsToContents();
+}
+
+QString NetControlWindow::summaryText() const
+{
+    return m_summary->text();
+}
+
+void NetControlWindow::refreshSummary()
+{
+    const QString text = m_participants.summary();
+    if (m_summary->text() != text)
+        m_summary->setText(text);
+}
+
+void NetControlWindow::showEvent(QShowEvent* event)
+{
+    styleDialogButtons(this);
+    QDialog::showEvent(event);
+}
+
+void NetControlWindow::askAndExport(bool csv)
+{
+    const bool questionsShown = m_pages->currentIndex() == 1;
+    FileDialogRequest request;
+    request.title = (questionsShown ? QStringLiteral("Fragen") : QStringLiteral("Teilnehmer"))
+        + (csv ? QStringLiteral(" als CSV speichern") : QStringLiteral(" als Text speichern"));
+    request.fileName = questionsShown ? QStringLiteral("fragen") : QStringLiteral("teilnehmer");
+    request.defaultSuffix = csv ? QStringLiteral("csv") : QStringLiteral("txt");
+    request.filter = csv ? QStringLiteral("CSV-Datei (*.csv)|*.csv|Alle Dateien (*.*)|*.*")
+                         : QStringLiteral("Textdatei (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
+    const QString path = dialogService().saveFileName(this, request);
+    if (!path.isEmpty())
+        exportPage(path, csv);
+}
+
+bool NetControlWindow::exportPage(const QString& path, bool csv)
+{
+    const QAbstractItemModel& model
+        = m_pages->currentIndex() == 1 ? static_cast<const QAbstractItemModel&>(m_questions) : m_participants;
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly)
+        && file.write(csv ? tableAsCsv(model) : tableAsTabText(model)) >= 0 && file.commit();
+    if (!written)
+        showFileUnwritable(path);
+    return written;
+}
