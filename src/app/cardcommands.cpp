@@ -1,5 +1,5 @@
 // The learning card in the main window: its controls wired to the card's menu items, redrawing,
-// the quiz's marker and the info text window beside the card.
+// the quiz's marker, the info text window beside the card, and the worksheet made of it.
 
 #include "mainwindow.h"
 
@@ -10,9 +10,12 @@
 #include "quiz/ui/quizpanel.h"
 #include "ui/infoboxform.h"
 #include "ui/messages.h"
+#include "worksheet/ui/worksheetform.h"
+#include "worksheet/ui/worksheetprintdialog.h"
 
 #include <QAction>
 #include <QDir>
+#include <QPageSetupDialog>
 #include <QScrollArea>
 
 void TForm1::createCardControls()
@@ -76,6 +79,21 @@ void TForm1::markObject(int index, int part)
         return;
     }
     m_quizPanel->showMarker(m_cardControls->showMarker(index, part));
+}
+
+void TForm1::printerSetup()
+{
+    QPageSetupDialog dialog(&worksheetPrinter(), this);
+    dialog.exec();
+}
+
+void TForm1::createWorksheet()
+{
+    if (!m_arbeitsblattForm)
+        return;
+    m_arbeitsblattForm->setDocument(
+        &m_document, folders().programFolder + QStringLiteral("euromuenzen") + QDir::separator());
+    m_arbeitsblattForm->exec();
 }
 
 void TForm1::showInfoPoint(int index)

@@ -25,6 +25,7 @@
 #include "ui/messages.h"
 #include "ui/uistyle.h"
 #include "widgets/hoverpanel.h"
+#include "worksheet/ui/worksheetform.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -323,6 +324,7 @@ void TForm1::createDialogs()
     m_bestListForm = new TBestListForm(this);
     m_uebOptFragenForm = new TUebOptFragenForm(this);
     m_uebFertigForm = new TUebFertigForm(this);
+    m_arbeitsblattForm = new TArbeitsblattForm(this);
     m_infoBox = new TInfoBox(this);
     m_kennzInfoBox = new TKennzInfoBox(this);
     m_uebProtokollForm = new TUebProtokollForm(this);
@@ -644,8 +646,6 @@ void TForm1::showFiguresInfo()
 // Hooks of the later parts.
 void TForm1::sendByMail() { }
 void TForm1::printView() { }
-void TForm1::printerSetup() { }
-void TForm1::createWorksheet() { }
 void TForm1::toggleCardToolbar() { }
 void TForm1::releaseCardBitmaps() { }
 bool TForm1::saveDocumentForAuthoring()

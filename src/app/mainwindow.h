@@ -29,6 +29,7 @@ class TInfoboxForm;
 class TKennzInfoBox;
 class TopicMenu;
 class TUebFertigForm;
+class TArbeitsblattForm;
 class TBestListForm;
 class TBestListVerzForm;
 class TUebProtokollForm;
@@ -125,6 +126,7 @@ public:
     TUebOptFragenForm* questionOptionsDialog() const { return m_uebOptFragenForm; }
     TNameEingabeForm* nameDialog() const { return m_nameEingabeForm; }
     TUebFertigForm* quizEndDialog() const { return m_uebFertigForm; }
+    TArbeitsblattForm* worksheetWindow() const { return m_arbeitsblattForm; }
     TBestListForm* highScoreWindow() const { return m_bestListForm; }
     TBestListVerzForm* folderDialog() const { return m_bestListVerzForm; }
     TUebProtokollForm* protocolWindow() const { return m_uebProtokollForm; }
@@ -292,6 +294,7 @@ private:
     TUebOptFragenForm* m_uebOptFragenForm = nullptr;
     TNameEingabeForm* m_nameEingabeForm = nullptr;
     TUebFertigForm* m_uebFertigForm = nullptr;
+    TArbeitsblattForm* m_arbeitsblattForm = nullptr;
     TBestListForm* m_bestListForm = nullptr;
     TBestListVerzForm* m_bestListVerzForm = nullptr;
     TUebProtokollForm* m_uebProtokollForm = nullptr;

@@ -1,5 +1,6 @@
 #include "netexercise.h"
 
+#include "common/atomicfile.h"
 #include "common/randomgenerator.h"
 #include "document/binaryio.h"
 #include "document/oledate.h"
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QHostInfo>
 #include <QNetworkInterface>
-#include <QSaveFile>
 #include <QThread>
 
 #include <cmath>
@@ -51,19 +51,6 @@ QList<QHostAddress> resolveWithLimit(const QString& name)
     while (!shared->done && ticksSince(start, systemTick().now()) < quint32(resolveLimitMs))
         QThread::msleep(10);
     return shared->done ? shared->addresses : QList<QHostAddress>();
-}
-
-// Writes bytes to path through a temporary file renamed into place.
-bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& write)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!write(file)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 // The address entries of this machine's interfaces; with onlyUp those of interfaces that are up.
@@ -410,19 +397,19 @@ NetExercise::PublishResult NetExercise::publish(
     QFile::remove(fileName(NetFile::Release));
     QFile::remove(fileName(NetFile::HighScores));
     const QString topicPath = fileName(NetFile::Topic);
-    if (!writeAtomically(topicPath, [&document](QIODevice& device) { return writeTopicFile(device, document); }))
+    if (!writeFileAtomically(topicPath, [&document](QIODevice& device) { return writeTopicFile(device, document); }))
         return fail(PublishResult::TopicUnwritable, topicPath);
     const QString settingsPath = fileName(NetFile::Settings);
     const NetExerciseSettings settings {computer, options};
-    if (!writeAtomically(settingsPath, [&settings](QIODevice& device) { return writeNetSettings(device, settings); }))
+    if (!writeFileAtomically(settingsPath, [&settings](QIODevice& device) { return writeNetSettings(device, settings); }))
         return fail(PublishResult::SettingsUnwritable, settingsPath);
     const QList<QHostAddress> addresses = masterAddressesToPublish(m_bindAddress, interfaceEntries(true));
     const QString addressPath = fileName(NetFile::Addresses);
-    if (!writeAtomically(
+    if (!writeFileAtomically(
             addressPath, [&addresses](QIODevice& device) { return device.write(netAddressFileText(addresses)) >= 0; }))
         return fail(PublishResult::SettingsUnwritable, addressPath);
     const QString releasePath = fileName(NetFile::Release);
-    if (!writeAtomically(releasePath, [](QIODevice&) { return true; }))
+    if (!writeFileAtomically(releasePath, [](QIODevice&) { return true; }))
         return fail(PublishResult::ReleaseUnwritable, releasePath);
 
     masterComputer = computer;

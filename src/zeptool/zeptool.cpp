@@ -70,6 +70,23 @@ const ZeptoolCommand commands[] = {
         "Kann die Datei nicht gelesen oder geschrieben werden, steht die Meldung des\n"
         "Programms auf der Fehlerausgabe, und der Rückgabewert ist 1.",
         runHscCommand},
+    {"arbeitsblatt",
+        "THEMA.zep -o BLATT.(emf|wmf|pdf|png) [--modus 0|1|2] [--ab-frage N] [--titel TEXT] [--aufgabe TEXT]\n"
+        "        [--ohne-name] [--ohne-klasse] [--ohne-datum] [--ohne-antworten]",
+        "Erstellt das Arbeitsblatt eines Themas wie das Fenster \"Arbeitsblatt\": als Vektorbild\n"
+        "(EMF oder WMF, 16,6 cm breit), als PDF (A4, das Blatt 2,2 cm vom linken und 1,4 cm vom\n"
+        "oberen Rand) oder als PNG.\n"
+        "  --modus 0|1|2     0 Arbeitsblatt (Vorgabe), 1 Lösungsblatt (komplett),\n"
+        "                    2 Lösungsblatt (Auflegefolie)\n"
+        "  --ab-frage N      Einzelfragen: die erste Frage auf dem Blatt (Vorgabe 1)\n"
+        "  --titel TEXT      Titelzeile (Vorgabe: der Titel des Themas; leer: ohne Titel)\n"
+        "  --aufgabe TEXT    Aufgabenstellung (Vorgabe \"Aufgabe: Fülle die freien Felder aus!\")\n"
+        "  --ohne-name, --ohne-klasse, --ohne-datum   ohne das jeweilige Kopffeld\n"
+        "  --ohne-antworten  ohne die Liste der Antworttexte\n"
+        "Eine andere Dateiendung wird mit der Meldung des Programms abgewiesen. Kann das Thema\n"
+        "nicht gelesen oder das Blatt nicht geschrieben werden, steht die Meldung auf der\n"
+        "Fehlerausgabe, und der Rückgabewert ist 1; eine vorhandene Datei bleibt dann, wie sie war.",
+        runWorksheetCommand},
 };
 
 bool isHelpRequest(const QString& argument)

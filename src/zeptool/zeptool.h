@@ -35,6 +35,7 @@ int runPeekCommand(const QStringList& arguments, QIODevice& out, QIODevice& err)
 int runRenderCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
 int runMakeCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
 int runHscCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
+int runWorksheetCommand(const QStringList& arguments, QIODevice& out, QIODevice& err);
 
 // Writes text as UTF-8 with the line breaks of this platform's terminals (CR LF becomes LF).
 void writeConsoleText(QIODevice& device, QString text);

@@ -1,0 +1,105 @@
+#include "worksheetoutput.h"
+
+#include "common/atomicfile.h"
+#include "common/filemessages.h"
+#include "worksheet/metafiledevice.h"
+
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <functional>
+
+namespace {
+
+bool writePdf(QIODevice& device, const TopicDocument& document, const WorksheetOptions& options)
+{
+    QPdfWriter pdf(&device);
+    pdf.setCreator(QStringLiteral("Kestrova Tallowmere"));
+    pdf.setTitle(options.title.isEmpty() ? document.titel : options.title);
+    pdf.setResolution(600);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    // Page units onto millimetres at the default margins and width.
+    const double dotsPerMm = pdf.resolution() / 25.4;
+    painter.translate(worksheetLeftMarginMm * dotsPerMm, worksheetTopMarginMm * dotsPerMm);
+    const double scale = worksheetWidthMm * dotsPerMm / worksheetWidth;
+    painter.scale(scale, scale);
+    composeWorksheet(painter, document, options);
+    return painter.end();
+}
+
+} // namespace
+
+WorksheetFormat worksheetFormatForPath(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("emf"))
+        return WorksheetFormat::Emf;
+    if (suffix == QLatin1String("wmf"))
+        return WorksheetFormat::Wmf;
+    if (suffix == QLatin1String("pdf"))
+        return WorksheetFormat::Pdf;
+    if (suffix == QLatin1String("png"))
+        return WorksheetFormat::Png;
+    return WorksheetFormat::Unknown;
+}
+
+QString worksheetExtensionError()
+{
+    return QStringLiteral("Speichern fehlgeschlagen wegen ungültiger Dateinamenserweiterung.");
+}
+
+QImage renderWorksheet(const TopicDocument& document, const WorksheetOptions& options, int width)
+{
+    const int height = qRound(double(width) * worksheetPageSize.height() / worksheetPageSize.width());
+    QImage page(qMax(1, width), qMax(1, height), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    const double scale = double(page.width()) / worksheetPageSize.width();
+    painter.scale(scale, scale);
+    composeWorksheet(painter, document, options);
+    return page;
+}
+
+bool saveWorksheet(
+    const QString& path, const TopicDocument& document, const WorksheetOptions& options, QString* message)
+{
+    bool written = false;
+    const WorksheetFormat format = worksheetFormatForPath(path);
+    switch (format) {
+    case WorksheetFormat::Emf:
+    case WorksheetFormat::Wmf: {
+        MetafileDevice device(worksheetPageSize, QSizeF(worksheetWidthMm, worksheetHeightMm));
+        {
+            QPainter painter(&device);
+            composeWorksheet(painter, document, options);
+        }
+        const QByteArray bytes = device.toBytes(
+            format == WorksheetFormat::Emf ? MetafileDevice::Format::Emf : MetafileDevice::Format::Wmf);
+        written = !bytes.isEmpty()
+            && writeFileAtomically(path, [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); });
+        break;
+    }
+    case WorksheetFormat::Pdf:
+        written = writeFileAtomically(path, [&](QIODevice& device) { return writePdf(device, document, options); });
+        break;
+    case WorksheetFormat::Png:
+        written = writeFileAtomically(path, [&](QIODevice& device) {
+            return renderWorksheet(document, options, 2 * worksheetPageSize.width()).save(&device, "PNG");
+        });
+        break;
+    default:
+        if (message)
+            *message = worksheetExtensionError();
+        return false;
+    }
+    if (!written && message)
+        *message = fileUnwritableText(path);
+    return written;
+}

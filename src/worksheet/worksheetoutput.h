@@ -1,0 +1,31 @@
+#pragma once
+
+#include "worksheet/worksheetpage.h"
+
+#include <QImage>
+#include <QString>
+
+// The worksheet page on the devices the program writes: a raster picture (preview, PNG, the
+// clipboard), a PDF with the sheet on an A4 page, and the Windows metafiles.
+
+enum class WorksheetFormat { Unknown, Emf, Wmf, Pdf, Png };
+
+// By the file name's extension, compared in lower case.
+WorksheetFormat worksheetFormatForPath(const QString& path);
+
+// The page rendered at width pixels (the height follows the page), on white, smoothly.
+QImage renderWorksheet(const TopicDocument& document, const WorksheetOptions& options, int width);
+
+// Where the sheet lies on its A4 page in a PDF and on paper by default: the print dialog's
+// margins and width; the height follows the page's proportions.
+inline constexpr double worksheetLeftMarginMm = 22.0;
+inline constexpr double worksheetTopMarginMm = 14.0;
+
+// Writes the page in the format of path's extension, through a temporary file renamed into
+// place, so that a failed save leaves an old file as it was. False with message (German) when
+// the extension is none of the four or the file cannot be written.
+bool saveWorksheet(
+    const QString& path, const TopicDocument& document, const WorksheetOptions& options, QString* message);
+
+// The text of a refused extension.
+QString worksheetExtensionError();

@@ -1,0 +1,177 @@
+// The worksheet window as a teacher uses it: the options it starts with, the preview following a
+// click, saving refused for a wrong extension and written as PDF at the print margins, and the
+// print dialog keeping the page's proportions and printing where it says.
+
+#include "support/fakedialogservice.h"
+#include "support/fakemessageservice.h"
+#include "support/quiztopics.h"
+#include "worksheet/ui/worksheetform.h"
+#include "worksheet/ui/worksheetprintdialog.h"
+#include "worksheet/worksheetoutput.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+TopicDocument rivers()
+{
+    TopicDocument doc;
+    doc.titel = QStringLiteral("Flüsse Europas");
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(QColor(200, 220, 200));
+    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7)};
+    return doc;
+}
+
+// The left edge, in points, of the first word text on a PDF page, from pdftotext's boxes.
+double leftOf(const QString& pdf, const QString& text)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {"-bbox", pdf, "-"});
+    process.waitForFinished(30000);
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\"[^>]*>%1</word>").arg(text));
+    const QRegularExpressionMatch match = word.match(html);
+    return match.hasMatch() ? match.captured(1).toDouble() : -1;
+}
+
+constexpr double pointsPerCm = 72 / 2.54;
+
+} // namespace
+
+class TestWorksheetWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void optionsAndPreview();
+    void saving_data();
+    void saving();
+    void printDialogKeepsProportions();
+    void printsAtTheChosenPlace();
+};
+
+void TestWorksheetWindow::optionsAndPreview()
+{
+    const TopicDocument labels = rivers();
+    TArbeitsblattForm window;
+    window.setDocument(&labels, QString());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.findChild<QLineEdit*>("TitelEdit")->text(), labels.titel);
+    QVERIFY(window.findChild<QWidget*>("Typ2Pan")->isHidden());
+    QVERIFY(window.findChild<QWidget*>("SchliessenBtn")->hasFocus());
+    const QImage worksheet = window.preview();
+    QVERIFY(!worksheet.isNull());
+    // A click on a header field composes the page again.
+    QTest::mouseClick(window.findChild<QCheckBox*>("ABNameBox"), Qt::LeftButton);
+    QVERIFY(window.preview() != worksheet);
+    QVERIFY(!window.options().nameField);
+
+    const TopicDocument questions = questionsTopic(3);
+    window.hide();
+    window.setDocument(&questions, QString());
+    window.show();
+    QVERIFY(window.findChild<QWidget*>("Typ2Pan")->isVisible());
+}
+
+void TestWorksheetWindow::saving_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("pdfButton");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("png refused") << "blatt.png" << false << false;
+    QTest::newRow("txt refused") << "blatt.txt" << false << false;
+    QTest::newRow("pdf refused by the metafile button") << "blatt.pdf" << false << false;
+    QTest::newRow("pdf") << "blatt.pdf" << true << true;
+}
+
+void TestWorksheetWindow::saving()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, pdfButton);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    FakeDialogService dialogs;
+    FakeMessageService messages;
+    dialogs.saveAnswer = dir.filePath(name);
+    const TopicDocument labels = rivers();
+    TArbeitsblattForm window;
+    window.setDocument(&labels, QString());
+    window.show();
+    pdfButton ? window.savePdf() : window.saveMetafile();
+    QCOMPARE(QFile::exists(dialogs.saveAnswer), written);
+    if (!written) {
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown.first().text,
+            QStringLiteral("Speichern fehlgeschlagen wegen ungültiger Dateinamenserweiterung."));
+        return;
+    }
+    QCOMPARE(dialogs.requests.last().title, QStringLiteral("Arbeitsblatt als PDF speichern"));
+    QVERIFY(messages.shown.isEmpty());
+    // The sheet on A4 at the print dialog's default margins.
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {dialogs.saveAnswer});
+    QVERIFY(info.waitForFinished(30000));
+    QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QStringLiteral("(A4)")));
+    const double name_ = leftOf(dialogs.saveAnswer, QStringLiteral("Name:"));
+    QVERIFY2(qAbs(name_ - 2.2 * pointsPerCm) < 3, qPrintable(QString::number(name_)));
+}
+
+void TestWorksheetWindow::printDialogKeepsProportions()
+{
+    TABDruckForm dialog;
+    dialog.setAspectRatio(1000.0 / 1625.0);
+    QCOMPARE(dialog.widthCm(), 16.6);
+    QCOMPARE(dialog.heightCm(), 27.0);
+    dialog.setWidthCm(12.0);
+    QCOMPARE(dialog.heightCm(), 19.5);
+    dialog.setHeightCm(20.0);
+    QCOMPARE(dialog.widthCm(), 12.3);
+    dialog.findChild<QCheckBox*>("SeitenverhaeltnisCheck")->setChecked(false);
+    dialog.setWidthCm(15.0);
+    QCOMPARE(dialog.heightCm(), 20.0);
+}
+
+void TestWorksheetWindow::printsAtTheChosenPlace()
+{
+    QTemporaryDir dir;
+    TABDruckForm dialog;
+    dialog.setAspectRatio(1000.0 / 1625.0);
+    dialog.findChild<QDoubleSpinBox*>("LinksEdit")->setValue(4.0);
+    dialog.findChild<QDoubleSpinBox*>("ObenEdit")->setValue(3.0);
+    dialog.setWidthCm(12.0);
+    const QString pdf = dir.filePath("druck.pdf");
+    dialog.printer().setOutputFormat(QPrinter::PdfFormat);
+    dialog.printer().setOutputFileName(pdf);
+    const TopicDocument labels = rivers();
+    WorksheetOptions options;
+    options.title = labels.titel;
+    QVERIFY(dialog.printPage([&](QPainter& painter) { composeWorksheet(painter, labels, options); },
+        QSizeF(worksheetWidth, worksheetHeight)));
+    const double left = leftOf(pdf, QStringLiteral("Name:"));
+    QVERIFY2(qAbs(left - 4.0 * pointsPerCm) < 3, qPrintable(QString::number(left)));
+    // The footer's address ends at the sheet's right edge, 4 + 12 cm from the paper's left.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {"-bbox", pdf, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QRegularExpression address(QStringLiteral(
+        "<word xMin=\"[0-9.]+\" yMin=\"[0-9.]+\" xMax=\"([0-9.]+)\"[^>]*>https://www.kestrova-tallowmere.de/</word>"));
+    const QRegularExpressionMatch match = address.match(QString::fromUtf8(text.readAllStandardOutput()));
+    QVERIFY(match.hasMatch());
+    QVERIFY2(qAbs(match.captured(1).toDouble() - 16.0 * pointsPerCm) < 4, qPrintable(match.captured(1)));
+}
+
+QTEST_MAIN(TestWorksheetWindow)
+#include "tst_worksheetwindow.moc"
