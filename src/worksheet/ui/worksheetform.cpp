@@ -102,7 +102,7 @@ TArbeitsblattForm::TArbeitsblattForm(QWidget* parent)
     m_fromQuestion->setObjectName(QStringLiteral("AbFrageEdit"));
     m_fromQuestion->setRange(1, 99999);
     type2Row->addWidget(m_fromQuestion);
-    type2Row->addWidget(new QLabel(QStringLiteral("(falls nicht alles auf eine Seite passt)")), 1);
+    type2Row->addWidget(new QLabel(QStringLiteral("(falls nicht alles\nauf eine Seite passt)")), 1);
     designColumn->addWidget(m_type2Panel);
 
     auto* note
