@@ -27,6 +27,7 @@ void TForm1::createCardControls()
     connect(m_cardControls, &CardControls::infoPointChosen, this, &TForm1::showInfoPoint);
     connect(m_cardControls, &CardControls::webLinkChosen, this, &TForm1::followWebLink);
     connect(m_cardControls, &CardControls::documentLinkChosen, this, &TForm1::followDocumentLink);
+    connect(m_cardControls, &CardControls::worksheetRequested, this, &TForm1::createWorksheet);
 }
 
 void TForm1::connectCardItems()

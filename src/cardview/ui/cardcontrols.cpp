@@ -175,6 +175,10 @@ void CardControls::createToolbar(QWidget* bar)
     connect(exportButton, &THoverPanel::clicked, this, &CardControls::exportView);
     connect(clipboardButton, &THoverPanel::clicked, this, &CardControls::copyViewToClipboard);
     row({exportButton, clipboardButton, printButton});
+    auto* worksheetButton = makeCardButton(
+        bar, "ABBtn", QStringLiteral("Arbeitsblatt"), QStringLiteral("Arbeitsblatt erstellen"));
+    connect(worksheetButton, &THoverPanel::clicked, this, &CardControls::worksheetRequested);
+    row({worksheetButton});
 
     const std::pair<const char*, const char*> toolButtons[]
         = {{"ZeigerBtn", "Zeiger zum Auf- und Abdecken von Beschriftungen"}, {"HandBtn", "Bildausschnitt verschieben"},

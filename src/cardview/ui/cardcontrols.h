@@ -65,6 +65,8 @@ signals:
     void infoPointChosen(int index);
     void webLinkChosen(int index);
     void documentLinkChosen(int index);
+    // "Arbeitsblatt": the worksheet window for the card's topic.
+    void worksheetRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
