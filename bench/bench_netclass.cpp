@@ -210,6 +210,9 @@ int main(int argc, char* argv[])
         runUntil([] { return false; }, 500);
     };
 
+    // The window painted once, as it has been long before a class's first message arrives.
+    runUntil([] { return false; }, 500);
+
     // Classroom pace: each pupil's messages spread over the pace, starting at random moments.
     std::mt19937 random(7);
     std::vector<Outgoing> schedule;
