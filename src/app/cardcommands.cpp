@@ -14,7 +14,6 @@
 #include "worksheet/ui/worksheetprintdialog.h"
 
 #include <QAction>
-#include <QDir>
 #include <QPageSetupDialog>
 #include <QScrollArea>
 
@@ -64,7 +63,7 @@ void TForm1::connectCardItems()
 void TForm1::redrawCard()
 {
     m_cardView.controlSize = m_lernKartPicImg->size();
-    m_cardView.pictureFolder = folders().programFolder + QStringLiteral("euromuenzen") + QDir::separator();
+    m_cardView.pictureFolder = quizPictureFolder(folders().programFolder);
     m_cardView.cardMode = m_cardMode;
     m_cardView.redrawCard();
     // During a quiz the panel shows the card through its strip, rebuilt once per redraw.
@@ -92,8 +91,7 @@ void TForm1::createWorksheet()
 {
     if (!m_arbeitsblattForm)
         return;
-    m_arbeitsblattForm->setDocument(
-        &m_document, folders().programFolder + QStringLiteral("euromuenzen") + QDir::separator());
+    m_arbeitsblattForm->setDocument(&m_document, quizPictureFolder(folders().programFolder));
     m_arbeitsblattForm->exec();
 }
 

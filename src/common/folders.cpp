@@ -11,6 +11,11 @@ QString withTrailingSeparator(const QString& folder)
     return folder + QDir::separator();
 }
 
+QString quizPictureFolder(const QString& programFolder)
+{
+    return withTrailingSeparator(programFolder) + QStringLiteral("euromuenzen") + QDir::separator();
+}
+
 FolderLayout FolderLayout::forProgramFolder(const QString& programFolder, const QString& dataFolder)
 {
     FolderLayout layout;

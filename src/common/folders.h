@@ -36,6 +36,9 @@ FolderLayout folderLayoutForInstallation(const QString& programFolder);
 // The path with the native separator appended when it is not empty and lacks one.
 QString withTrailingSeparator(const QString& folder);
 
+// The folder of the quiz pictures (flags and coin sides) beside the program, with a separator.
+QString quizPictureFolder(const QString& programFolder);
+
 // The command-line argument of the first activation, resolved against the working folder.
 struct StartArgument
 {

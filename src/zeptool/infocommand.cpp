@@ -1,12 +1,7 @@
 #include "zeptool/topicjson.h"
 #include "zeptool/zeptool.h"
 
-#include "common/filemessages.h"
-#include "document/topicdocument.h"
-#include "document/zepformat.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include <QIODevice>
 
 // zeptool info FILE.zep: the topic as the program reads it, as one JSON object.
 int runInfoCommand(const QStringList& arguments, QIODevice& out, QIODevice& err)
@@ -15,19 +10,10 @@ int runInfoCommand(const QStringList& arguments, QIODevice& out, QIODevice& err)
         return ZeptoolBadUsage;
     const QString& path = arguments.first();
 
-    // The same failure table as opening a topic in the program, with its messages.
-    if (!QFileInfo::exists(path)) {
-        writeConsoleText(err, fileMissingText(path) + u'\n');
+    std::optional<TopicDocument> read = readTopicOrReport(path, err);
+    if (!read)
         return ZeptoolFailed;
-    }
-    QFile file(path);
-    TopicDocument document;
-    const ZepReadStatus status
-        = file.open(QIODevice::ReadOnly) ? readTopicFile(file, document) : ZepReadStatus::ReadError;
-    if (status != ZepReadStatus::Ok) {
-        writeConsoleText(err, zepReadFailureTexts(status, path).join(u'\n') + u'\n');
-        return ZeptoolFailed;
-    }
+    TopicDocument& document = *read;
     out.write(topicToJson(document));
     return ZeptoolOk;
 }

@@ -3,13 +3,10 @@
 #include "cardview/cardview.h"
 #include "cardview/viewexport.h"
 #include "common/filemessages.h"
+#include "common/folders.h"
 #include "document/topicdocument.h"
-#include "document/zepformat.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
@@ -129,24 +126,14 @@ int runRenderCommand(const QStringList& arguments, QIODevice&, QIODevice& err)
     }
 
     const QString& path = options->topicPath;
-    if (!QFileInfo::exists(path)) {
-        writeConsoleText(err, fileMissingText(path) + u'\n');
+    std::optional<TopicDocument> read = readTopicOrReport(path, err);
+    if (!read)
         return ZeptoolFailed;
-    }
-    QFile file(path);
-    TopicDocument document;
-    const ZepReadStatus status
-        = file.open(QIODevice::ReadOnly) ? readTopicFile(file, document) : ZepReadStatus::ReadError;
-    if (status != ZepReadStatus::Ok) {
-        writeConsoleText(err, zepReadFailureTexts(status, path).join(u'\n') + u'\n');
-        return ZeptoolFailed;
-    }
-    file.close();
+    TopicDocument& document = *read;
 
     CardView view(document);
     view.controlSize = options->controlSize;
-    view.pictureFolder = QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("euromuenzen")
-        + QDir::separator();
+    view.pictureFolder = quizPictureFolder(QCoreApplication::applicationDirPath());
     view.layers = options->layers;
     view.zoomIndex = options->zoomIndex;
     view.zoomFactor = CardView::zoomFactors[size_t(options->zoomIndex)];

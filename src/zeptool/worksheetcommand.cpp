@@ -1,13 +1,9 @@
 #include "zeptool/zeptool.h"
 
-#include "common/filemessages.h"
-#include "document/zepformat.h"
+#include "common/folders.h"
 #include "worksheet/worksheetoutput.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <optional>
 
@@ -83,22 +79,13 @@ int runWorksheetCommand(const QStringList& arguments, QIODevice&, QIODevice& err
         return ZeptoolFailed;
     }
     const QString& path = parsed->topicPath;
-    if (!QFileInfo::exists(path)) {
-        writeConsoleText(err, fileMissingText(path) + u'\n');
+    std::optional<TopicDocument> read = readTopicOrReport(path, err);
+    if (!read)
         return ZeptoolFailed;
-    }
-    QFile file(path);
-    TopicDocument document;
-    const ZepReadStatus status
-        = file.open(QIODevice::ReadOnly) ? readTopicFile(file, document) : ZepReadStatus::ReadError;
-    if (status != ZepReadStatus::Ok) {
-        writeConsoleText(err, zepReadFailureTexts(status, path).join(u'\n') + u'\n');
-        return ZeptoolFailed;
-    }
+    TopicDocument& document = *read;
     WorksheetOptions& options = parsed->options;
     options.title = parsed->title.value_or(document.titel);
-    options.pictureFolder = QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("euromuenzen")
-        + QDir::separator();
+    options.pictureFolder = quizPictureFolder(QCoreApplication::applicationDirPath());
     QString message;
     if (!saveWorksheet(parsed->outputPath, document, options, &message)) {
         writeConsoleText(err, message + u'\n');

@@ -1,5 +1,10 @@
 #include "zeptool/zeptool.h"
 
+#include "common/filemessages.h"
+#include "document/zepformat.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 
 namespace {
@@ -168,4 +173,22 @@ int runZeptool(const QStringList& arguments, QIODevice& out, QIODevice& err)
     if (status == ZeptoolBadUsage)
         return badUsage(err, QStringLiteral("falsche Argumente für \"%1\".").arg(QLatin1String(command->name)));
     return status;
+}
+
+std::optional<TopicDocument> readTopicOrReport(const QString& path, QIODevice& err)
+{
+    // The same failure table as opening a topic in the program, with its messages.
+    if (!QFileInfo::exists(path)) {
+        writeConsoleText(err, fileMissingText(path) + u'\n');
+        return std::nullopt;
+    }
+    QFile file(path);
+    TopicDocument document;
+    const ZepReadStatus status
+        = file.open(QIODevice::ReadOnly) ? readTopicFile(file, document) : ZepReadStatus::ReadError;
+    if (status != ZepReadStatus::Ok) {
+        writeConsoleText(err, zepReadFailureTexts(status, path).join(u'\n') + u'\n');
+        return std::nullopt;
+    }
+    return document;
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "document/topicdocument.h"
+
 #include <QStringList>
+
+#include <optional>
 
 class QIODevice;
 
@@ -39,3 +43,7 @@ int runWorksheetCommand(const QStringList& arguments, QIODevice& out, QIODevice&
 
 // Writes text as UTF-8 with the line breaks of this platform's terminals (CR LF becomes LF).
 void writeConsoleText(QIODevice& device, QString text);
+
+// Reads the topic at path as opening it in the program does; a missing or unreadable file
+// writes the program's message to err and gives nullopt.
+std::optional<TopicDocument> readTopicOrReport(const QString& path, QIODevice& err);
