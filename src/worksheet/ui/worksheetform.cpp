@@ -203,7 +203,6 @@ void TArbeitsblattForm::regenerate()
     if (!m_document)
         return;
     const WaitCursor wait;
-    const int width = qMax(200, m_scrollBox->viewport()->width() - 40);
     QImage page(worksheetPageSize, QImage::Format_RGB32);
     page.fill(Qt::white);
     {
@@ -212,22 +211,20 @@ void TArbeitsblattForm::regenerate()
         m_layout = composeWorksheet(painter, *m_document, options());
     }
     m_page = page;
-    m_preview = page.scaledToWidth(width, Qt::SmoothTransformation);
     layoutPreview();
 }
 
 void TArbeitsblattForm::layoutPreview()
 {
     // The panel 40 pixels narrower than the box, as high as the page's proportions ask, 8 pixels
-    // below the top; the view starts at the top.
+    // below the top; the view starts at the top. The page is resampled once for that width.
     const int width = qMax(200, m_scrollBox->viewport()->width() - 40);
     const int height = qRound((width - 40) * 1.625) + 40;
     m_pagePanel->resize(width, height + 16);
-    if (!m_preview.isNull()) {
-        const QImage shown
-            = m_preview.width() == width - 40 ? m_preview : m_page.scaledToWidth(width - 40, Qt::SmoothTransformation);
-        m_pageImage->setPixmap(QPixmap::fromImage(shown));
-        m_pageImage->setGeometry(20, 8, shown.width(), shown.height());
+    if (!m_page.isNull()) {
+        m_preview = m_page.scaledToWidth(width - 40, Qt::SmoothTransformation);
+        m_pageImage->setPixmap(QPixmap::fromImage(m_preview));
+        m_pageImage->setGeometry(20, 8, m_preview.width(), m_preview.height());
     }
     m_scrollBox->verticalScrollBar()->setValue(0);
 }

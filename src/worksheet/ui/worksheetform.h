@@ -53,8 +53,8 @@ private:
 
     const TopicDocument* m_document = nullptr;
     QString m_pictureFolder;
-    QImage m_page; // the composed page at preview resolution
-    QImage m_preview;
+    QImage m_page; // the composed page, one pixel per unit
+    QImage m_preview; // m_page resampled to the width shown
     WorksheetLayout m_layout;
 
     TRadioGroup2* m_modeRadio;
