@@ -162,6 +162,8 @@ private slots:
     void renderDrawsTheCard();
     void renderRefuses_data();
     void renderRefuses();
+    void drawingCommandsAreQuietWithoutSession_data();
+    void drawingCommandsAreQuietWithoutSession();
 
     void wrongUsage_data();
     void wrongUsage();
@@ -651,6 +653,43 @@ void TestZeptool::renderDrawsTheCard()
         const QString failure = failedProbe(image, probe);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
+}
+
+// From a root shell, cron or a build script there is no session runtime folder and no display:
+// standard error still carries nothing but zeptool's own messages, and the stand-in folder
+// zeptool makes for Qt is gone afterwards.
+void TestZeptool::drawingCommandsAreQuietWithoutSession_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // %1 is the topic, %2 the output file
+
+    QTest::newRow("render") << QStringList {QStringLiteral("render"), QStringLiteral("%1"), QStringLiteral("-o"),
+        QStringLiteral("%2.png")};
+    QTest::newRow("arbeitsblatt") << QStringList {QStringLiteral("arbeitsblatt"), QStringLiteral("%1"),
+        QStringLiteral("-o"), QStringLiteral("%2.pdf")};
+}
+
+void TestZeptool::drawingCommandsAreQuietWithoutSession()
+{
+    QFETCH(QStringList, arguments);
+    const QString topic = writeTopic(QStringLiteral("leise.zep"), renderTopic());
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    for (QString& argument : arguments)
+        argument = argument.arg(topic, temp.filePath(QStringLiteral("ausgabe")));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.insert(QStringLiteral("TMPDIR"), temp.path());
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ZEPTOOL_PATH), arguments);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+    const QStringList left = QDir(temp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char(' '))));
 }
 
 void TestZeptool::renderRefuses_data()
