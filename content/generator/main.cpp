@@ -92,6 +92,23 @@ bool writeTopicPictures(const QDir& targetDir)
     return ok;
 }
 
+// The program and topic-file icons of an installed program, in the folder layout of the hicolor
+// icon theme: <size>x<size>/apps/tallowmere.png and <size>x<size>/mimetypes/<type>.png.
+bool writeDesktopIcons(const QDir& targetDir)
+{
+    bool ok = true;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = QStringLiteral("%1x%1/").arg(size);
+        ok = writePng(targetDir.filePath(folder + QStringLiteral("apps/tallowmere.png")),
+                 pictures::drawProgramIcon(size))
+            && ok;
+        ok = writePng(targetDir.filePath(folder + QStringLiteral("mimetypes/application-x-kestrova-topic.png")),
+                 pictures::drawTopicFileIcon(size))
+            && ok;
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -102,14 +119,18 @@ int main(int argc, char* argv[])
         return writeQuizPictures(QDir(arguments.at(2)), QDir(arguments.at(3))) ? 0 : 1;
     if (arguments.size() == 3 && arguments.at(1) == QLatin1String("--themenbilder"))
         return writeTopicPictures(QDir(arguments.at(2))) ? 0 : 1;
+    if (arguments.size() == 3 && arguments.at(1) == QLatin1String("--desktopsymbole"))
+        return writeDesktopIcons(QDir(arguments.at(2))) ? 0 : 1;
     if (arguments.size() != 3 || arguments.at(1).startsWith(u'-')) {
         errorStream() << "Aufruf: tallowmere_contentgen <Programmordner> <Ressourcenordner>\n"
                          "        tallowmere_contentgen --quizbilder <Flaggenordner> <Zielordner>\n"
                          "        tallowmere_contentgen --themenbilder <Zielordner>\n"
+                         "        tallowmere_contentgen --desktopsymbole <Zielordner>\n"
                          "  Programmordner:   erhält data/tallowq.png und sound/*.wav\n"
                          "  Ressourcenordner: erhält textures/, cursors/, icons/ und pictures/\n"
                          "  --quizbilder:     flagge-<Land>.png aus <Land>.svg und muenze-<Land>.png\n"
-                         "  --themenbilder:   die Grundbilder der mitgelieferten Themen\n";
+                         "  --themenbilder:   die Grundbilder der mitgelieferten Themen\n"
+                         "  --desktopsymbole: Programm- und Dateisymbol in den hicolor-Größen 16 bis 256\n";
         return 2;
     }
     const QDir programDir(arguments.at(1));

@@ -221,6 +221,62 @@ QImage drawProgramIcon(int size)
     return image;
 }
 
+QImage drawTopicFileIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size;
+
+    // A portrait sheet as tall as the icon, with the upper right corner folded down.
+    const qreal left = s * 0.14;
+    const qreal right = s * 0.86;
+    const qreal top = s * 0.03;
+    const qreal bottom = s * 0.97;
+    const qreal fold = s * 0.24;
+    QPainterPath sheet;
+    sheet.moveTo(left, top);
+    sheet.lineTo(right - fold, top);
+    sheet.lineTo(right, top + fold);
+    sheet.lineTo(right, bottom);
+    sheet.lineTo(left, bottom);
+    sheet.closeSubpath();
+    const qreal edge = qMax(1.0, s / 64.0);
+    if (size > 32) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0, 0, 0, 28));
+        painter.drawPath(sheet.translated(s / 96.0 + 0.5, s / 64.0 + 0.5));
+    }
+    QLinearGradient paper(0, top, 0, bottom);
+    paper.setColorAt(0.0, QColor(255, 255, 255));
+    paper.setColorAt(1.0, QColor(234, 236, 240));
+    painter.setPen(QPen(QColor(120, 126, 140), edge));
+    painter.setBrush(paper);
+    painter.drawPath(sheet);
+    QPainterPath flap;
+    flap.moveTo(right - fold, top);
+    flap.lineTo(right - fold, top + fold);
+    flap.lineTo(right, top + fold);
+    flap.closeSubpath();
+    painter.setBrush(QColor(214, 218, 226));
+    painter.drawPath(flap);
+
+    // Lines of text above and below the disc, where there is room for them.
+    if (size >= 48) {
+        painter.setPen(QPen(QColor(176, 182, 196), qMax(1.0, s / 48.0), Qt::SolidLine, Qt::RoundCap));
+        for (const qreal y : {0.13, 0.2})
+            painter.drawLine(QPointF(left + s * 0.08, s * y), QPointF(right - fold - s * 0.06, s * y));
+        for (const qreal y : {0.82, 0.88})
+            painter.drawLine(QPointF(left + s * 0.08, s * y), QPointF(right - s * 0.08, s * y));
+    }
+
+    const QPointF centre((left + right) / 2, size >= 48 ? s * 0.51 : s * 0.58);
+    const qreal radius = size >= 48 ? s * 0.25 : s * 0.3;
+    drawStarDisc(painter, centre, radius);
+    return image;
+}
+
 QImage drawStartPicture()
 {
     QImage image = blankImage(640, 360, Qt::white);

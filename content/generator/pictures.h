@@ -20,6 +20,10 @@ QImage drawTitleTexture();
 // instead of a scaled-down large one, so that they stay crisp.
 QImage drawProgramIcon(int size);
 
+// The icon of a topic file in a file manager: a sheet of paper with a folded corner carrying the
+// ring of stars on a blue disc. Small sizes drop the lines of text.
+QImage drawTopicFileIcon(int size);
+
 // The start picture of the start panel. Its centre, where the panel lays a 450 x 160 click
 // zone, holds the title block.
 QImage drawStartPicture();

@@ -41,9 +41,14 @@ QString userDataFolder()
         QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
 }
 
+bool isInstalledProgramFolder(const QString& programFolder)
+{
+    return QFileInfo::exists(withTrailingSeparator(programFolder) + QLatin1String(installedMarkerName));
+}
+
 FolderLayout folderLayoutForInstallation(const QString& programFolder)
 {
-    if (QFileInfo(programFolder).isWritable())
+    if (!isInstalledProgramFolder(programFolder) && QFileInfo(programFolder).isWritable())
         return FolderLayout::forProgramFolder(programFolder);
     FolderLayout layout = FolderLayout::forProgramFolder(programFolder, userDataFolder());
     // The user's folders do not exist on a first run; the program's own folder came with them.

@@ -29,8 +29,17 @@ struct FolderLayout
 // not writable: the application's data location, for example ~/.local/share/Kestrova/Tallowmere/.
 QString userDataFolder();
 
-// The layout for a program started from programFolder: the defaults of protocols, high-score
-// lists and network files move to userDataFolder() when programFolder is not writable.
+// The file that `cmake --install` (and so the package) puts into an installed program's data
+// folder. A build tree or a copied program folder lacks it.
+inline constexpr char installedMarkerName[] = "data/installiert";
+
+// True when programFolder is an installed program: it holds the installation marker.
+bool isInstalledProgramFolder(const QString& programFolder);
+
+// The layout for a program started from programFolder. An installed program writes protocols,
+// high-score lists and network files below userDataFolder(), whoever runs it, even root, who
+// could write into the program's folder; so does a copy whose folder is not writable. A build
+// tree or a portable copy keeps them beside itself. The user's folders are created here.
 FolderLayout folderLayoutForInstallation(const QString& programFolder);
 
 // The path with the native separator appended when it is not empty and lacks one.

@@ -305,6 +305,17 @@ void TestSettings::installedProgramWritesToUserFolders()
     // The program's folder decides: a writable one keeps the portable layout.
     QCOMPARE(
         folderLayoutForInstallation(m_dir.path()).protocolFolder, withTrailingSeparator(m_dir.path()) + "protokolle/");
+    // An installed program writes to the user's folders even when its folder is writable, as it
+    // is for root: nothing lands below /usr.
+    QTemporaryDir installedCopy;
+    QVERIFY(QDir(installedCopy.path()).mkpath(QStringLiteral("data")));
+    QFile marker(withTrailingSeparator(installedCopy.path()) + QLatin1String(installedMarkerName));
+    QVERIFY(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    const FolderLayout fromInstalled = folderLayoutForInstallation(installedCopy.path());
+    QCOMPARE(fromInstalled.protocolFolder, userDataFolder() + "protokolle/");
+    QVERIFY(QFileInfo(fromInstalled.commFolder).isDir());
+    QCOMPARE(fromInstalled.soundFolder, withTrailingSeparator(installedCopy.path()) + "sound/");
     if (QFileInfo(QStringLiteral("/proc/version")).isWritable())
         QSKIP("running with rights that write anywhere");
     const FolderLayout fromProc = folderLayoutForInstallation(QStringLiteral("/proc"));
