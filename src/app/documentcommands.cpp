@@ -1,11 +1,13 @@
-// The open topic's commands of the main window: reading, writing and closing a topic file,
-// the document type, and the question about unsaved changes.
+// The open topic's commands of the main window: reading, writing, closing and mailing a topic
+// file, the document type, and the question about unsaved changes.
 
 #include "mainwindow.h"
 
 #include "cardview/ui/cardcontrols.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
+#include "platform/mailclient.h"
+#include "ui/mailform.h"
 #include "ui/messages.h"
 
 #include <QApplication>
@@ -124,6 +126,38 @@ void TForm1::closeDocumentCommand()
 {
     if (leaveQuizAndDocument())
         closeDocument();
+}
+
+void TForm1::sendByMail()
+{
+    if (!m_mailForm)
+        return;
+    // The message carries the topic's file as it is on disk, not the document in memory.
+    const QString path = m_document.filePath;
+    if (path.isEmpty()) {
+        showInfo(m_document.modified ? MailTexts::notSaved : MailTexts::noTopic);
+        return;
+    }
+    if (!QFileInfo(path).isFile()) {
+        showError(MailTexts::fileGone(path));
+        return;
+    }
+    if (m_document.modified && !askYesNo(MailTexts::unsavedChanges(path)))
+        return;
+
+    m_mailForm->prepare(m_document.titel, path);
+    if (m_mailForm->exec() != QDialog::Accepted)
+        return;
+    MailResult result;
+    {
+        // Starting the mail program may take a few seconds.
+        WaitCursor wait;
+        result = mailClient().send(m_mailForm->request());
+    }
+    if (result.status == MailStatus::NoMailProgram)
+        showInfo(result.message);
+    else if (!result.handedOver())
+        showError(result.message);
 }
 
 void TForm1::setDocType(DocType type)

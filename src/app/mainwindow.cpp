@@ -22,6 +22,7 @@
 #include "ui/infobox.h"
 #include "ui/infoboxform.h"
 #include "ui/kennzinfobox.h"
+#include "ui/mailform.h"
 #include "ui/messages.h"
 #include "ui/uistyle.h"
 #include "widgets/hoverpanel.h"
@@ -325,6 +326,7 @@ void TForm1::createDialogs()
     m_uebOptFragenForm = new TUebOptFragenForm(this);
     m_uebFertigForm = new TUebFertigForm(this);
     m_arbeitsblattForm = new TArbeitsblattForm(this);
+    m_mailForm = new TMailForm(this);
     m_infoBox = new TInfoBox(this);
     m_kennzInfoBox = new TKennzInfoBox(this);
     m_uebProtokollForm = new TUebProtokollForm(this);
@@ -644,7 +646,6 @@ void TForm1::showFiguresInfo()
 }
 
 // Hooks of the later parts.
-void TForm1::sendByMail() { }
 void TForm1::printView() { }
 void TForm1::toggleCardToolbar() { }
 void TForm1::releaseCardBitmaps() { }

@@ -27,6 +27,7 @@ class THoverPanel;
 class TInfoBox;
 class TInfoboxForm;
 class TKennzInfoBox;
+class TMailForm;
 class TopicMenu;
 class TUebFertigForm;
 class TArbeitsblattForm;
@@ -127,6 +128,7 @@ public:
     TNameEingabeForm* nameDialog() const { return m_nameEingabeForm; }
     TUebFertigForm* quizEndDialog() const { return m_uebFertigForm; }
     TArbeitsblattForm* worksheetWindow() const { return m_arbeitsblattForm; }
+    TMailForm* mailDialog() const { return m_mailForm; }
     TBestListForm* highScoreWindow() const { return m_bestListForm; }
     TBestListVerzForm* folderDialog() const { return m_bestListVerzForm; }
     TUebProtokollForm* protocolWindow() const { return m_uebProtokollForm; }
@@ -181,6 +183,7 @@ public slots:
     void showFolderDialog();
     void openWithDialog();
     void closeDocumentCommand();
+    // Hands the open topic's file to the mail program, after the mail dialog's "Senden".
     void sendByMail();
     void printView();
     void printerSetup();
@@ -295,6 +298,7 @@ private:
     TNameEingabeForm* m_nameEingabeForm = nullptr;
     TUebFertigForm* m_uebFertigForm = nullptr;
     TArbeitsblattForm* m_arbeitsblattForm = nullptr;
+    TMailForm* m_mailForm = nullptr;
     TBestListForm* m_bestListForm = nullptr;
     TBestListVerzForm* m_bestListVerzForm = nullptr;
     TUebProtokollForm* m_uebProtokollForm = nullptr;
