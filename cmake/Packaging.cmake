@@ -23,7 +23,7 @@ endforeach()
 # Debian's own packaging does.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program tallowmere zeptool)
+        foreach(program tallowmere zeptool module/libtallowmere-sound.so)
             execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TALLOWMERE_INSTALL_DIR}/\${program}\"
                 COMMAND_ERROR_IS_FATAL ANY)

@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "app/mainwindow.h"
+#include "app/startpictures.h"
 #include "common/folders.h"
 #include "common/sound.h"
 #include "ui/messages.h"
@@ -34,11 +35,15 @@ int runTallowmere(int argc, char* argv[])
     prepareApplication(app);
 
     folders() = folderLayoutForInstallation(QCoreApplication::applicationDirPath());
+    // The start screen's pictures decode on other threads while this one builds the window.
+    StartPictures pictures;
+    pictures.startLoading(folders().programFolder + QStringLiteral("data/tallowq.png"));
     soundPlayer().setSoundFolder(folders().soundFolder);
     soundPlayer().setErrorReporter([](const QString& text) { showError(text); });
 
     StartOptions options;
     options.argument = QCoreApplication::arguments().value(1);
+    options.pictures = &pictures;
     TForm1 window(options);
     if (window.startupCancelled())
         return 0;

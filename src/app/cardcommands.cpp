@@ -89,21 +89,24 @@ void TForm1::printerSetup()
 
 void TForm1::createWorksheet()
 {
-    if (!m_arbeitsblattForm)
+    TArbeitsblattForm* window = worksheetWindow();
+    if (!window)
         return;
-    m_arbeitsblattForm->setDocument(&m_document, quizPictureFolder(folders().programFolder));
-    m_arbeitsblattForm->exec();
+    window->setDocument(&m_document, quizPictureFolder(folders().programFolder));
+    window->exec();
 }
 
 void TForm1::showInfoPoint(int index)
 {
-    if (index < 0 || index >= m_document.objects.size() || !m_infoboxForm)
+    if (index < 0 || index >= m_document.objects.size())
         return;
     // The info text keeps its markup in the hidden memo, one entry per line.
     QString text = m_document.objects.at(index).Cap;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QStringList lines = text.split(u'\n');
-    TInfoboxForm* window = m_infoboxForm;
+    TInfoboxForm* window = infoTextWindow();
+    if (!window)
+        return;
     window->setLines(lines);
     const QColor background = window->scrollBox()->viewport()->palette().color(QPalette::Window);
     window->setTextImage(renderLinesToBitmap(lines, window->textWidth(), 14, background));

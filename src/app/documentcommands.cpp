@@ -130,7 +130,8 @@ void TForm1::closeDocumentCommand()
 
 void TForm1::sendByMail()
 {
-    if (!m_mailForm)
+    TMailForm* dialog = mailDialog();
+    if (!dialog)
         return;
     // The message carries the topic's file as it is on disk, not the document in memory.
     const QString path = m_document.filePath;
@@ -145,14 +146,14 @@ void TForm1::sendByMail()
     if (m_document.modified && !askYesNo(MailTexts::unsavedChanges(path)))
         return;
 
-    m_mailForm->prepare(m_document.titel, path);
-    if (m_mailForm->exec() != QDialog::Accepted)
+    dialog->prepare(m_document.titel, path);
+    if (dialog->exec() != QDialog::Accepted)
         return;
     MailResult result;
     {
         // Starting the mail program may take a few seconds.
         WaitCursor wait;
-        result = mailClient().send(m_mailForm->request());
+        result = mailClient().send(dialog->request());
     }
     if (result.status == MailStatus::NoMailProgram)
         showInfo(result.message);

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "app/startpictures.h"
 #include "cardview/ui/cardcontrols.h"
 #include "cardview/ui/cardimage.h"
 #include "common/filemessages.h"
@@ -110,13 +111,17 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent)
     m_firstActivation = true;
     m_closing = false;
     m_layoutEnabled = false;
+    // The pictures decode on their own thread meanwhile when the caller started them.
+    StartPictures ownPictures;
+    StartPictures& pictures = options.pictures ? *options.pictures : ownPictures;
     createWindow();
     m_layoutEnabled = true;
+    setWindowIcon(QIcon(QPixmap::fromImage(pictures.programIcon())));
 
     cursorSet().registerBuiltIn();
     programRandom().seedFromTimeOfDay(QDateTime::currentDateTimeUtc().time());
 
-    m_basePicture = QImage(QStringLiteral(":/pictures/startbasisbild.png"));
+    m_basePicture = pictures.basePicture();
     m_document.picture = m_basePicture;
     m_cardMode = LearningCard;
     m_cardControls->setInteractive(true);
@@ -126,7 +131,7 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent)
     m_document.previousPath.clear();
     showTitle();
     m_cardControls->selectTool(1);
-    loadStartPicture();
+    loadStartPicture(pictures);
 }
 
 TForm1::~TForm1() = default;
@@ -153,7 +158,6 @@ void TForm1::createWindow()
         move(available.x() + (available.width() - designedWidth) / 2,
             available.y() + (available.height() - designedHeight) / 2);
     }
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tallowmere.png")));
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("Form1Client"));
@@ -222,7 +226,6 @@ void TForm1::createTopBar()
     m_logoImg = new QLabel(m_infoPan);
     m_logoImg->setObjectName(QStringLiteral("LogoImg"));
     m_logoImg->setFixedSize(43, 43);
-    m_logoImg->setScaledContents(true);
     row->addSpacing(4);
     row->addWidget(m_logoImg);
 
@@ -304,37 +307,61 @@ void TForm1::applyTheme()
         setPanelColour(panel, colours.background);
     setPanelColour(m_lernKartPan, colours.panel);
     setPanelColour(m_uebStatusPan, colours.background);
-    m_logoImg->setPixmap(QPixmap(QStringLiteral(":/icons/tallowmere.png")));
+    m_logoImg->setPixmap(windowIcon().pixmap(m_logoImg->size()));
 }
 
-void TForm1::loadStartPicture()
+bool TForm1::hasStartPicture() const
+{
+    return !m_quizStartImg->pixmap().isNull();
+}
+
+void TForm1::loadStartPicture(StartPictures& pictures)
 {
     const QString path = folders().programFolder + QStringLiteral("data/tallowq.png");
-    m_startPicture = QImage(path);
-    if (m_startPicture.isNull()) {
+    QImage picture = pictures.startPicture(path);
+    if (picture.isNull()) {
         showError(pictureNotFoundText(path));
         return;
     }
-    m_quizStartImg->setPixmap(QPixmap::fromImage(m_startPicture));
-    m_quizStartImg->resize(m_startPicture.size());
+    // The label keeps the only copy: handed over, the decoded picture becomes the pixmap.
+    m_quizStartImg->setPixmap(QPixmap::fromImage(std::move(picture)));
+    m_quizStartImg->resize(m_quizStartImg->pixmap().size());
 }
 
 void TForm1::createDialogs()
 {
-    // The dialogs of the later parts join this list in their place.
-    m_bestListForm = new TBestListForm(this);
-    m_uebOptFragenForm = new TUebOptFragenForm(this);
-    m_uebFertigForm = new TUebFertigForm(this);
-    m_arbeitsblattForm = new TArbeitsblattForm(this);
-    m_mailForm = new TMailForm(this);
-    m_infoBox = new TInfoBox(this);
-    m_kennzInfoBox = new TKennzInfoBox(this);
-    m_uebProtokollForm = new TUebProtokollForm(this);
-    m_infoboxForm = new TInfoboxForm(this);
-    m_nameEingabeForm = new TNameEingabeForm(this);
-    m_bestListVerzForm = new TBestListVerzForm(this);
-    m_uebOptForm = new TUebOptForm(this);
-    connectQuizDialogs();
+    // The dialogs are made on their first use, so that the start pays only for the window; a
+    // window without this call (as tests make it) has none.
+    m_dialogsEnabled = true;
+}
+
+template <typename Dialog>
+Dialog* TForm1::dialog(Dialog*& member)
+{
+    if (!member && m_dialogsEnabled)
+        member = new Dialog(this);
+    return member;
+}
+
+TUebOptForm* TForm1::labelOptionsDialog() { return dialog(m_uebOptForm); }
+TUebOptFragenForm* TForm1::questionOptionsDialog() { return dialog(m_uebOptFragenForm); }
+TNameEingabeForm* TForm1::nameDialog() { return dialog(m_nameEingabeForm); }
+TArbeitsblattForm* TForm1::worksheetWindow() { return dialog(m_arbeitsblattForm); }
+TMailForm* TForm1::mailDialog() { return dialog(m_mailForm); }
+TBestListForm* TForm1::highScoreWindow() { return dialog(m_bestListForm); }
+TBestListVerzForm* TForm1::folderDialog() { return dialog(m_bestListVerzForm); }
+TUebProtokollForm* TForm1::protocolWindow() { return dialog(m_uebProtokollForm); }
+TInfoboxForm* TForm1::infoTextWindow() { return dialog(m_infoboxForm); }
+TInfoBox* TForm1::aboutBox() { return dialog(m_infoBox); }
+TKennzInfoBox* TForm1::figuresBox() { return dialog(m_kennzInfoBox); }
+
+TUebFertigForm* TForm1::quizEndDialog()
+{
+    const bool made = m_uebFertigForm != nullptr;
+    dialog(m_uebFertigForm);
+    if (!made && m_uebFertigForm)
+        connectQuizDialogs();
+    return m_uebFertigForm;
 }
 
 bool TForm1::event(QEvent* event)
@@ -635,14 +662,14 @@ bool TForm1::mayLeaveQuiz()
 
 void TForm1::showAbout()
 {
-    if (m_infoBox)
-        m_infoBox->exec();
+    if (TInfoBox* box = aboutBox())
+        box->exec();
 }
 
 void TForm1::showFiguresInfo()
 {
-    if (m_kennzInfoBox)
-        m_kennzInfoBox->exec();
+    if (TKennzInfoBox* box = figuresBox())
+        box->exec();
 }
 
 // Hooks of the later parts.

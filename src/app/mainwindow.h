@@ -22,6 +22,7 @@ class CardImage;
 class QLabel;
 class QMenu;
 class QShortcut;
+class StartPictures;
 class TextureImage;
 class THoverPanel;
 class TInfoBox;
@@ -47,6 +48,9 @@ struct StartOptions
 {
     QString argument; // the one optional command-line argument
     std::optional<DisplayInfo> display; // the display to check; the primary screen when unset
+    // The start screen's pictures, perhaps already decoding; the window decodes them itself
+    // without. Must outlive the window's constructor.
+    StartPictures* pictures = nullptr;
 };
 
 // The main window: owns the open topic, the card view, the running quiz and the dialogs for
@@ -123,15 +127,15 @@ public:
     // The running or last quiz.
     const QuizSession& quiz() const { return m_quiz; }
     QuizSession& quiz() { return m_quiz; }
-    TUebOptForm* labelOptionsDialog() const { return m_uebOptForm; }
-    TUebOptFragenForm* questionOptionsDialog() const { return m_uebOptFragenForm; }
-    TNameEingabeForm* nameDialog() const { return m_nameEingabeForm; }
-    TUebFertigForm* quizEndDialog() const { return m_uebFertigForm; }
-    TArbeitsblattForm* worksheetWindow() const { return m_arbeitsblattForm; }
-    TMailForm* mailDialog() const { return m_mailForm; }
-    TBestListForm* highScoreWindow() const { return m_bestListForm; }
-    TBestListVerzForm* folderDialog() const { return m_bestListVerzForm; }
-    TUebProtokollForm* protocolWindow() const { return m_uebProtokollForm; }
+    TUebOptForm* labelOptionsDialog();
+    TUebOptFragenForm* questionOptionsDialog();
+    TNameEingabeForm* nameDialog();
+    TUebFertigForm* quizEndDialog();
+    TArbeitsblattForm* worksheetWindow();
+    TMailForm* mailDialog();
+    TBestListForm* highScoreWindow();
+    TBestListVerzForm* folderDialog();
+    TUebProtokollForm* protocolWindow();
     // 0 own quiz, 1 participant of a network exercise, 2 its initiator.
     int netRole() const { return m_netRole; }
     NetExercise* netExercise() const { return m_net; }
@@ -145,10 +149,10 @@ public:
     int currentTool() const { return m_cardView.currentTool; }
     CardControls* cardControls() const { return m_cardControls; }
 
-    TInfoboxForm* infoTextWindow() const { return m_infoboxForm; }
-    TInfoBox* aboutBox() const { return m_infoBox; }
-    TKennzInfoBox* figuresBox() const { return m_kennzInfoBox; }
-    const QImage& startPicture() const { return m_startPicture; }
+    TInfoboxForm* infoTextWindow();
+    TInfoBox* aboutBox();
+    TKennzInfoBox* figuresBox();
+    bool hasStartPicture() const;
 
 public slots:
     void showAbout();
@@ -238,7 +242,7 @@ private:
     void createStartPanel();
     void createMenus();
     void applyTheme();
-    void loadStartPicture();
+    void loadStartPicture(StartPictures& pictures);
     void firstActivation();
     void resizeReaction();
     bool layoutSuppressed() const;
@@ -262,6 +266,10 @@ private:
     void connectCardItems();
     void createQuizPanel();
     void connectQuizDialogs();
+    // The dialog in member, made on its first use once createDialogs() allowed dialogs;
+    // nullptr before.
+    template <typename Dialog>
+    Dialog* dialog(Dialog*& member);
     QuizSnapshot takeQuizOptions() const;
     void leaveQuiz();
     void layoutQuizCard();
@@ -302,9 +310,9 @@ private:
     TBestListForm* m_bestListForm = nullptr;
     TBestListVerzForm* m_bestListVerzForm = nullptr;
     TUebProtokollForm* m_uebProtokollForm = nullptr;
+    bool m_dialogsEnabled = false;
     HighScoreList m_highScoreList;
     QImage m_basePicture;
-    QImage m_startPicture;
     QuizOptions m_quizOptions;
 
     // Topic folder and menu.

@@ -72,13 +72,13 @@ void TForm1::initiateNetExercise()
         return;
     if (m_cardMode == QuizRunning)
         leaveQuiz();
-    if (!m_uebOptForm || !m_uebOptFragenForm)
+    const bool questions = m_document.DokTyp == DocType::SingleQuestions;
+    QuizOptionsDialogBase* dialog = questions ? static_cast<QuizOptionsDialogBase*>(questionOptionsDialog())
+                                              : static_cast<QuizOptionsDialogBase*>(labelOptionsDialog());
+    if (!dialog)
         return;
     takeNetSettings();
-    QuizOptionsDialogBase* dialog = m_document.DokTyp == DocType::SingleQuestions
-        ? static_cast<QuizOptionsDialogBase*>(m_uebOptFragenForm)
-        : static_cast<QuizOptionsDialogBase*>(m_uebOptForm);
-    if (dialog == m_uebOptFragenForm)
+    if (questions)
         m_uebOptFragenForm->setOptions(m_quizOptions);
     else
         m_uebOptForm->setOptions(m_quizOptions);
@@ -86,7 +86,7 @@ void TForm1::initiateNetExercise()
     const int result = dialog->exec();
     if (result != QDialog::Accepted)
         return;
-    if (dialog == m_uebOptFragenForm)
+    if (questions)
         m_uebOptFragenForm->applyTo(m_quizOptions);
     else
         m_uebOptForm->applyTo(m_quizOptions);

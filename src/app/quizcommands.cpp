@@ -6,6 +6,7 @@
 
 #include "cardview/ui/cardcontrols.h"
 #include "cardview/ui/cardimage.h"
+#include "common/sound.h"
 #include "common/theme.h"
 #include "quiz/quizscoring.h"
 #include "quiz/ui/labeloptionsdialog.h"
@@ -20,6 +21,8 @@
 #include "ui/desktopservices.h"
 #include "ui/messages.h"
 #include "ui/uistyle.h"
+
+#include <QTimer>
 
 void TForm1::createQuizPanel()
 {
@@ -48,25 +51,26 @@ void TForm1::connectQuizDialogs()
 
 void TForm1::showHighScoreList(bool network)
 {
-    if (!m_bestListForm)
+    TBestListForm* window = highScoreWindow();
+    if (!window)
         return;
     if (!network && m_netRole == 1) {
         showInfo(HighScoreTexts::notDuringNetExercise);
         return;
     }
-    ::showHighScoreList(*m_bestListForm, m_highScoreList, m_document, network);
+    ::showHighScoreList(*window, m_highScoreList, m_document, network);
 }
 
 void TForm1::showProtocolWindow()
 {
-    if (m_uebProtokollForm)
-        m_uebProtokollForm->showProtocol();
+    if (TUebProtokollForm* window = protocolWindow())
+        window->showProtocol();
 }
 
 void TForm1::showFolderDialog()
 {
-    if (m_bestListVerzForm)
-        m_bestListVerzForm->exec();
+    if (TBestListVerzForm* dialog = folderDialog())
+        dialog->exec();
 }
 
 void TForm1::clearHighScoreList()
@@ -115,10 +119,11 @@ bool TForm1::startQuiz(int requestedMode, int role)
     }
 
     m_quiz.participantName.clear();
-    if (role == 0 && menuItem(QStringLiteral("OptNameEingabe1"))->isChecked() && m_nameEingabeForm) {
-        if (m_nameEingabeForm->exec() != QDialog::Accepted)
+    TNameEingabeForm* names = role == 0 && menuItem(QStringLiteral("OptNameEingabe1"))->isChecked() ? nameDialog() : nullptr;
+    if (names) {
+        if (names->exec() != QDialog::Accepted)
             return refuse();
-        m_quiz.participantName = m_nameEingabeForm->name();
+        m_quiz.participantName = names->name();
     }
 
     m_cardControls->selectTool(1);
@@ -149,6 +154,8 @@ bool TForm1::startQuiz(int requestedMode, int role)
     m_quizPanel->raise();
     m_quizPanel->placeLinkZone(m_lernKartPicImg->size());
     m_quizPanel->startClock();
+    // The sound output loads while the pupil reads the first question, not at the first answer.
+    QTimer::singleShot(0, this, [] { soundPlayer().prepareOutput(); });
     return true;
 }
 
@@ -204,7 +211,8 @@ void TForm1::endQuiz()
     m_quizPanel->refreshStatus();
     if (m_netRole == 1)
         sendFinishMessages();
-    if (!m_uebFertigForm)
+    TUebFertigForm* endDialog = quizEndDialog();
+    if (!endDialog)
         return;
 
     const QuizStatusTexts texts = m_quiz.statusTexts();
@@ -220,18 +228,18 @@ void TForm1::endQuiz()
     figures.rating = ratingText(m_quiz.grade);
     figures.grade = m_quiz.grade;
     figures.score = m_quiz.overallScore;
-    m_uebFertigForm->showFigures(figures);
-    m_uebFertigForm->prepareRepeat(m_netRole, m_quiz.wrongCount);
+    endDialog->showFigures(figures);
+    endDialog->prepareRepeat(m_netRole, m_quiz.wrongCount);
     quizProtocolReady();
-    m_uebFertigForm->prepareHighScore(
+    endDialog->prepareHighScore(
         menuItem(QStringLiteral("ErgebBestListEintragen1"))->isChecked(), m_netRole, m_quiz.selectionMode);
-    m_quiz.resultEntered = m_uebFertigForm->resultEntered();
+    m_quiz.resultEntered = endDialog->resultEntered();
 
     // The dialog comes back when a repeat cannot start.
     // A participant repeats by joining again and leaves the exercise with its topic.
     const bool participant = m_netRole == 1;
     for (;;) {
-        if (m_uebFertigForm->exec() != TUebFertigForm::Repeat) {
+        if (endDialog->exec() != TUebFertigForm::Repeat) {
             m_netRole = 0;
             leaveQuiz();
             if (participant)
@@ -244,18 +252,19 @@ void TForm1::endQuiz()
             showInfo(QStringLiteral("Eine Wiederholung der Netzwerk-Übung wurde nicht zugelassen."));
             continue;
         }
-        if (startQuiz(m_uebFertigForm->repeatMode(), m_netRole))
+        if (startQuiz(endDialog->repeatMode(), m_netRole))
             return;
     }
 }
 
 void TForm1::quizProtocolReady()
 {
-    if (!m_uebProtokollForm)
+    TUebProtokollForm* window = protocolWindow();
+    if (!window)
         return;
-    m_uebProtokollForm->setProtocol(m_quiz.protocolText());
+    window->setProtocol(m_quiz.protocolText());
     if (menuItem(QStringLiteral("AutoProtSpeichern1"))->isChecked())
-        m_uebProtokollForm->autoSaveProtocol();
+        window->autoSaveProtocol();
 }
 
 void TForm1::showExerciseOptions()
@@ -264,17 +273,21 @@ void TForm1::showExerciseOptions()
         showInfo(QStringLiteral("Die Übungsoptionen können nicht während der Übung geändert werden."));
         return;
     }
-    if (!m_uebOptForm || !m_uebOptFragenForm)
-        return; // the dialogs come with createDialogs()
     int result;
     if (m_document.DokTyp == DocType::SingleQuestions) {
-        m_uebOptFragenForm->setOptions(m_quizOptions);
-        result = m_uebOptFragenForm->exec();
-        m_uebOptFragenForm->applyTo(m_quizOptions);
+        TUebOptFragenForm* dialog = questionOptionsDialog();
+        if (!dialog)
+            return; // no dialogs before createDialogs()
+        dialog->setOptions(m_quizOptions);
+        result = dialog->exec();
+        dialog->applyTo(m_quizOptions);
     } else {
-        m_uebOptForm->setOptions(m_quizOptions);
-        result = m_uebOptForm->exec();
-        m_uebOptForm->applyTo(m_quizOptions);
+        TUebOptForm* dialog = labelOptionsDialog();
+        if (!dialog)
+            return;
+        dialog->setOptions(m_quizOptions);
+        result = dialog->exec();
+        dialog->applyTo(m_quizOptions);
     }
     if (result == QDialog::Accepted)
         startQuiz(0, 0);

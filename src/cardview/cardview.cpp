@@ -79,13 +79,6 @@ void copyRect(const QImage& source, const QRect& sourceRect, QImage& target, con
     }
 }
 
-QImage newBitmap(QSize size)
-{
-    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    return image;
-}
-
 } // namespace
 
 CardView::CardView(TopicDocument& document)
@@ -104,8 +97,8 @@ QPoint CardView::scenePoint(double cardX, double cardY) const
     return QPoint(rounded(cardX * sceneBitmap.width()), rounded(cardY * sceneBitmap.height()));
 }
 
-std::array<double, 4> CardView::buildExtendedPicture(
-    QImage& target, int availableWidth, int availableHeight, double factor) const
+CardView::ExtendedPictureGeometry CardView::extendedPictureGeometry(
+    int availableWidth, int availableHeight, double factor) const
 {
     availableWidth = qMax(1, availableWidth);
     availableHeight = qMax(1, availableHeight);
@@ -132,29 +125,38 @@ std::array<double, 4> CardView::buildExtendedPicture(
     const double visibleWidth = qMin(width / factor * targetWidth / fittedWidth, double(width));
     const double visibleHeight = qMin(height / factor * targetHeight / fittedHeight, double(height));
 
-    target = QImage(targetWidth, targetHeight, QImage::Format_ARGB32);
-    target.fill(Qt::white);
-    QPainter painter(&target);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     // The white margins and the picture are stretched together, as one extended picture would be,
     // without building that picture: only its visible part is drawn.
     const double scaleX = targetWidth / visibleWidth;
     const double scaleY = targetHeight / visibleHeight;
     const QRectF pictureRect(rounded(pictureWidth * margin(margins[0])) * scaleX,
         rounded(pictureHeight * margin(margins[1])) * scaleY, pictureWidth * scaleX, pictureHeight * scaleY);
-    if (!picture.isNull())
-        painter.drawImage(pictureRect, picture);
-    return {0, 0, visibleWidth / width, visibleHeight / height};
+    return {QSize(targetWidth, targetHeight), {0, 0, visibleWidth / width, visibleHeight / height}, pictureRect};
+}
+
+std::array<double, 4> CardView::buildExtendedPicture(
+    QImage& target, int availableWidth, int availableHeight, double factor) const
+{
+    const ExtendedPictureGeometry geometry = extendedPictureGeometry(availableWidth, availableHeight, factor);
+    target = QImage(geometry.size, QImage::Format_ARGB32);
+    target.fill(Qt::white);
+    if (!m_document.picture.isNull()) {
+        QPainter painter(&target);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(geometry.pictureRect, m_document.picture);
+    }
+    return geometry.visible;
 }
 
 void CardView::redrawCard()
 {
-    QImage fitted;
-    const std::array<double, 4> visible
-        = buildExtendedPicture(fitted, controlSize.width(), controlSize.height(), zoomFactor);
+    // Only the fitted picture's size and visible part matter here; the scene is drawn once below.
+    const ExtendedPictureGeometry fitted
+        = extendedPictureGeometry(controlSize.width(), controlSize.height(), zoomFactor);
+    const std::array<double, 4>& visible = fitted.visible;
     const double w = visible[2] - visible[0];
     const double h = visible[3] - visible[1];
-    viewAspect = double(fitted.width()) / fitted.height();
+    viewAspect = double(fitted.size.width()) / fitted.size.height();
 
     const double centreX = (viewWindow[0] + viewWindow[2]) / 2;
     const double centreY = (viewWindow[1] + viewWindow[3]) / 2;
@@ -163,8 +165,15 @@ void CardView::redrawCard()
     viewWindow[2] = viewWindow[0] + w;
     viewWindow[3] = viewWindow[1] + h;
 
-    viewBitmap = newBitmap(fitted.size());
-    buildExtendedPicture(sceneBitmap, rounded(zoomFactor * fitted.width()), rounded(zoomFactor * fitted.height()), 1.0);
+    // The old bitmaps go first, so that the new ones do not add to them at the peak.
+    viewBitmap = QImage();
+    cleanViewBitmap = QImage();
+    backgroundBitmap = QImage();
+    objectsBitmap = QImage();
+    buildExtendedPicture(
+        sceneBitmap, rounded(zoomFactor * fitted.size.width()), rounded(zoomFactor * fitted.size.height()), 1.0);
+    // Only the size counts: composeView fills the view.
+    viewBitmap = QImage(fitted.size, QImage::Format_ARGB32);
     cardScale = viewBitmap.width() * zoomFactor / 870.0;
 
     const bool quiz = cardMode == 3;
@@ -185,9 +194,11 @@ void CardView::redrawCard()
     else if (page < 1 || page > m_document.AnzFrageNummern)
         page = 1;
 
-    backgroundBitmap = sceneBitmap.copy();
+    // The bitmaps share their pixels until one of them is drawn on (QImage copies on write), so
+    // a card whose objects leave parts of it unchanged, or a card without objects, costs less.
+    backgroundBitmap = sceneBitmap;
     drawAllObjects(true, false, false);
-    objectsBitmap = sceneBitmap.copy();
+    objectsBitmap = sceneBitmap;
     composeView();
 }
 
@@ -616,9 +627,9 @@ void CardView::drawAllObjects(bool drawLeaderLines, bool copyToView, bool refres
 
 void CardView::redrawObjects()
 {
-    sceneBitmap = backgroundBitmap.copy();
+    sceneBitmap = backgroundBitmap;
     drawAllObjects(true, false, false);
-    objectsBitmap = sceneBitmap.copy();
+    objectsBitmap = sceneBitmap;
     composeView();
 }
 
@@ -716,7 +727,7 @@ void CardView::commitDrawings()
 
 void CardView::removeAllDrawings()
 {
-    sceneBitmap = objectsBitmap.copy();
+    sceneBitmap = objectsBitmap;
     composeView();
 }
 
@@ -724,14 +735,23 @@ void CardView::composeView()
 {
     viewportOrigin
         = QPoint(rounded(sceneBitmap.width() * viewWindow[0]), rounded(sceneBitmap.height() * viewWindow[1]));
-    if (viewBitmap.isNull())
-        viewBitmap = newBitmap(controlSize);
-    viewBitmap.fill(controlColour);
-    copyRect(sceneBitmap, QRect(viewportOrigin, viewBitmap.size()), viewBitmap, QPoint(0, 0));
-    if (cleanViewBitmap.size() != viewBitmap.size())
-        cleanViewBitmap = QImage(viewBitmap.size(), QImage::Format_ARGB32);
-    cleanViewBitmap.fill(controlColour);
-    copyRect(objectsBitmap, QRect(viewportOrigin, viewBitmap.size()), cleanViewBitmap, QPoint(0, 0));
+    const QSize viewSize = viewBitmap.isNull() ? controlSize.expandedTo(QSize(1, 1)) : viewBitmap.size();
+    if (viewportOrigin.isNull() && sceneBitmap.size() == viewSize && objectsBitmap.size() == viewSize) {
+        // The view shows the whole scene, as it does without zoom: it shares the scene's pixels
+        // until a tool draws on it.
+        viewBitmap = sceneBitmap;
+        cleanViewBitmap = objectsBitmap;
+    } else {
+        // A view that shared the scene's pixels gets its own, without copying what is filled anyway.
+        if (viewBitmap.size() != viewSize || !viewBitmap.isDetached())
+            viewBitmap = QImage(viewSize, QImage::Format_ARGB32);
+        viewBitmap.fill(controlColour);
+        copyRect(sceneBitmap, QRect(viewportOrigin, viewSize), viewBitmap, QPoint(0, 0));
+        if (cleanViewBitmap.size() != viewSize || !cleanViewBitmap.isDetached())
+            cleanViewBitmap = QImage(viewSize, QImage::Format_ARGB32);
+        cleanViewBitmap.fill(controlColour);
+        copyRect(objectsBitmap, QRect(viewportOrigin, viewSize), cleanViewBitmap, QPoint(0, 0));
+    }
     if (refreshView)
         refreshView();
     if (viewComposed)

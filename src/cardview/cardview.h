@@ -86,6 +86,15 @@ public:
     // into target (which it sizes). Returns the visible fractions (0, 0, right, bottom).
     std::array<double, 4> buildExtendedPicture(
         QImage& target, int availableWidth, int availableHeight, double factor) const;
+    // Where buildExtendedPicture would draw: the size of its target and the visible part of the
+    // extended picture, without drawing anything.
+    struct ExtendedPictureGeometry
+    {
+        QSize size;
+        std::array<double, 4> visible; // fractions (0, 0, right, bottom)
+        QRectF pictureRect; // the picture inside the target
+    };
+    ExtendedPictureGeometry extendedPictureGeometry(int availableWidth, int availableHeight, double factor) const;
     // drawMode 0 for the card; the worksheet passes bit 0 (answer frames) and bit 1 (solution text).
     void drawObject(QImage& target, int index, int drawMode, bool copyToView, bool refresh, bool drawLeaderLine);
     void drawAllObjects(bool drawLeaderLines, bool copyToView, bool refresh);

@@ -143,6 +143,12 @@ QString SoundPlayer::soundPath(const QString& name) const
     return QDir::current().absoluteFilePath(folder + file);
 }
 
+void SoundPlayer::prepareOutput()
+{
+    if (m_enabled)
+        m_output.prepare();
+}
+
 void SoundPlayer::waitWhilePlaying(const QString& path, bool loop)
 {
     // A looping sound has no end either: its first pass bounds the wait.

@@ -39,6 +39,8 @@ public:
     // pass. A missing file is reported once per call and otherwise changes nothing.
     void playSound(const QString& name, bool wait, bool loop);
     void stopSound();
+    // Loads the sound output ahead of the first sound when sounds are on (see SoundOutput).
+    void prepareOutput();
 
     // The sounds for a right and a wrong answer.
     void playRight(bool wait);

@@ -34,36 +34,45 @@ const ThemeColours& theme()
     return colours;
 }
 
-QImage paintNineSlice(const QSize& size, const QImage& texture)
+void drawNineSlice(QPainter& painter, const QRect& target, const QImage& texture)
 {
-    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
-    image.fill(pixelOr(texture, border, border));
+    painter.fillRect(target, pixelOr(texture, border, border));
     if (texture.width() <= 2 * border || texture.height() <= 2 * border)
-        return image;
+        return;
 
     const int tw = texture.width(), th = texture.height();
-    const int w = image.width(), h = image.height();
+    const int x = target.x(), y = target.y(), w = target.width(), h = target.height();
     const int innerTw = tw - 2 * border, innerTh = th - 2 * border;
     const int innerW = qMax(0, w - 2 * border), innerH = qMax(0, h - 2 * border);
 
-    QPainter painter(&image);
+    painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     // Corners, unscaled.
-    painter.drawImage(QPoint(0, 0), texture, QRect(0, 0, border, border));
-    painter.drawImage(QPoint(w - border, 0), texture, QRect(tw - border, 0, border, border));
-    painter.drawImage(QPoint(0, h - border), texture, QRect(0, th - border, border, border));
-    painter.drawImage(QPoint(w - border, h - border), texture, QRect(tw - border, th - border, border, border));
+    painter.drawImage(QPoint(x, y), texture, QRect(0, 0, border, border));
+    painter.drawImage(QPoint(x + w - border, y), texture, QRect(tw - border, 0, border, border));
+    painter.drawImage(QPoint(x, y + h - border), texture, QRect(0, th - border, border, border));
+    painter.drawImage(QPoint(x + w - border, y + h - border), texture, QRect(tw - border, th - border, border, border));
     if (innerW > 0) {
-        painter.drawImage(QRect(border, 0, innerW, border), texture, QRect(border, 0, innerTw, border));
+        painter.drawImage(QRect(x + border, y, innerW, border), texture, QRect(border, 0, innerTw, border));
         painter.drawImage(
-            QRect(border, h - border, innerW, border), texture, QRect(border, th - border, innerTw, border));
+            QRect(x + border, y + h - border, innerW, border), texture, QRect(border, th - border, innerTw, border));
     }
     if (innerH > 0) {
-        painter.drawImage(QRect(0, border, border, innerH), texture, QRect(0, border, border, innerTh));
+        painter.drawImage(QRect(x, y + border, border, innerH), texture, QRect(0, border, border, innerTh));
         painter.drawImage(
-            QRect(w - border, border, border, innerH), texture, QRect(tw - border, border, border, innerTh));
+            QRect(x + w - border, y + border, border, innerH), texture, QRect(tw - border, border, border, innerTh));
     }
     if (innerW > 0 && innerH > 0)
-        painter.drawImage(QRect(border, border, innerW, innerH), texture, QRect(border, border, innerTw, innerTh));
+        painter.drawImage(
+            QRect(x + border, y + border, innerW, innerH), texture, QRect(border, border, innerTw, innerTh));
+    painter.restore();
+}
+
+QImage paintNineSlice(const QSize& size, const QImage& texture)
+{
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    drawNineSlice(painter, image.rect(), texture);
     return image;
 }

@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QSize>
 
+class QPainter;
+class QRect;
+
 // The three colours every window takes its look from, read from the built-in textures.
 struct ThemeColours
 {
@@ -32,3 +35,5 @@ const ThemeColours& theme();
 // pixel at (30, 30), the four 30 x 30 corners unscaled, the edge strips stretched along
 // their edge, the centre stretched over the rest.
 QImage paintNineSlice(const QSize& size, const QImage& texture);
+// The same nine pieces painted straight into target, without a picture in between.
+void drawNineSlice(QPainter& painter, const QRect& target, const QImage& texture);

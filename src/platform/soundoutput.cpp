@@ -1,93 +1,70 @@
 #include "platform/soundoutput.h"
 
 #include <QCoreApplication>
-#include <QObject>
-#include <QPointer>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QDir>
+#include <QLibrary>
 
 namespace {
 
-class SoundEffectOutput final : public SoundOutput
+QString moduleFolder;
+
+// Stands for the system output and loads it from the sound module at the first sound (or when
+// asked to prepare). Without the module the program stays silent, as on a machine without a
+// sound device.
+class ModuleSoundOutput final : public SoundOutput
 {
 public:
-    SoundEffectOutput() = default;
-    SoundEffectOutput(const SoundEffectOutput&) = delete;
-    SoundEffectOutput& operator=(const SoundEffectOutput&) = delete;
-
-    ~SoundEffectOutput() override
+    void prepare() override
     {
-        // The effect belongs to the application object; it is gone already when the program-wide
-        // output dies after the application.
-        delete m_effect.data();
+        if (load())
+            m_output->prepare();
     }
 
     void play(const QString& wavPath, bool loop) override
     {
-        stop();
-        if (!ensureEffect())
-            return;
-        m_effect->setLoopCount(loop ? QSoundEffect::Infinite : 1);
-        // The same source again keeps the loaded sound; a new one starts loading in the
-        // background and plays once it is ready. A source that failed before is loaded afresh,
-        // since the file may have been replaced since.
-        const QUrl source = QUrl::fromLocalFile(wavPath);
-        if (m_effect->status() == QSoundEffect::Error && m_effect->source() == source)
-            m_effect->setSource(QUrl());
-        m_effect->setSource(source);
-        m_waitingForLoad = true;
-        startWhenLoaded();
+        if (load())
+            m_output->play(wavPath, loop);
     }
 
     void stop() override
     {
-        m_waitingForLoad = false;
-        if (m_effect)
-            m_effect->stop();
+        if (m_output)
+            m_output->stop();
     }
 
-    bool isPlaying() const override { return m_effect && (m_waitingForLoad || m_effect->isPlaying()); }
+    bool isPlaying() const override { return m_output && m_output->isPlaying(); }
 
 private:
-    bool ensureEffect()
+    bool load()
     {
-        if (m_effect)
-            return true;
-        QCoreApplication* app = QCoreApplication::instance();
-        if (!app)
-            return false;
-        m_effect = new QSoundEffect(app);
-        QObject::connect(m_effect.data(), &QSoundEffect::statusChanged, m_effect.data(), [this] { startWhenLoaded(); });
-        return true;
+        if (m_output || m_failed)
+            return m_output != nullptr;
+        // The library stays loaded to the end of the program: the output's objects live as long.
+        QLibrary module(QDir(soundModuleFolder()).filePath(QStringLiteral("tallowmere-sound")));
+        using Factory = SoundOutput* (*)();
+        const auto create = reinterpret_cast<Factory>(module.resolve("tallowmere_createSoundOutput"));
+        m_output.reset(create ? create() : nullptr);
+        m_failed = m_output == nullptr;
+        return !m_failed;
     }
 
-    // Starting only once the source has loaded keeps the sound from depending on whether the
-    // audio back end remembers a play() that came during loading.
-    void startWhenLoaded()
-    {
-        if (!m_waitingForLoad || !m_effect)
-            return;
-        switch (m_effect->status()) {
-        case QSoundEffect::Ready:
-            m_waitingForLoad = false;
-            m_effect->play();
-            break;
-        case QSoundEffect::Error:
-        case QSoundEffect::Null:
-            m_waitingForLoad = false;
-            break;
-        case QSoundEffect::Loading:
-            break;
-        }
-    }
-
-    QPointer<QSoundEffect> m_effect;
-    bool m_waitingForLoad = false;
+    std::unique_ptr<SoundOutput> m_output;
+    bool m_failed = false;
 };
 
 } // namespace
 
+QString soundModuleFolder()
+{
+    return moduleFolder.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/module") : moduleFolder;
+}
+
+void setSoundModuleFolder(const QString& folder)
+{
+    moduleFolder = folder;
+}
+
 std::unique_ptr<SoundOutput> createSystemSoundOutput()
 {
-    return std::make_unique<SoundEffectOutput>();
+    return std::make_unique<ModuleSoundOutput>();
 }

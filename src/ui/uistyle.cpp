@@ -20,17 +20,6 @@ void TextureImage::paintNineSlice(const QImage& texture)
 {
     m_texture = texture;
     fillParent();
-    repaintPicture();
-}
-
-void TextureImage::repaintPicture()
-{
-    // A resize of the parent and the window's own layout both ask for the picture; the same
-    // texture at the same size is painted once.
-    if (m_picture.size() == size() && m_pictureTexture == m_texture.cacheKey())
-        return;
-    m_picture = ::paintNineSlice(size(), m_texture);
-    m_pictureTexture = m_texture.cacheKey();
     update();
 }
 
@@ -43,17 +32,17 @@ void TextureImage::fillParent()
 
 bool TextureImage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == parentWidget() && event->type() == QEvent::Resize && !m_texture.isNull()) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize && !m_texture.isNull())
         fillParent();
-        repaintPicture();
-    }
     return QWidget::eventFilter(watched, event);
 }
 
 void TextureImage::paintEvent(QPaintEvent*)
 {
+    if (m_texture.isNull())
+        return;
     QPainter painter(this);
-    painter.drawImage(0, 0, m_picture);
+    drawNineSlice(painter, rect(), m_texture);
 }
 
 TexturedDialogFrame setUpTexturedDialog(QDialog* dialog, const char* name, const QString& title, QSize size)

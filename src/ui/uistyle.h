@@ -9,7 +9,9 @@ class TBitBtn2;
 class THoverPanel;
 
 // A background picture that fills its parent and is painted as a nine-slice of a texture;
-// it follows every size change of the parent and stays behind its siblings.
+// it follows every size change of the parent and stays behind its siblings. The pieces are
+// painted straight onto the window: a window-sized picture kept only for this would cost
+// megabytes for a background that is quick to draw.
 class TextureImage : public QWidget
 {
     Q_OBJECT
@@ -18,7 +20,6 @@ public:
 
     // Aligns the picture to fill its parent and paints texture into it (nine pieces, 30-pixel border).
     void paintNineSlice(const QImage& texture);
-    const QImage& picture() const { return m_picture; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -26,11 +27,8 @@ protected:
 
 private:
     void fillParent();
-    void repaintPicture();
 
     QImage m_texture;
-    QImage m_picture;
-    qint64 m_pictureTexture = 0; // cache key of the texture m_picture was painted from
 };
 
 // Every program bitmap button on the window: colour RGB(205, 208, 226), normal cursor.

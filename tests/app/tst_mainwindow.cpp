@@ -2,7 +2,9 @@
 // the start-up checks, the start page and the window modes.
 
 #include "app/mainwindow.h"
+#include "app/startpictures.h"
 #include "common/folders.h"
+#include "common/theme.h"
 #include "support/fakedesktopshell.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
@@ -16,6 +18,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -68,7 +72,10 @@ private slots:
 
     void displayCheck_data();
     void displayCheck();
+    void missingStartPictureIsReported_data();
     void missingStartPictureIsReported();
+    void startPicturesDecodedWhileTheWindowIsBuilt();
+    void cardBackgroundIsTheTexturesNineSlice();
 
     void firstActivationShowsStartPage();
     void startPageLinksOpenMakerSite();
@@ -355,18 +362,81 @@ void TestMainWindow::displayCheck()
     }
 }
 
+void TestMainWindow::missingStartPictureIsReported_data()
+{
+    QTest::addColumn<bool>("preloaded");
+    QTest::newRow("decoded by the window") << false;
+    QTest::newRow("decoded while the window is built") << true;
+}
+
 void TestMainWindow::missingStartPictureIsReported()
 {
+    QFETCH(bool, preloaded);
     ProgramFolder program(false);
     FakeMessageService messages;
-    TForm1 window(goodDisplay());
+    StartOptions options = goodDisplay();
+    StartPictures pictures;
+    if (preloaded) {
+        pictures.startLoading(folders().programFolder + "data/tallowq.png");
+        options.pictures = &pictures;
+    }
+    TForm1 window(options);
     const QString path = folders().programFolder + "data/tallowq.png";
     QCOMPARE(messages.texts(), QStringList {QStringLiteral("Datei \"%1\" nicht gefunden.").arg(path)});
     QCOMPARE(messages.shown.first().kind, MessageKind::Error);
     // The program goes on, the start page without its picture.
-    QVERIFY(window.startPicture().isNull());
+    QVERIFY(!window.hasStartPicture());
     activate(window);
     QVERIFY(window.findChild<QWidget*>("StartInfoPan")->isVisible());
+}
+
+// The pictures decoded on other threads are the very pictures the window would decode itself.
+void TestMainWindow::startPicturesDecodedWhileTheWindowIsBuilt()
+{
+    ProgramFolder program;
+    const QString startPath = folders().programFolder + "data/tallowq.png";
+    StartPictures preloaded;
+    preloaded.startLoading(startPath);
+    StartPictures onTheSpot;
+    QCOMPARE(preloaded.basePicture(), onTheSpot.basePicture());
+    QCOMPARE(preloaded.programIcon(), onTheSpot.programIcon());
+    QCOMPARE(preloaded.startPicture(startPath), onTheSpot.startPicture(startPath));
+    QVERIFY(!onTheSpot.basePicture().isNull());
+
+    StartOptions options = goodDisplay();
+    StartPictures pictures;
+    pictures.startLoading(startPath);
+    options.pictures = &pictures;
+    TForm1 window(options);
+    QVERIFY(window.hasStartPicture());
+    QCOMPARE(window.document().picture, onTheSpot.basePicture());
+}
+
+// The background behind the card is painted from the texture at every paint; it must look as
+// the nine-slice picture of the texture at the panel's size.
+void TestMainWindow::cardBackgroundIsTheTexturesNineSlice()
+{
+    ProgramFolder program;
+    TForm1 window(goodDisplay());
+    activate(window);
+    auto* background = window.findChild<QWidget*>("MainBackImg2");
+    QVERIFY(background);
+    QCOMPARE(background->size(), background->parentWidget()->size());
+    const QImage shown = background->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage expected = paintNineSlice(background->size(), ThemeTextures::builtIn().texture1)
+                                .convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), expected.size());
+    // Scaling the stretched pieces on the widget may round a level differently, no more.
+    int largestDifference = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb a = shown.pixel(x, y);
+            const QRgb b = expected.pixel(x, y);
+            largestDifference = std::max({largestDifference, std::abs(qRed(a) - qRed(b)),
+                std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+        }
+    }
+    QVERIFY2(largestDifference <= 3, qPrintable(QString::number(largestDifference)));
 }
 
 void TestMainWindow::firstActivationShowsStartPage()

@@ -133,14 +133,16 @@ void TestPupilQuiz::open(const TopicDocument& doc)
     m_endDialogs = 0;
     connect(&m_endDialogWatch, &QTimer::timeout, this, [this] {
         TUebFertigForm* dialog = m_window->quizEndDialog();
-        if (!dialog->isVisible() || dialog->property("seen").toBool())
+        // One showing counts once, however long the click on "LernBtn" takes to close it.
+        if (!dialog->isVisible()) {
+            dialog->setProperty("seen", false);
+            return;
+        }
+        if (dialog->property("seen").toBool())
             return;
         dialog->setProperty("seen", true);
         ++m_endDialogs;
-        QTimer::singleShot(200, dialog, [this, dialog] {
-            dialog->setProperty("seen", false);
-            m_input->click(dialog->findChild<QWidget*>("LernBtn"));
-        });
+        QTimer::singleShot(200, dialog, [this, dialog] { m_input->click(dialog->findChild<QWidget*>("LernBtn")); });
     });
     m_endDialogWatch.start(10);
 }

@@ -102,6 +102,7 @@ private slots:
     void singleRedrawMatchesFullRedraw();
     void scrolling();
     void drawingsAndViewChanges();
+    void drawingOnUnzoomedCardWithoutObjects();
     void zoomStepsStayInRange();
     void viewAndCardCoordinates();
     void hitTest();
@@ -430,6 +431,35 @@ void TestCardView::drawingsAndViewChanges()
     view.setZoom(0);
     view.setZoom(4);
     QCOMPARE(countColour(view.sceneBitmap, view.sceneBitmap.rect(), qRgb(255, 0, 0)), 0);
+}
+
+// Without zoom and objects the view, the scene, the clean view and the card's background hold
+// the same pixels: a drawing must still land on the view alone until it is committed.
+void TestCardView::drawingOnUnzoomedCardWithoutObjects()
+{
+    TopicDocument doc = greenTopic();
+    CardView view(doc);
+    view.redrawCard();
+    const QPoint mark(200, 150);
+    {
+        QPainter painter(&view.viewBitmap);
+        painter.fillRect(QRect(mark, QSize(10, 10)), Qt::red);
+    }
+    QCOMPARE(view.viewBitmap.pixel(mark), qRgb(255, 0, 0));
+    for (const QImage* untouched : {&view.sceneBitmap, &view.cleanViewBitmap, &view.objectsBitmap})
+        QCOMPARE(untouched->pixel(mark), pictureColour.rgb());
+
+    view.commitDrawings();
+    QCOMPARE(view.sceneBitmap.pixel(mark), qRgb(255, 0, 0));
+    QCOMPARE(view.objectsBitmap.pixel(mark), pictureColour.rgb());
+    view.removeAllDrawings();
+    QCOMPARE(view.viewBitmap.pixel(mark), pictureColour.rgb());
+    // Redrawing the objects starts from the bare picture, never from a committed drawing.
+    QPainter(&view.viewBitmap).fillRect(QRect(mark, QSize(10, 10)), Qt::red);
+    view.commitDrawings();
+    QCOMPARE(view.sceneBitmap.pixel(mark), qRgb(255, 0, 0));
+    view.redrawObjects();
+    QCOMPARE(view.sceneBitmap.pixel(mark), pictureColour.rgb());
 }
 
 void TestCardView::zoomStepsStayInRange()

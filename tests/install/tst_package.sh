@@ -42,7 +42,7 @@ lib=$root/usr/lib/tallowmere
 # installation, and stripped programs.
 check "tallowmere links into the program folder" test "$(readlink "$root/usr/bin/tallowmere")" = ../lib/tallowmere/tallowmere
 check "zeptool links into the program folder" test "$(readlink "$root/usr/bin/zeptool")" = ../lib/tallowmere/zeptool
-for path in tallowmere zeptool data/tallowq.png data/installiert sound/Richtig1.wav hilfe/index.html \
+for path in tallowmere zeptool module/libtallowmere-sound.so data/tallowq.png data/installiert sound/Richtig1.wav hilfe/index.html \
     euromuenzen/flagge-de.png euro-flaggen-alle.zep; do
     check "installed: $path" test -f "$lib/$path"
 done
@@ -55,7 +55,7 @@ done
 
 # Dependencies: the libraries dpkg-shlibdeps found, and what is loaded at run time.
 depends=$(dpkg-deb --field "$deb" Depends)
-for package in libqt6widgets6 libqt6svg6 libpng16-16 libjpeg62-turbo libuemf0 qt6-translations-l10n \
+for package in libqt6widgets6 libqt6svg6 libqt6multimedia6 libpng16-16 libjpeg62-turbo libuemf0 qt6-translations-l10n \
     fonts-liberation2 xdg-utils; do
     check "depends on $package" grep -q "\\b$package\\b" <<<"$depends"
 done

@@ -25,6 +25,8 @@ private slots:
     void repairedFileLoadsAgain();
     void destroyedWhileLoading();
     void synchronousPlayReturns();
+    void preparedOutputHasItsEffectBeforeTheFirstSound();
+    void withoutTheModuleTheOutputIsSilent();
 
 private:
     QSoundEffect* effect() const { return qApp->findChild<QSoundEffect*>(); }
@@ -39,6 +41,7 @@ void TestSoundOutput::init()
     QVERIFY(m_dir->isValid());
     QVERIFY(wavbuilder::writeFile(m_dir->filePath("Richtig1.wav"), wavbuilder::silentWave(150)));
     QVERIFY(wavbuilder::writeFile(m_dir->filePath("Falsch1.wav"), wavbuilder::silentWave(100)));
+    setSoundModuleFolder(QStringLiteral(TALLOWMERE_BIN_DIR "module"));
     m_output = createSystemSoundOutput();
 }
 
@@ -139,6 +142,29 @@ void TestSoundOutput::synchronousPlayReturns()
     QVERIFY(errors.isEmpty());
     QCOMPARE(effect()->source(), QUrl::fromLocalFile(m_dir->filePath("Richtig1.wav")));
     QCOMPARE(effect()->status(), QSoundEffect::Ready);
+}
+
+void TestSoundOutput::preparedOutputHasItsEffectBeforeTheFirstSound()
+{
+    m_output->prepare();
+    QVERIFY(effect());
+    QVERIFY(!m_output->isPlaying());
+}
+
+// A program folder without the sound module plays nothing and waits for nothing.
+void TestSoundOutput::withoutTheModuleTheOutputIsSilent()
+{
+    m_output.reset();
+    setSoundModuleFolder(m_dir->path());
+    m_output = createSystemSoundOutput();
+    SoundPlayer player(*m_output);
+    player.setSoundFolder(m_dir->path() + '/');
+    QElapsedTimer timer;
+    timer.start();
+    player.playRight(true);
+    QVERIFY(timer.elapsed() < 5000);
+    QVERIFY(!m_output->isPlaying());
+    QVERIFY(!effect());
 }
 
 QTEST_MAIN(TestSoundOutput)
