@@ -382,12 +382,30 @@ void QuizSession::grabTile()
         hoverTarget = questionList.at(currentIndex).targetObject;
 }
 
+// One position at a time: only the asked target takes a tile; otherwise -1 (any target).
+int QuizSession::askedTargetOnly() const
+{
+    if (!singleQuestions() && snapshot.queryMode == 2 && currentIndex >= 0 && currentIndex < questionList.size())
+        return questionList.at(currentIndex).targetObject;
+    return -1;
+}
+
 int QuizSession::dragOver(const QRectF& cardRect)
 {
-    int only = -1;
-    if (!singleQuestions() && snapshot.queryMode == 2 && currentIndex >= 0 && currentIndex < questionList.size())
-        only = questionList.at(currentIndex).targetObject;
-    hoverTarget = findDropTarget(m_document, cardRect, only);
+    hoverTarget = findDropTarget(m_document, cardRect, askedTargetOnly());
+    return hoverTarget;
+}
+
+QList<int> QuizSession::dropCandidates() const
+{
+    if (!isRunning())
+        return {};
+    return dropTargetCandidates(m_document, askedTargetOnly());
+}
+
+int QuizSession::chooseTarget(int object)
+{
+    hoverTarget = object >= 0 && dropCandidates().contains(object) ? object : -1;
     return hoverTarget;
 }
 

@@ -218,6 +218,12 @@ public:
     void grabTile();
     // The dragged tile's rectangle in card fractions: finds and remembers its target (-1 none).
     int dragOver(const QRectF& cardRect);
+    // The targets a tile may be put on now, in the order the keyboard steps through them: the
+    // same objects dragOver() can find (only the asked position when one is asked at a time).
+    QList<int> dropCandidates() const;
+    // The keyboard's drop: object becomes hoverTarget when it is one of dropCandidates(), as if the
+    // tile had been dragged onto it; otherwise hoverTarget is -1. Returns hoverTarget.
+    int chooseTarget(int object);
     // The tile tagged textObject is released over hoverTarget.
     JudgeResult judgeAnswer(int textObject);
     // Steps to the next open question and presents it (after a judged answer).
@@ -263,6 +269,7 @@ public:
 private:
     bool singleQuestions() const { return m_document.DokTyp == DocType::SingleQuestions; }
     bool textAskable(int listIndex) const;
+    int askedTargetOnly() const;
     bool accepts(int textObject, int target) const;
     QuizPrompt present();
     QString judgementLine(bool right, const QString& text, const QString& target) const;

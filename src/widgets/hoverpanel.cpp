@@ -1,5 +1,6 @@
 #include "widgets/hoverpanel.h"
 
+#include <QAccessibleWidget>
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QFontInfo>
@@ -348,11 +349,59 @@ FittedCaption fitCaption(const QString& caption, const QFont& font, const QSize&
 // ---------------------------------------------------------------------------------------
 // THoverPanel
 
+namespace {
+
+// Left to Qt the panel would be an unnamed filler: it is a button, named by its caption unless
+// its owner gives it a name of its own.
+class HoverPanelAccessible : public QAccessibleWidget
+{
+public:
+    explicit HoverPanelAccessible(THoverPanel* panel)
+        : QAccessibleWidget(panel, QAccessible::Button)
+    { }
+
+    QString text(QAccessible::Text t) const override
+    {
+        const auto* panel = static_cast<const THoverPanel*>(widget());
+        if (t != QAccessible::Name || !panel->accessibleName().isEmpty())
+            return QAccessibleWidget::text(t);
+        QString caption = panel->caption();
+        caption.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        caption.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        caption.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+        caption.remove(QLatin1Char('&'));
+        caption.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+        caption = caption.simplified();
+        return caption.isEmpty() ? panel->toolTip() : caption;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && widget()->isEnabled())
+            emit static_cast<THoverPanel*>(widget())->clicked();
+    }
+};
+
+QAccessibleInterface* hoverPanelAccessible(const QString& key, QObject* object)
+{
+    if (key == QLatin1String("THoverPanel") && object && object->isWidgetType())
+        return new HoverPanelAccessible(static_cast<THoverPanel*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 THoverPanel::THoverPanel(QWidget* parent)
     : QWidget(parent)
     , m_normColor(palette().color(QPalette::Button))
     , m_color(m_normColor)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(hoverPanelAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     m_padding.setOnChange([this] {
         update();
         updateGeometry();
@@ -488,6 +537,10 @@ void THoverPanel::setCaption(const QString& caption)
     m_caption = caption;
     update();
     updateGeometry();
+    if (accessibleName().isEmpty()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void THoverPanel::setAlignment(Qt::Alignment alignment)
@@ -531,7 +584,23 @@ void THoverPanel::setTabStop(bool tabStop)
 {
     m_tabStop = tabStop;
     setFocusPolicy(tabStop ? Qt::TabFocus : Qt::NoFocus);
-    m_focused = tabStop && hasFocus();
+    m_focused = hasFocus();
+    update();
+}
+
+void THoverPanel::setFocusFrame(bool shown)
+{
+    if (m_focusFrame == shown)
+        return;
+    m_focusFrame = shown;
+    update();
+}
+
+void THoverPanel::setKeyHint(const QString& hint)
+{
+    if (m_keyHint == hint)
+        return;
+    m_keyHint = hint;
     update();
 }
 
@@ -694,7 +763,16 @@ void THoverPanel::paintEvent(QPaintEvent* /*event*/)
         }
     }
 
-    if (m_focused && m_tabStop && isEnabled()) {
+    if (!m_keyHint.isEmpty() && inner.isValid()) {
+        QFont hintFont = font();
+        hintFont.setBold(false);
+        hintFont.setPixelSize(qBound(8, inner.height() / 4, 11));
+        painter.setFont(hintFont);
+        painter.setPen(m_fontColor);
+        painter.drawText(inner.adjusted(2, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, m_keyHint);
+    }
+
+    if (m_focused && (m_tabStop || m_focusFrame) && isEnabled()) {
         QPen pen(m_fontColor);
         pen.setWidth(1);
         pen.setDashPattern({1.0, 1.0});
@@ -773,7 +851,7 @@ void THoverPanel::keyPressEvent(QKeyEvent* event)
 
 void THoverPanel::focusInEvent(QFocusEvent* event)
 {
-    m_focused = m_tabStop;
+    m_focused = true;
     update();
     QWidget::focusInEvent(event);
 }

@@ -194,6 +194,15 @@ public:
     bool tabStop() const { return m_tabStop; }
     void setTabStop(bool tabStop);
 
+    // The keyboard's cues on an answer tile: the focus rectangle while the panel has the focus,
+    // without making it a tab stop (a click still takes no focus and Enter no click), and a key
+    // name drawn small in the top left corner. Both off by default, so that a pointer user's
+    // screen stays as it is.
+    bool focusFrame() const { return m_focusFrame; }
+    void setFocusFrame(bool shown);
+    QString keyHint() const { return m_keyHint; }
+    void setKeyHint(const QString& hint);
+
     // The background drawn now. The hover, check and rest rules set it; callers may set it
     // for a moment (the green or red flash of an answer tile) and restore it with
     // setChecked(checked()).
@@ -284,6 +293,8 @@ private:
     Bevel m_bevelOuter = Bevel::None;
     int m_bevelWidth = 1;
     bool m_tabStop = false;
+    bool m_focusFrame = false;
+    QString m_keyHint;
     QColor m_color;
     int m_tag = 0;
 

@@ -397,7 +397,7 @@ void TestContent::helpPageCovers_data()
              "Gesamtleistung", "Benötigte Zeit", "Zeitlimit", "ungenügend", "Protokoll", "RTF", "Bestenliste",
              "Netzwerkordner", "Tonausgabe", "Namenseingabe bei Quiz-Start", "Protokolle automatisch speichern",
              "Ergebnisse automatisch in Bestenliste eintragen", "Ordner für Protokolle und Bestenlisten", "Vollbild",
-             "Minimieren", ".zep", "Bild&nbsp;↓"})
+             "Minimieren", ".zep", "Bild&nbsp;↓", "Ohne Maus spielen"})
         QTest::newRow(term) << QString::fromUtf8(term);
 }
 

@@ -1,5 +1,6 @@
 // The quiz in the main window, driven by mouse events: a tile dragged onto its target, a wrong
-// drop gliding back, the answer grid of single questions, and the end dialog after a perfect run.
+// drop gliding back, the answer grid of single questions, and the end dialog after a perfect run;
+// and by keys alone: a key drop judged as the pointer's, whole bundled topics played to the end.
 
 #include "app/mainwindow.h"
 #include "common/folders.h"
@@ -7,6 +8,7 @@
 #include "quiz/normalizetext.h"
 #include "quiz/ui/quizenddialog.h"
 #include "quiz/ui/quizpanel.h"
+#include "quiz/ui/quizstatuspanel.h"
 #include "results/highscorefile.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
@@ -19,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,9 +44,17 @@ private slots:
     void releasesDuringFeedback();
     void optionsRefusedDuringQuiz();
     void resultsAfterQuiz();
+    void keyDropJudgedAsPointerDrop();
+    void wholeQuizByKeys_data();
+    void wholeQuizByKeys();
 
 private:
     void open(const TopicDocument& doc);
+    void openPath(const QString& path);
+    QuizPanel* panel() const { return m_window->findChild<QuizPanel*>(QStringLiteral("UebungPan")); }
+    // Keys as the pupil presses them: to the widget with the keyboard focus.
+    void key(int key);
+    void type(const QString& text);
     QPoint targetInPanel(int object) const;
     void dragTo(THoverPanel* tile, QPoint panelPoint);
     THoverPanel* tileFor(const QString& caption) const;
@@ -83,6 +94,11 @@ void TestQuizWindow::open(const TopicDocument& doc)
     QVERIFY(file.open(QIODevice::WriteOnly));
     QVERIFY(writeTopicFile(file, doc));
     file.close();
+    openPath(path);
+}
+
+void TestQuizWindow::openPath(const QString& path)
+{
     StartOptions options;
     options.display = DisplayInfo {1280, 1024, 24};
     options.argument = path;
@@ -96,6 +112,20 @@ void TestQuizWindow::open(const TopicDocument& doc)
     m_window->quizOptions().labelling.zuordnungstexte = 0;
     m_window->quizOptions().labelling.zuordnungsziele = 0;
     m_window->quizOptions().questions.zuordnungsziele = 0;
+}
+
+void TestQuizWindow::key(int key)
+{
+    QWidget* focus = m_window->focusWidget();
+    QTest::keyClick(focus ? focus : m_window.get(), Qt::Key(key));
+}
+
+void TestQuizWindow::type(const QString& text)
+{
+    for (const QChar c : text) {
+        QWidget* focus = m_window->focusWidget();
+        QTest::keyClick(focus ? focus : m_window.get(), c.toLatin1());
+    }
 }
 
 QPoint TestQuizWindow::targetInPanel(int object) const
@@ -404,6 +434,160 @@ void TestQuizWindow::resultsAfterQuiz()
     QFile rtf(folders().protocolFolder + saved.first());
     QVERIFY(rtf.open(QIODevice::ReadOnly));
     QVERIFY(rtf.readAll().startsWith("{\\rtf1"));
+}
+
+void TestQuizWindow::keyDropJudgedAsPointerDrop()
+{
+    TopicDocument doc;
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(Qt::white);
+    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)};
+    open(doc);
+    key(Qt::Key_F7);
+    QSignalSpy judged(panel(), &QuizPanel::answerJudged);
+    const QuizSession& quiz = m_window->quiz();
+    const QList<DocObject>& objects = m_window->document().objects;
+    THoverPanel* elbe = tileFor("Elbe");
+    QVERIFY(m_window->focusWidget() == elbe); // the first tile of the pile
+    const QPoint home = elbe->pos();
+    // What an answer shows: its protocol line, the status word during the feedback, the target's state.
+    const auto outcome = [&] {
+        return QStringList {quiz.protocolDetail.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).last().mid(8),
+            m_window->findChild<QuizStatusPanel*>("UebInfoPan")->statusWord(), QString::number(objects[1].coverState)};
+    };
+
+    // "Elbe" wrongly onto the place of "Rhein", first with the pointer ...
+    dragTo(elbe, targetInPanel(1));
+    const QStringList pointer = outcome();
+    QVERIFY(waitForFeedback());
+    QCOMPARE(pointer.first(),
+        QStringLiteral("FALSCH - Beschriftungstext \"Elbe\" wird der Position von \"Rhein\" zugeordnet"));
+
+    // ... then with the keys: pick it up, type the number of "Rhein", put it down.
+    key(Qt::Key_Return);
+    QCOMPARE(panel()->carriedTile(), elbe);
+    QCOMPARE(panel()->chosenTarget(), 0); // the first number comes first
+    type(m_window->document().numberText(1));
+    QCOMPARE(panel()->chosenTarget(), 1);
+    QVERIFY(m_window->findChild<QWidget*>("UebMoveAnker")->isVisible());
+    key(Qt::Key_Return);
+    QCOMPARE(outcome(), pointer);
+    QVERIFY(waitForFeedback());
+    // Each drop counted once, alike.
+    QCOMPARE(quiz.wrongCount, 2);
+    QCOMPARE(objects.at(1).failsAsTarget, 2);
+    QCOMPARE(objects.at(0).failsAsText, 2);
+    QCOMPARE(judged.size(), 2);
+    QCOMPARE(judged.at(1), judged.at(0));
+    QCOMPARE(elbe->pos(), home); // glided back as the pointer's tile did
+    // The values as a screen reader reads them.
+    QCOMPARE(m_window->findChild<QLabel*>("FalschLab")->accessibleName(), QStringLiteral("Falsch: 2"));
+    QCOMPARE(m_window->findChild<QLabel*>("RichtigLab")->accessibleName(), QStringLiteral("Richtig: 0 von 3"));
+
+    // Escape puts a carried tile back and judges nothing.
+    key(Qt::Key_Return);
+    key(Qt::Key_Down);
+    key(Qt::Key_Escape);
+    QVERIFY(!panel()->carriedTile());
+    QCOMPARE(elbe->pos(), home);
+    QCOMPARE(quiz.wrongCount, 2);
+}
+
+void TestQuizWindow::wholeQuizByKeys_data()
+{
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<int>("queryMode");
+    QTest::addColumn<int>("targetOrder");
+    QTest::addColumn<int>("wrong"); // answers given wrongly on purpose
+    QTest::newRow("flags: keys 1 to 5") << "euro-flaggen-alle.zep" << 0 << 0 << 1;
+    QTest::newRow("labels: numbers typed") << "euro-muenzaufbau.zep" << 0 << 0 << 1;
+    QTest::newRow("labels: one text at a time") << "euro-muenzaufbau.zep" << 1 << 1 << 1;
+    QTest::newRow("labels: one position at a time, question marks") << "euro-muenzaufbau.zep" << 2 << 2 << 0;
+}
+
+// A whole bundled topic played by key presses only, the end dialog closed with Escape.
+void TestQuizWindow::wholeQuizByKeys()
+{
+    QFETCH(QString, topic);
+    QFETCH(int, queryMode);
+    QFETCH(int, targetOrder);
+    QFETCH(int, wrong);
+    folders() = FolderLayout::forProgramFolder(QStringLiteral(TALLOWMERE_BIN_DIR));
+    openPath(QStringLiteral(TALLOWMERE_BIN_DIR) + topic);
+    folders().protocolFolder = folders().highScoreFolder = m_dir->path() + u'/';
+    m_window->menuItem("ErgebBestListEintragen1")->setChecked(false);
+    m_window->quizOptions().labelling.abfrageModus = queryMode;
+    m_window->quizOptions().labelling.zuordnungsziele = targetOrder;
+    QString endFigures;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        TUebFertigForm* dialog = m_window->quizEndDialog();
+        if (!dialog || !dialog->isVisible())
+            return;
+        watcher.stop();
+        endFigures
+            = dialog->findChild<QLabel*>("RichtigLab")->text() + u'/' + dialog->findChild<QLabel*>("FalschLab")->text();
+        QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Escape);
+    });
+    watcher.start(20);
+    key(Qt::Key_F7);
+    const QuizSession& quiz = m_window->quiz();
+    const TopicDocument& document = m_window->document();
+    const bool single = document.DokTyp == DocType::SingleQuestions;
+    const int count = quiz.questionCount;
+    QCOMPARE(count, single ? 21 : 10);
+    for (int answers = 0; m_window->cardMode() == TForm1::QuizRunning && answers < 40; ++answers) {
+        const bool wrongNow = answers < wrong;
+        if (single) {
+            const QList<THoverPanel*> tiles = panel()->tilesInOrder();
+            const int right
+                = int(tiles.indexOf(tileFor(normalizeText(document.objects.at(quiz.prompt().targetObject).Cap))));
+            QVERIFY(right >= 0 && right < 5);
+            if (wrongNow) {
+                // Tab to another answer and Enter; keys during the feedback answer nothing.
+                while (m_window->focusWidget() != tiles.at((right + 1) % tiles.size()))
+                    key(Qt::Key_Tab);
+                key(Qt::Key_Return);
+                key(Qt::Key_1 + right);
+                QVERIFY(waitForFeedback());
+                QCOMPARE(quiz.wrongCount, 1);
+                QCOMPARE(quiz.correctCount, 0);
+                // Once the keyboard was used the tiles show their keys.
+                QCOMPARE(panel()->tilesInOrder().first()->keyHint(), QStringLiteral("1"));
+                continue;
+            }
+            key(Qt::Key_1 + right);
+            QVERIFY(waitForFeedback());
+            continue;
+        }
+        // The focused tile (one position at a time: Tab to the text that fits the asked place).
+        auto* tile = qobject_cast<THoverPanel*>(m_window->focusWidget());
+        for (int tabs = 0; queryMode == 2 && tile && tabs < 20
+             && tile->caption() != document.objects.at(quiz.prompt().targetObject).Cap;
+             ++tabs) {
+            key(Qt::Key_Tab);
+            tile = qobject_cast<THoverPanel*>(m_window->focusWidget());
+        }
+        QVERIFY(tile);
+        const int text = tile->property("tag").toInt();
+        key(Qt::Key_Return);
+        QCOMPARE(panel()->carriedTile(), tile);
+        // Its place: by number where the covers show one, else with the arrow keys.
+        if (targetOrder == 2) {
+            for (int steps = 0; panel()->chosenTarget() != text && steps < 20; ++steps)
+                key(Qt::Key_Right);
+        } else {
+            const QList<int> open = quiz.dropCandidates();
+            const int place = !wrongNow ? text : open.at(open.first() == text ? 1 : 0);
+            type(document.numberText(place));
+            QCOMPARE(panel()->chosenTarget(), place);
+        }
+        key(Qt::Key_Return);
+        QVERIFY(waitForFeedback());
+    }
+    QTRY_VERIFY(!endFigures.isEmpty());
+    QCOMPARE(endFigures, QStringLiteral("%1  von  %1/%2").arg(count).arg(wrong));
+    QTRY_COMPARE(m_window->cardMode(), int(TForm1::LearningCard));
 }
 
 QTEST_MAIN(TestQuizWindow)

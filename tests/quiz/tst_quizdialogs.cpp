@@ -8,10 +8,12 @@
 #include "quiz/ui/namedialog.h"
 #include "quiz/ui/questionoptionsdialog.h"
 #include "quiz/ui/quizenddialog.h"
+#include "results/ui/bestlistform.h"
 #include "widgets/bitbtn.h"
 #include "widgets/numedit.h"
 #include "widgets/radiogroup2.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -101,6 +103,9 @@ private slots:
 
     void gradeScale_data();
     void gradeScale();
+
+    void keyboardOnly_data();
+    void keyboardOnly();
 };
 
 void TestQuizDialogs::initTestCase()
@@ -550,6 +555,93 @@ void TestQuizDialogs::gradeScale()
             for (int x = 0; x < image.width(); ++x)
                 QVERIFY(image.pixelColor(x, y) == white);
     }
+}
+
+void TestQuizDialogs::keyboardOnly_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QStringList>("keys"); // key names, or "=text" typed
+    QTest::addColumn<int>("result");
+    const int ok = QDialog::Accepted;
+    const int closed = QDialog::Rejected;
+    QTest::newRow("label options: Enter starts") << "labelling" << QStringList {"Return"} << ok;
+    QTest::newRow("label options: Escape closes") << "labelling" << QStringList {"Escape"} << closed;
+    QTest::newRow("question options: Enter starts") << "questions" << QStringList {"Return"} << ok;
+    QTest::newRow("question options: Escape closes") << "questions" << QStringList {"Escape"} << closed;
+    QTest::newRow("name: typed and Enter") << "name" << QStringList {"=Ada", "Return"} << ok;
+    QTest::newRow("name: Escape") << "name" << QStringList {"=Ada", "Escape"} << closed;
+    QTest::newRow("end: Enter on Schließen") << "end" << QStringList {"Return"} << int(TUebFertigForm::Close);
+    QTest::newRow("end: back to repeat and Enter")
+        << "end" << QStringList {"Backtab", "Return"} << int(TUebFertigForm::Repeat);
+    QTest::newRow("end: Escape") << "end" << QStringList {"Escape"} << int(TUebFertigForm::Close);
+    QTest::newRow("list: Enter in the grid closes") << "list" << QStringList {"Return"} << ok;
+    QTest::newRow("list: Escape") << "list" << QStringList {"Escape"} << closed;
+}
+
+// Every quiz dialog works without a mouse: Tab reaches each of its controls (no control keeps
+// Tab to itself), Enter takes the dialog's main choice, Escape closes it.
+void TestQuizDialogs::keyboardOnly()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QStringList, keys);
+    std::unique_ptr<QDialog> form;
+    if (dialog == QLatin1String("labelling") || dialog == QLatin1String("questions"))
+        form = std::move(makeOptionsDialog(dialog == QLatin1String("questions")).dialog);
+    else if (dialog == QLatin1String("name"))
+        form = std::make_unique<TNameEingabeForm>();
+    else if (dialog == QLatin1String("end"))
+        form = std::make_unique<TUebFertigForm>();
+    else
+        form = std::make_unique<TBestListForm>();
+    if (auto* end = qobject_cast<TUebFertigForm*>(form.get()))
+        end->prepareRepeat(0, 2);
+    if (auto* list = qobject_cast<TBestListForm*>(form.get())) {
+        HighScoreEntry entry;
+        entry.Name = QStringLiteral("Ada");
+        list->setEntries({entry, entry});
+        list->fillGrid();
+    }
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    const auto focus = [&form] {
+        QWidget* widget = QApplication::focusWidget();
+        return widget ? widget : form.get();
+    };
+
+    // Tab goes round every control that takes the focus and comes back to where it began.
+    QWidget* start = focus();
+    QSet<QWidget*> reached {start};
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(focus(), Qt::Key_Tab);
+        if (focus() == start)
+            break;
+        reached.insert(focus());
+    }
+    QCOMPARE(focus(), start);
+    for (QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
+        if (!button->isVisibleTo(form.get()) || !button->isEnabled() || button->focusPolicy() == Qt::NoFocus)
+            continue;
+        // Of radio buttons Tab reaches the group; the arrow keys choose within it.
+        const bool reachedGroup = button->autoExclusive()
+            && std::any_of(reached.cbegin(), reached.cend(),
+                [button](QWidget* w) { return w->parentWidget() == button->parentWidget(); });
+        QVERIFY2(reached.contains(button) || reachedGroup, qPrintable(button->objectName() + button->text()));
+    }
+
+    QSignalSpy finished(form.get(), &QDialog::finished);
+    for (const QString& key : std::as_const(keys)) {
+        if (key.startsWith(u'='))
+            typeText(focus(), key.mid(1));
+        else if (key == QLatin1String("Backtab"))
+            QTest::keyClick(focus(), Qt::Key_Tab, Qt::ShiftModifier);
+        else
+            QTest::keyClick(focus(), key == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Escape);
+    }
+    QCOMPARE(finished.size(), 1);
+    QTEST(form->result(), "result");
+    QVERIFY(!form->isVisible());
+    if (auto* name = qobject_cast<TNameEingabeForm*>(form.get()); name && form->result() == QDialog::Accepted)
+        QCOMPARE(name->name(), QStringLiteral("Ada"));
 }
 
 QTEST_MAIN(TestQuizDialogs)

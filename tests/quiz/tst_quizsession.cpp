@@ -5,6 +5,7 @@
 #include "quiz/quizoptions.h"
 #include "quiz/quizscoring.h"
 #include "quiz/quizsession.h"
+#include "quiz/spokentext.h"
 #include "support/manualtick.h"
 
 #include <QSet>
@@ -117,6 +118,11 @@ private slots:
     void order();
     void dropTarget_data();
     void dropTarget();
+    void keyboardTargets_data();
+    void keyboardTargets();
+    void typedTargets_data();
+    void typedTargets();
+    void spokenTextsKeepAnswers();
     void judgementLines_data();
     void judgementLines();
     void crossRule();
@@ -391,6 +397,178 @@ void TestQuizSession::dropTarget()
         box(ObjectKind::Answer, 0.1, 0.5, 0.3, 0.6, CoverState::Open, 3, 2),
         box(ObjectKind::Answer, 0.1, 0.7, 0.3, 0.8, CoverState::Open, 4, 1)};
     QTEST(findDropTarget(doc, tile, only), "expected");
+}
+
+void TestQuizSession::keyboardTargets_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("queryMode");
+    QTest::addColumn<int>("targetOrder");
+    for (const auto& [kind, name] : {std::pair(DocType::ImageLabelling, "labelling"), {DocType::ClozeText, "cloze"}}) {
+        for (int mode = 0; mode < 3; ++mode) {
+            for (int order = 0; order < 3; ++order)
+                QTest::addRow("%s, mode %d, targets %d", name, mode, order) << int(kind) << mode << order;
+        }
+    }
+    QTest::newRow("single questions") << int(DocType::SingleQuestions) << 0 << 0;
+}
+
+// The keyboard's targets are the targets the pointer can reach: a tile put anywhere on the
+// card finds exactly these, whatever is already solved, crossed, left out or on another page.
+void TestQuizSession::keyboardTargets()
+{
+    QFETCH(int, kind);
+    QFETCH(int, queryMode);
+    QFETCH(int, targetOrder);
+    Quiz q;
+    const QStringList texts {"Elbe", "Rhein", "Main", "Oder", "Weser", "Donau"};
+    if (DocType(kind) == DocType::SingleQuestions) {
+        fillQuestions(q.doc, texts);
+        // Each page's answer in a box of its own, so that the pages' boxes do not hide each other.
+        for (int i = 1; i < q.doc.objects.size(); i += 2)
+            q.doc.objects[i].boxRect = {0.5, 0.05 + 0.08 * i, 0.6, 0.1 + 0.08 * i};
+    } else {
+        fillItems(q.doc, DocType(kind), texts);
+    }
+    // Never a target: a fixed text, and a label whose box was never laid out.
+    q.doc.objects.append(item(QStringLiteral("Hinweis"), 0.7, 0.7, ObjectKind::FixedText));
+    q.session.snapshot.queryMode = queryMode;
+    q.session.snapshot.targetOrder = targetOrder;
+    q.session.snapshot.onWrong = 1;
+    QVERIFY(q.session.start(0, 0));
+
+    // One right answer, then one wrong that crosses (or closes) a target, before looking.
+    const auto answer = [&](bool right) {
+        const QuizPrompt p = q.session.prompt();
+        int other = 0; // an open object that is not the answer asked for
+        while (other == p.textObject || other == p.targetObject || q.object(other).coverState != CoverState::Open)
+            ++other;
+        if (DocType(kind) == DocType::SingleQuestions) {
+            const int solution = q.session.questionList.at(p.solution).textObject;
+            const int wrong = q.session.questionList.at(p.choices.at(p.choices.at(0) == p.solution ? 1 : 0)).textObject;
+            q.click(right ? solution : wrong);
+        } else if (queryMode == 2) {
+            q.drop(right ? p.targetObject : other, p.targetObject);
+        } else {
+            const int text = queryMode == 1 ? p.textObject : right ? 0 : 2;
+            q.drop(text, right ? text : other);
+        }
+        q.session.nextQuestion();
+    };
+    answer(true);
+    answer(false);
+    QCOMPARE(q.session.correctCount, 1);
+    QCOMPARE(q.session.wrongCount, 1);
+    // An open object whose box was never laid out cannot take a tile.
+    DocObject unplaced = item(QStringLiteral("Ems"), 0.7, 0.9);
+    unplaced.boxRect = {-1, -1, -1, -1};
+    unplaced.coverState = CoverState::Open;
+    unplaced.displayNumber = 99;
+    q.doc.objects.append(unplaced);
+
+    QSet<int> reached;
+    for (double y = 0.005; y < 1; y += 0.01) {
+        for (double x = 0.005; x < 1; x += 0.01) {
+            const int hit = q.session.dragOver(QRectF(x, y, 0.005, 0.005));
+            if (hit >= 0)
+                reached.insert(hit);
+        }
+    }
+    const QList<int> keys = q.session.dropCandidates();
+    QCOMPARE(QSet<int>(keys.cbegin(), keys.cend()), reached);
+    QCOMPARE(QSet<int>(keys.cbegin(), keys.cend()).size(), keys.size());
+    QVERIFY(!keys.isEmpty());
+    if (queryMode == 2 && DocType(kind) != DocType::SingleQuestions)
+        QCOMPARE(keys, QList<int> {q.session.prompt().targetObject});
+    // In the order of the numbers the covers show.
+    for (int i = 1; i < keys.size(); ++i)
+        QVERIFY(q.object(keys.at(i - 1)).displayNumber <= q.object(keys.at(i)).displayNumber);
+    // A target the pointer cannot reach is refused for the keyboard too.
+    for (int i = 0; i < q.doc.objects.size(); ++i)
+        QCOMPARE(q.session.chooseTarget(i), keys.contains(i) ? i : -1);
+}
+
+void TestQuizSession::typedTargets_data()
+{
+    QTest::addColumn<int>("numArt");
+    QTest::addColumn<int>("targets");
+    QTest::addColumn<QString>("keys"); // ">" and "<" are arrow keys
+    QTest::addColumn<int>("number"); // the number of the chosen cover
+    QTest::newRow("first target at the start") << 0 << 12 << "" << 1;
+    QTest::newRow("one digit") << 0 << 12 << "7" << 7;
+    QTest::newRow("two digits") << 0 << 12 << "12" << 12;
+    QTest::newRow("one continues a complete number") << 0 << 12 << "1" << 1;
+    QTest::newRow("a digit that continues nothing starts anew") << 0 << 12 << "122" << 2;
+    QTest::newRow("no such number keeps the choice") << 0 << 12 << "70" << 7;
+    QTest::newRow("letters are no digits") << 0 << 12 << "5a" << 5;
+    QTest::newRow("letter in either case") << 1 << 30 << "c" << 3;
+    QTest::newRow("letter of the second round") << 1 << 30 << "A'" << 27;
+    QTest::newRow("digits are no letters") << 1 << 30 << "b5" << 2;
+    QTest::newRow("arrow back wraps to the last") << 0 << 12 << "<" << 12;
+    QTest::newRow("arrows after typing") << 0 << 12 << "11>>" << 1;
+    QTest::newRow("typing after arrows") << 1 << 30 << ">>d" << 4;
+}
+
+void TestQuizSession::typedTargets()
+{
+    QFETCH(int, numArt);
+    QFETCH(int, targets);
+    QFETCH(QString, keys);
+    TopicDocument doc;
+    doc.NumArt = numArt;
+    QList<int> candidates;
+    for (int i = 0; i < targets; ++i) {
+        // Listed in reverse, numbered from the end: the order comes from the numbers.
+        DocObject o = item(QString::number(i), 0.1, 0.01 * i);
+        o.displayNumber = targets - i;
+        o.coverState = CoverState::Open;
+        doc.objects.append(o);
+    }
+    candidates = dropTargetCandidates(doc);
+    DropTargetChooser chooser;
+    chooser.begin(candidates);
+    for (const QChar key : keys) {
+        if (key == u'>' || key == u'<')
+            chooser.step(key == u'>' ? 1 : -1);
+        else
+            chooser.type(doc, key);
+        // The window looks at the candidates before every key.
+        chooser.update(dropTargetCandidates(doc));
+    }
+    QVERIFY(chooser.current() >= 0);
+    QTEST(doc.objects.at(chooser.current()).displayNumber, "number");
+
+    // A chosen target that goes (solved by another answer) hands the choice to the next one.
+    const int chosen = chooser.current();
+    doc.objects[chosen].coverState = CoverState::Uncovered;
+    chooser.update(dropTargetCandidates(doc));
+    QVERIFY(chooser.current() != chosen && chooser.current() >= 0);
+}
+
+// What is read never gives the answer away: open gaps by name only, a picture by its kind only.
+void TestQuizSession::spokenTextsKeepAnswers()
+{
+    TopicDocument doc;
+    doc.DokTyp = DocType::ClozeText;
+    doc.lueckentext = QStringLiteral("<B>Der Euro</B>\r\nVertrag von <<Maastricht>>, Sitz in <<Frankfurt>> am Main.");
+    fillItems(doc, DocType::ClozeText, {QStringLiteral("Maastricht"), QStringLiteral("Frankfurt")});
+    doc.objects[0].coverState = CoverState::Open;
+    doc.objects[0].displayNumber = 2;
+    doc.objects[1].coverState = CoverState::Uncovered; // already filled: shown on the card
+    QCOMPARE(spokenClozeText(doc), QStringLiteral("Der Euro Vertrag von Lücke 2, Sitz in Frankfurt am Main."));
+    // Targets by the label of their cover; behind a question mark by their place in the order.
+    doc.NumArt = 1;
+    doc.objects[0].displayNumber = 28;
+    QCOMPARE(spokenTargetName(doc, 0, 5), QStringLiteral("Lücke B'"));
+    doc.objects[0].displayNumber = 0;
+    doc.objects[0].Typ = ObjectKind::Label;
+    QCOMPARE(spokenTargetName(doc, 0, 5), QStringLiteral("Position 5"));
+
+    const QString question = spokenQuestion(
+        QStringLiteral("3. Frage"), QStringLiteral("Wie heißt das Land zu dieser <B>Flagge</B>?"), "flagge-be.png");
+    QCOMPARE(question, QStringLiteral("3. Frage: Wie heißt das Land zu dieser Flagge? Bild: Flagge"));
+    QCOMPARE(spokenPictureKind(QStringLiteral("euromuenzen/muenze-de.png")), QStringLiteral("Münzseite"));
+    QCOMPARE(spokenTileText(QStringLiteral("Nord- | Ostsee")), QStringLiteral("Nord- Ostsee"));
 }
 
 void TestQuizSession::judgementLines_data()

@@ -1,11 +1,30 @@
 #include "cardimage.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
+
+namespace {
+
+// Left to Qt the card would be an unnamed filler; it is a picture, named "Lernkarte".
+QAccessibleInterface* cardImageAccessible(const QString& key, QObject* object)
+{
+    if (key == QLatin1String("CardImage") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+    return nullptr;
+}
+
+} // namespace
 
 CardImage::CardImage(QWidget* parent)
     : QWidget(parent)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(cardImageAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
+    setAccessibleName(QStringLiteral("Lernkarte"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

@@ -5,6 +5,8 @@
 #include "common/randomgenerator.h"
 #include "common/sound.h"
 #include "quiz/normalizetext.h"
+#include "quiz/spokentext.h"
+#include "quiz/ui/quizaccessible.h"
 #include "quiz/ui/quizstatuspanel.h"
 #include "ui/cursors.h"
 #include "ui/messages.h"
@@ -12,6 +14,8 @@
 #include "widgets/hoverpanel.h"
 #include "widgets/markerframe.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -59,6 +63,7 @@ QuizPanel::QuizPanel(QuizSession& quiz, CardView& card, QuizStatusPanel& status,
     , m_status(status)
 {
     setObjectName(QStringLiteral("UebungPan"));
+    installQuizAccessibility();
 
     m_frageZaehlerPan = new QLabel(this);
     m_frageZaehlerPan->setObjectName(QStringLiteral("UebFrageZaehlerPan"));
@@ -78,10 +83,12 @@ QuizPanel::QuizPanel(QuizSession& quiz, CardView& card, QuizStatusPanel& status,
     m_imgKlickZone->setObjectName(QStringLiteral("UebImgKlickZone"));
     m_imgKlickZone->setCursor(Qt::PointingHandCursor);
     m_imgKlickZone->installEventFilter(this);
+    m_imgKlickZone->setAccessibleName(QStringLiteral("Link zur Website"));
 
     m_moveAnker = new MarkerFrame(this);
     m_moveAnker->setObjectName(QStringLiteral("UebMoveAnker"));
     m_moveAnker->setCursor(cursorSet().cursor(4));
+    m_moveAnker->setAccessibleName(QStringLiteral("Zielrahmen"));
 
     m_zeitTimer = new QTimer(this);
     m_zeitTimer->setObjectName(QStringLiteral("ZeitTimer"));
@@ -156,9 +163,17 @@ void QuizPanel::createTiles()
         QString caption = normalizeText(document.objects.at(list.at(i).textObject).Cap);
         caption.replace(QStringLiteral(" | "), QStringLiteral("\r\n"));
         tile->setCaption(caption);
+        tile->setAccessibleName(spokenTileText(document.objects.at(list.at(i).textObject).Cap));
         tile->setCursor(single ? QCursor(Qt::PointingHandCursor) : cursorSet().cursor(4));
-        connect(tile, &THoverPanel::mouseDown, this,
-            [this, tile](Qt::MouseButton button, QPoint pos) { grabTile(tile, button, pos); });
+        // Tab reaches the tiles, a click does not take the focus.
+        tile->setFocusPolicy(Qt::TabFocus);
+        connect(tile, &THoverPanel::mouseDown, this, [this, tile](Qt::MouseButton button, QPoint pos) {
+            // The pointer takes over: a tile carried by keys goes back, the key cues go.
+            if (m_carried)
+                putBack();
+            useKeyboard(false);
+            grabTile(tile, button, pos);
+        });
         connect(tile, &THoverPanel::mouseMove, this, [this, tile](Qt::MouseButtons buttons, QPoint pos) {
             if (buttons & Qt::LeftButton)
                 dragTile(tile, pos);
@@ -185,6 +200,8 @@ void QuizPanel::destroyTiles()
         }
     }
     m_tiles.clear();
+    endCarry();
+    m_keyDrops.clear();
     m_solutionTile = nullptr;
     m_dragTile = nullptr;
     m_dragOrigins.clear();
@@ -194,6 +211,7 @@ void QuizPanel::begin(const QuizPrompt& prompt)
 {
     m_state = State::Waiting;
     present(prompt);
+    focusFirstTile();
 }
 
 void QuizPanel::startClock()
@@ -209,6 +227,7 @@ void QuizPanel::stop()
     m_zeitTimer->stop();
     m_conclusionHeld = false;
     m_dragTile = nullptr;
+    endCarry();
     if (m_state != State::Idle)
         m_state = State::Ended;
 }
@@ -227,6 +246,7 @@ void QuizPanel::cancelFeedback()
     m_stepTimer->stop();
     m_steps.clear();
     m_pendingReleases.clear();
+    m_keyDrops.clear();
     if (m_judgedTile && m_state == State::Feedback)
         m_judgedTile->setNormColor(tileColour);
     m_judgedTile = nullptr;
@@ -323,6 +343,8 @@ void QuizPanel::layoutAnswerGrid()
     m_frageZaehlerPan->move(x0, roundHalfEven(y0 * 0.3) - 20);
     m_frageZaehlerPan->show();
     m_frageZaehlerPan->raise();
+    // The keys 1 to 5 follow the places just given.
+    updateKeyCues();
 }
 
 void QuizPanel::drawInstructionStrip(bool repaint)
@@ -363,6 +385,9 @@ void QuizPanel::showMarker(const QRect& bounds)
 
 void QuizPanel::present(const QuizPrompt& prompt)
 {
+    // A tile carried into the next question goes back: it was picked up for another one.
+    if (m_carried && prompt.kind != PromptKind::None)
+        putBack();
     m_card.askedObject = -1;
     switch (prompt.kind) {
     case PromptKind::Text:
@@ -387,6 +412,9 @@ void QuizPanel::present(const QuizPrompt& prompt)
         }
         m_frageZaehlerPan->setText(prompt.counterText);
         m_frageZaehlerPan->adjustSize();
+        m_frageZaehlerPan->setAccessibleName(
+            spokenQuestion(prompt.counterText, prompt.questionText, prompt.pictureName));
+        setAccessibleDescription(m_frageZaehlerPan->accessibleName());
         m_quiz.document().currentQuestionNumber = prompt.questionNumber;
         layoutTiles();
         break;
@@ -394,6 +422,14 @@ void QuizPanel::present(const QuizPrompt& prompt)
     case PromptKind::None:
         break;
     }
+    // The focus stays with the tiles when the one it was on is gone.
+    const QWidget* focus = focusWidget();
+    if (focus == this || (focus && focus->isHidden() && isAncestorOf(focus)))
+        focusFirstTile();
+    updateKeyCues();
+    if (prompt.kind != PromptKind::Question)
+        setAccessibleDescription(instructionText(m_quiz.document().DokTyp, m_quiz.snapshot.queryMode));
+    announceItemsChanged();
 }
 
 void QuizPanel::hideAllTiles()
@@ -434,6 +470,7 @@ void QuizPanel::grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos)
     m_dragOrigins.insert(tile, tile->pos());
     m_dragPoint = tile->pos() + pos;
     m_pendingReleases.removeAll(tile);
+    m_keyDrops.remove(tile);
     if (m_state == State::Waiting)
         m_quiz.grabTile();
 }
@@ -498,6 +535,7 @@ void QuizPanel::judge(THoverPanel* tile)
     m_judged = result;
     m_judgedTile = tile;
     emit answerJudged(result.target);
+    announceItemsChanged();
     if (result.right)
         queueRightFeedback(tile);
     else
@@ -529,6 +567,7 @@ void QuizPanel::queueRightFeedback(THoverPanel* tile)
                 m_tiles[at] = nullptr;
             m_dragOrigins.remove(guard);
             m_pendingReleases.removeAll(guard);
+            m_keyDrops.remove(guard);
             guard->hide();
             guard->deleteLater();
         }
@@ -542,8 +581,12 @@ void QuizPanel::queueWrongFeedback(THoverPanel* tile)
 {
     const QPointer<THoverPanel> guard(tile);
     const QPoint origin = m_dragOrigins.value(tile, tile->pos());
-    m_steps.push_back([this, guard] {
-        m_status.showStatusWord(false);
+    // Single questions show their solution blinking; it is spoken with the verdict. Labelling
+    // and cloze texts show none, so none is spoken.
+    const QString solutionText
+        = m_judged.blinkSolution && m_solutionTile ? m_solutionTile->accessibleName() : QString();
+    m_steps.push_back([this, guard, solutionText] {
+        m_status.showStatusWord(false, solutionText);
         if (guard) {
             guard->setNormColor(wrongColour);
             guard->repaint();
@@ -676,11 +719,22 @@ void QuizPanel::judgeNextPending()
         const QPointer<THoverPanel> tile = m_pendingReleases.takeFirst();
         if (!tile || tile->isHidden())
             continue;
-        emit markRequested(m_quiz.dragOver(tileCardRect(tile)), 2);
+        // A tile put down by keys goes to the target chosen then, one let go by the pointer to
+        // the target under it.
+        const int keyTarget = m_keyDrops.value(tile.data(), -1);
+        m_keyDrops.remove(tile.data());
+        emit markRequested(keyTarget >= 0 ? m_quiz.chooseTarget(keyTarget) : m_quiz.dragOver(tileCardRect(tile)), 2);
         judge(tile);
     }
-    if (m_state == State::Waiting)
+    if (m_state != State::Waiting)
+        return;
+    if (m_carried) {
+        // The feedback owned the marker; the carried tile's target may have gone meanwhile.
+        m_chooser.update(m_quiz.dropCandidates());
+        showCarriedTarget();
+    } else {
         emit markRequested(-1, -1);
+    }
 }
 
 void QuizPanel::timerTick()
@@ -750,4 +804,356 @@ void QuizPanel::runHeld()
         concludeAnswer();
     else if (m_state == State::Waiting && m_quiz.timeLimitReached())
         timeOut();
+}
+
+THoverPanel* QuizPanel::carriedTile() const
+{
+    return m_carried;
+}
+
+int QuizPanel::chosenTarget() const
+{
+    return m_carried ? m_chooser.current() : -1;
+}
+
+QList<THoverPanel*> QuizPanel::tilesInOrder() const
+{
+    QList<THoverPanel*> order;
+    for (const QPointer<THoverPanel>& tile : m_tiles) {
+        if (tile && !tile->isHidden())
+            order.append(tile);
+    }
+    // The answers of a question are numbered as the pupil reads the grid; texts keep the order
+    // of their pile.
+    if (singleQuestions()) {
+        std::stable_sort(order.begin(), order.end(), [](const THoverPanel* a, const THoverPanel* b) {
+            return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+        });
+    }
+    return order;
+}
+
+THoverPanel* QuizPanel::focusedTile() const
+{
+    QWidget* focus = focusWidget();
+    for (const QPointer<THoverPanel>& tile : m_tiles) {
+        if (tile && tile == focus && !tile->isHidden())
+            return tile;
+    }
+    return nullptr;
+}
+
+void QuizPanel::focusFirstTile()
+{
+    const QList<THoverPanel*> order = tilesInOrder();
+    if (!order.isEmpty())
+        order.first()->setFocus(Qt::OtherFocusReason);
+    else if (isVisible())
+        setFocus(Qt::OtherFocusReason);
+}
+
+void QuizPanel::moveTileFocus(int delta)
+{
+    const QList<THoverPanel*> order = tilesInOrder();
+    if (order.isEmpty()) {
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const int n = int(order.size());
+    QWidget* focus = focusWidget();
+    int at = int(order.indexOf(focus));
+    if (at >= 0) {
+        at = ((at + delta) % n + n) % n;
+    } else {
+        // The focused tile was just hidden or placed: the tile after it (or before it) in the
+        // list takes the focus; from anywhere else the first (or last) one.
+        const int listAt = int(m_tiles.indexOf(qobject_cast<THoverPanel*>(focus)));
+        at = delta > 0 ? 0 : n - 1;
+        if (listAt >= 0) {
+            for (int i = 0; i < n; ++i) {
+                const int j = delta > 0 ? i : n - 1 - i;
+                const qsizetype listIndex = m_tiles.indexOf(order.at(j));
+                if (delta > 0 ? listIndex > listAt : listIndex < listAt) {
+                    at = j;
+                    break;
+                }
+            }
+        }
+    }
+    THoverPanel* next = order.at(at);
+    next->setFocus(delta > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    if (m_keyboardUsed)
+        next->raise(); // a tile of the pile shows its frame whole
+}
+
+void QuizPanel::useKeyboard(bool used)
+{
+    if (m_keyboardUsed == used)
+        return;
+    m_keyboardUsed = used;
+    updateKeyCues();
+}
+
+void QuizPanel::updateKeyCues()
+{
+    const QList<THoverPanel*> order = tilesInOrder();
+    for (const QPointer<THoverPanel>& tile : std::as_const(m_tiles)) {
+        if (!tile)
+            continue;
+        tile->setFocusFrame(m_keyboardUsed);
+        const int at = int(order.indexOf(tile));
+        const bool numbered = m_keyboardUsed && singleQuestions() && at >= 0 && at < 5;
+        tile->setKeyHint(numbered ? QString::number(at + 1) : QString());
+    }
+}
+
+bool QuizPanel::focusNextPrevChild(bool next)
+{
+    if (m_state != State::Waiting && m_state != State::Feedback)
+        return QWidget::focusNextPrevChild(next);
+    // Tab stays among the tiles during a quiz; while a tile is carried it steps through the
+    // targets like the arrow keys.
+    if (m_carried) {
+        m_chooser.update(m_quiz.dropCandidates());
+        m_chooser.step(next ? 1 : -1);
+        showCarriedTarget();
+        return true;
+    }
+    moveTileFocus(next ? 1 : -1);
+    return true;
+}
+
+void QuizPanel::keyPressEvent(QKeyEvent* event)
+{
+    if (quizKey(event)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool QuizPanel::quizKey(QKeyEvent* event)
+{
+    if ((m_state != State::Waiting && m_state != State::Feedback) || !m_quiz.isRunning())
+        return false;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const int key = event->key();
+    // A held key repeats: a pick-up must not turn into a drop, nor one answer into two.
+    if (event->isAutoRepeat() && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space))
+        return true;
+    if (m_carried)
+        return carryKey(event);
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        useKeyboard(true);
+        moveTileFocus(-1);
+        return true;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        useKeyboard(true);
+        moveTileFocus(1);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: {
+        useKeyboard(true);
+        THoverPanel* tile = focusedTile();
+        if (!tile) {
+            focusFirstTile();
+            return true;
+        }
+        if (singleQuestions())
+            answerByKey(tile);
+        else
+            pickUp(tile);
+        return true;
+    }
+    default:
+        break;
+    }
+    if (singleQuestions() && key >= Qt::Key_1 && key <= Qt::Key_5) {
+        useKeyboard(true);
+        const QList<THoverPanel*> order = tilesInOrder();
+        const int at = key - Qt::Key_1;
+        if (at < order.size()) {
+            order.at(at)->setFocus(Qt::OtherFocusReason);
+            answerByKey(order.at(at));
+        }
+        return true;
+    }
+    return false;
+}
+
+bool QuizPanel::carryKey(QKeyEvent* event)
+{
+    useKeyboard(true);
+    // Another answer may have solved or crossed targets since the last key.
+    m_chooser.update(m_quiz.dropCandidates());
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        m_chooser.step(-1);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        m_chooser.step(1);
+        break;
+    case Qt::Key_Home:
+        m_chooser.chooseFirst();
+        break;
+    case Qt::Key_End:
+        m_chooser.chooseLast();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        dropCarried();
+        return true;
+    case Qt::Key_Escape:
+        putBack();
+        return true;
+    default: {
+        const QString text = event->text();
+        if (text.size() != 1 || !m_chooser.type(m_quiz.document(), text.at(0)))
+            return false;
+        break;
+    }
+    }
+    showCarriedTarget();
+    return true;
+}
+
+void QuizPanel::answerByKey(THoverPanel* tile)
+{
+    // Exactly the pointer's click: refused during a feedback like a press then.
+    grabTile(tile, Qt::LeftButton, QPoint(tile->width() / 2, tile->height() / 2));
+    if (m_dragTile == tile)
+        releaseTile(tile);
+}
+
+void QuizPanel::pickUp(THoverPanel* tile)
+{
+    // Taken as the pointer would take it now: not the tile in feedback, and during a feedback
+    // only in free assignment.
+    const bool accepted
+        = m_state == State::Waiting || (m_state == State::Feedback && freeAssignment() && tile != m_judgedTile);
+    if (!accepted || m_dragTile == tile)
+        return;
+    tile->raise();
+    m_carried = tile;
+    m_dragOrigins.insert(tile, tile->pos());
+    m_pendingReleases.removeAll(tile);
+    m_keyDrops.remove(tile);
+    m_chooser.begin(m_quiz.dropCandidates());
+    showCarriedTarget();
+}
+
+void QuizPanel::showCarriedTarget()
+{
+    if (!m_carried)
+        return;
+    const int target = m_chooser.current();
+    if (target >= 0) {
+        // The tile lies on the target as a pointer would put it there: the middle of its left
+        // edge inside the box.
+        const DocObject& o = m_quiz.document().objects.at(target);
+        const QPoint topLeft = m_card.cardToView(o.boxRect[0], o.boxRect[1]) + m_cardOffset;
+        const QPoint bottomRight = m_card.cardToView(o.boxRect[2], o.boxRect[3]) + m_cardOffset;
+        QRect place(
+            QPoint(topLeft.x() + 2, (topLeft.y() + bottomRight.y()) / 2 - m_carried->height() / 2), m_carried->size());
+        const QRect area = rect();
+        place.moveRight(qMin(place.right(), area.right()));
+        place.moveBottom(qMin(place.bottom(), area.bottom()));
+        place.moveLeft(qMax(place.left(), area.left()));
+        place.moveTop(qMax(place.top(), area.top()));
+        m_carried->move(place.topLeft());
+        m_carried->raise();
+    }
+    const QList<int> order = m_chooser.candidates();
+    m_carried->setAccessibleDescription(target >= 0
+            ? QStringLiteral("Ziel: ") + spokenTargetName(m_quiz.document(), target, int(order.indexOf(target)) + 1)
+            : QStringLiteral("kein Ziel"));
+    // The answer in feedback owns the marker; this target is shown once it is done.
+    if (m_state == State::Waiting)
+        emit markRequested(target, target >= 0 ? 2 : -1);
+}
+
+void QuizPanel::dropCarried()
+{
+    const QPointer<THoverPanel> tile = m_carried;
+    const int target = m_chooser.current();
+    if (!tile || target < 0)
+        return;
+    if (m_state == State::Feedback) {
+        // As a release then: held until the feedback is over in free assignment, else refused.
+        if (!freeAssignment())
+            return;
+        endCarry();
+        m_keyDrops.insert(tile, target);
+        if (!m_pendingReleases.contains(tile))
+            m_pendingReleases.append(tile);
+        return;
+    }
+    if (m_state != State::Waiting)
+        return;
+    endCarry();
+    emit markRequested(m_quiz.chooseTarget(target), 2);
+    judge(tile);
+    // Refused by the engine (the target went meanwhile): the tile goes back where it came from.
+    if (m_state == State::Waiting && tile) {
+        tile->move(m_dragOrigins.value(tile, tile->pos()));
+        emit markRequested(-1, -1);
+    }
+}
+
+void QuizPanel::putBack()
+{
+    const QPointer<THoverPanel> tile = m_carried;
+    endCarry();
+    if (!tile)
+        return;
+    tile->move(m_dragOrigins.value(tile, tile->pos()));
+    if (m_state == State::Waiting)
+        emit markRequested(-1, -1);
+}
+
+void QuizPanel::endCarry()
+{
+    if (m_carried)
+        m_carried->setAccessibleDescription({});
+    m_carried = nullptr;
+    m_chooser.clear();
+}
+
+QList<QuizPanel::SpokenItem> QuizPanel::spokenItems() const
+{
+    QList<SpokenItem> items;
+    if ((m_state != State::Waiting && m_state != State::Feedback) || !m_quiz.isRunning())
+        return items;
+    const TopicDocument& document = m_quiz.document();
+    if (document.DokTyp == DocType::ClozeText)
+        items.append({QStringLiteral("text"), spokenClozeText(document),
+            QRect(QPoint(0, 0), QSize(m_quizPictureWidth, height())), false});
+    const QList<int> targets = m_quiz.dropCandidates();
+    // A single question's one target is the question itself, which its counter reads.
+    if (singleQuestions())
+        return items;
+    for (int i = 0; i < targets.size(); ++i) {
+        const int t = targets.at(i);
+        const DocObject& o = document.objects.at(t);
+        const QPoint topLeft = m_card.cardToView(o.boxRect[0], o.boxRect[1]) + m_cardOffset;
+        const QPoint bottomRight = m_card.cardToView(o.boxRect[2], o.boxRect[3]) + m_cardOffset;
+        items.append({QStringLiteral("Ziel %1").arg(t), spokenTargetName(document, t, i + 1),
+            QRect(topLeft, bottomRight), chosenTarget() == t});
+    }
+    return items;
+}
+
+void QuizPanel::announceItemsChanged()
+{
+    // The painted items the interface lists came or went.
+    QAccessibleEvent event(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&event);
 }

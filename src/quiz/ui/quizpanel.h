@@ -1,5 +1,6 @@
 #pragma once
 
+#include "quiz/droptarget.h"
 #include "quiz/instructionstrip.h"
 #include "quiz/quizsession.h"
 
@@ -32,6 +33,16 @@ class THoverPanel;
 //   the feedback is over, where it then lies; when one question is asked at a time, presses and
 //   releases during the feedback are refused, so no click can answer a question not yet shown;
 // - leaving or restarting cancels the remaining steps, which never touch a tile or quiz again.
+//
+// Every answer can be given from the keyboard, through the same judging as the pointer's. Tab
+// and the arrow keys move the focus over the tiles; single questions answer with Enter, Space or
+// the keys 1 to 5 (the tiles in their visible order); labels and cloze words are picked up with
+// Enter, a target is chosen by typing the number or letter its cover shows or with the arrow
+// keys (the red marker frames it), Enter puts the tile down there and Escape puts it back. A key
+// counts as the pointer would at that moment: refused during a feedback when one question is
+// asked at a time, held until the feedback is over in free assignment. The focus frame and the
+// key names on the tiles show only once the keyboard was used, and go when the pointer takes a
+// tile.
 class QuizPanel : public QWidget
 {
     Q_OBJECT
@@ -97,9 +108,31 @@ signals:
     // The transparent zone over the picture's logo was clicked.
     void linkZoneClicked();
 
+public:
+    // What the panel paints that a screen reader reads besides its widgets: a cloze text with its
+    // gaps named, and the open targets in the keyboard's order. A key names the same item for as
+    // long as it exists; rect is in panel pixels; chosen marks the carried tile's target.
+    struct SpokenItem
+    {
+        QString key;
+        QString name;
+        QRect rect;
+        bool chosen = false;
+    };
+    QList<SpokenItem> spokenItems() const;
+
+    // The tile picked up by the keyboard, null while none is carried.
+    THoverPanel* carriedTile() const;
+    // The target the carried tile would be put on, -1 for none.
+    int chosenTarget() const;
+    // The answer tiles that take part now, in the order of Tab and the keys 1 to 5.
+    QList<THoverPanel*> tilesInOrder() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // One timed step of a feedback: does its part and returns how long to wait before the next
@@ -125,6 +158,21 @@ private:
     void concludeAnswer();
     void judgeNextPending();
     void cancelFeedback();
+
+    bool quizKey(QKeyEvent* event);
+    bool carryKey(QKeyEvent* event);
+    void useKeyboard(bool used);
+    void updateKeyCues();
+    void moveTileFocus(int delta);
+    void focusFirstTile();
+    THoverPanel* focusedTile() const;
+    void answerByKey(THoverPanel* tile);
+    void pickUp(THoverPanel* tile);
+    void showCarriedTarget();
+    void dropCarried();
+    void putBack();
+    void endCarry();
+    void announceItemsChanged();
 
     void timerTick();
     void timeOut();
@@ -162,6 +210,13 @@ private:
     QTimer* m_stepTimer = nullptr;
     // Free assignment: tiles let go during the feedback, judged in turn after it.
     QList<QPointer<THoverPanel>> m_pendingReleases;
+
+    // Keyboard answering: whether its cues are shown, the tile carried and its chosen target, and
+    // in free assignment the targets of tiles put down by keys during a feedback.
+    bool m_keyboardUsed = false;
+    QPointer<THoverPanel> m_carried;
+    DropTargetChooser m_chooser;
+    QHash<const THoverPanel*, int> m_keyDrops;
 
     int m_holds = 0;
     bool m_conclusionHeld = false;

@@ -18,6 +18,7 @@ QuizStatusPanel::QuizStatusPanel(QWidget* parent)
 {
     setObjectName(QStringLiteral("UebInfoPan"));
     setFixedWidth(panelWidth);
+    setAccessibleName(QStringLiteral("Quizstatus"));
     const auto label = [this](const char* name, const QString& text, int x, int y, int width, int height = 18) {
         auto* l = new TShadowLabel(text, this);
         l->setObjectName(QString::fromLatin1(name));
@@ -73,14 +74,33 @@ void QuizStatusPanel::showTexts(const QuizStatusTexts& texts)
     m_quoteLab->setText(texts.rateText);
     m_gesamtleistungLab->setText(texts.scoreText);
     m_offenLab->setText(texts.openText);
+    if (m_uebZeitModeLab->text() != texts.timeModeText)
+        m_spokenMinutes.clear(); // the clock's name says which time it counts
     m_uebZeitModeLab->setText(texts.timeModeText);
+    // The values read with what they count, as the captions beside them are separate labels.
+    const auto name = [](QLabel* label, const QString& spoken) {
+        if (label->accessibleName() != spoken)
+            label->setAccessibleName(spoken);
+    };
+    name(m_uebStatLab, texts.statusWord);
+    name(m_tNameLab, QStringLiteral("Teilnehmer: ") + texts.nameText);
+    name(
+        m_richtigLab, QStringLiteral("Richtig: ") + texts.rightText + QStringLiteral(" von ") + texts.totalText.mid(5));
+    name(m_gesAnzLab, texts.totalText.simplified());
+    name(m_falschLab, QStringLiteral("Falsch: ") + texts.wrongText);
+    name(m_offenLab, QStringLiteral("Offen: ") + texts.openText);
+    name(m_quoteLab, QStringLiteral("Quote: ") + texts.rateText);
+    name(m_gesamtleistungLab, QStringLiteral("Gesamtleistung: ") + texts.scoreText);
     showClock(texts.clockText);
     repaint();
 }
 
-void QuizStatusPanel::showStatusWord(bool right)
+void QuizStatusPanel::showStatusWord(bool right, const QString& solution)
 {
-    m_uebStatLab->setText(right ? QStringLiteral("Richtig") : QStringLiteral("Falsch"));
+    const QString word = right ? QStringLiteral("Richtig") : QStringLiteral("Falsch");
+    m_uebStatLab->setAccessibleName(
+        right || solution.isEmpty() ? word : word + QStringLiteral(", richtig wäre: ") + solution);
+    m_uebStatLab->setText(word);
     m_uebStatLab->setFontColor(right ? m_richtigLab->fontColor() : m_falschLab->fontColor());
     m_uebStatLab->repaint();
 }
@@ -89,6 +109,13 @@ void QuizStatusPanel::showClock(const QString& text)
 {
     if (m_uebZeitLab->text() != text)
         m_uebZeitLab->setText(text);
+    // A label announces every change of its text; the clock's own name keeps it to once a minute.
+    const QString minutes = QString::number(text.section(QLatin1Char(':'), 0, 0).toInt());
+    if (minutes == m_spokenMinutes)
+        return;
+    m_spokenMinutes = minutes;
+    const QString unit = minutes == QLatin1String("1") ? QStringLiteral(" Minute") : QStringLiteral(" Minuten");
+    m_uebZeitLab->setAccessibleName(m_uebZeitModeLab->text() + QLatin1Char(' ') + minutes + unit);
 }
 
 QString QuizStatusPanel::statusWord() const

@@ -19,8 +19,10 @@ public:
     // Every label from the engine's texts; the status word in the clock's colour. The panel is
     // repainted at once, as a pupil must see the counts change before the next question.
     void showTexts(const QuizStatusTexts& texts);
-    // "Richtig" in the colour of the right count, "Falsch" in that of the wrong count.
-    void showStatusWord(bool right);
+    // "Richtig" in the colour of the right count, "Falsch" in that of the wrong count. The word
+    // is also the status label's accessible name, whose change screen readers announce; a wrong
+    // answer whose solution is shown says it there ("Falsch, richtig wäre: Belgien").
+    void showStatusWord(bool right, const QString& solution = {});
     // The clock label, rewritten only when its text changes.
     void showClock(const QString& text);
 
@@ -43,4 +45,5 @@ private:
     TShadowLabel* m_uebZeitModeLab = nullptr;
     TShadowLabel* m_uebZeitLab = nullptr;
     THoverPanel* m_kennzInfoPan = nullptr;
+    QString m_spokenMinutes; // the clock as last spoken, at most once a minute
 };

@@ -1,0 +1,86 @@
+#include "quiz/spokentext.h"
+
+#include "document/topicdocument.h"
+#include "quiz/droptarget.h"
+#include "quiz/normalizetext.h"
+
+#include <QRegularExpression>
+
+QString spokenTargetName(const TopicDocument& document, int object, int number)
+{
+    if (object < 0 || object >= document.objects.size())
+        return {};
+    const DocObject& o = document.objects.at(object);
+    const QString kind = o.Typ == ObjectKind::ClozeGap ? QStringLiteral("Lücke") : QStringLiteral("Position");
+    if (o.displayNumber > 0)
+        return kind + QLatin1Char(' ') + document.numberText(object);
+    return number > 0 ? kind + QLatin1Char(' ') + QString::number(number) : kind;
+}
+
+QString spokenTileText(const QString& caption)
+{
+    QString text = normalizeText(caption);
+    text.replace(QStringLiteral(" | "), QStringLiteral(" "));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.simplified();
+}
+
+QString spokenPictureKind(const QString& pictureName)
+{
+    if (pictureName.isEmpty())
+        return {};
+    const QString file = pictureName.section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1).toLower();
+    if (file.startsWith(QLatin1String("flagge")))
+        return QStringLiteral("Flagge");
+    if (file.startsWith(QLatin1String("muenze")) || file.startsWith(QLatin1String("münze")))
+        return QStringLiteral("Münzseite");
+    return QStringLiteral("Bild");
+}
+
+QString spokenClozeText(const TopicDocument& document)
+{
+    static const QRegularExpression gap(QStringLiteral("<<(.*?)>>"));
+    static const QRegularExpression tag(QStringLiteral("<[^<>]*>"));
+    const QList<DocObject>& objects = document.objects;
+    // The gaps of the text belong to the cloze gap objects in document order, as the card draws them.
+    qsizetype cursor = 0;
+    const auto nextGap = [&]() -> int {
+        while (cursor < objects.size() && objects.at(cursor).Typ != ObjectKind::ClozeGap)
+            ++cursor;
+        return cursor < objects.size() ? int(cursor++) : -1;
+    };
+    const QList<int> order = dropTargetCandidates(document);
+    QString text = document.lueckentext;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QString spoken;
+    qsizetype from = 0;
+    for (QRegularExpressionMatchIterator it = gap.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        spoken += text.mid(from, match.capturedStart() - from);
+        const int object = nextGap();
+        const bool filled = object >= 0
+            && (objects.at(object).coverState == CoverState::Uncovered
+                || objects.at(object).coverState == CoverState::Solved);
+        spoken += filled  ? match.captured(1)
+            : object >= 0 ? spokenTargetName(document, object, int(order.indexOf(object)) + 1)
+                          : QStringLiteral("Lücke");
+        from = match.capturedEnd();
+    }
+    spoken += text.mid(from);
+    spoken.replace(tag, QString());
+    return spoken.split(QLatin1Char('\n')).join(QLatin1Char(' ')).simplified();
+}
+
+QString spokenQuestion(const QString& counterText, const QString& questionText, const QString& pictureName)
+{
+    static const QRegularExpression tag(QStringLiteral("<[^<>]*>"));
+    QString question = questionText;
+    question.replace(tag, QString());
+    question.replace(QStringLiteral(" | "), QStringLiteral(" "));
+    QString spoken = counterText + QStringLiteral(": ") + question.simplified();
+    const QString kind = spokenPictureKind(pictureName);
+    if (!kind.isEmpty())
+        spoken += QStringLiteral(" Bild: ") + kind;
+    return spoken;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class TopicDocument;
+
+// What a screen reader speaks during a quiz. None of these texts may give an answer away: a
+// target is named by the label its cover shows, a picture by its kind, never by its file name,
+// which names the country.
+
+// An open target: "Position 3" in image labelling, "Lücke 3" in a cloze text, with the cover's
+// letter where the topic numbers by letters ("Position C"). A cover with a question mark shows
+// nothing to go by, so number (the target's place in the keyboard's order, from 1) stands in;
+// without one (0) it is only "Position" or "Lücke".
+QString spokenTargetName(const TopicDocument& document, int object, int number);
+
+// An answer tile's caption as it is read: its line breaks (" | " in the topic) as blanks.
+QString spokenTileText(const QString& caption);
+
+// The kind of a question's picture: "Flagge", "Münzseite", otherwise "Bild"; empty for none.
+QString spokenPictureKind(const QString& pictureName);
+
+// The cloze text as it is read: the markup left out, each gap that is still to be filled as its
+// target name ("Lücke 3"), each filled one as its word.
+QString spokenClozeText(const TopicDocument& document);
+
+// A single question as it is read: its counter, its text without markup and its picture's kind
+// ("3. Frage: Wie heißt das Land zu dieser Flagge? Bild: Flagge").
+QString spokenQuestion(const QString& counterText, const QString& questionText, const QString& pictureName);
