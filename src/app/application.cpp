@@ -37,7 +37,7 @@ int runTallowmere(int argc, char* argv[])
     folders() = folderLayoutForInstallation(QCoreApplication::applicationDirPath());
     // The start screen's pictures decode on other threads while this one builds the window.
     StartPictures pictures;
-    pictures.startLoading(folders().programFolder + QStringLiteral("data/tallowq.png"));
+    pictures.startLoading(startPicturePath(folders().programFolder));
     soundPlayer().setSoundFolder(folders().soundFolder);
     soundPlayer().setErrorReporter([](const QString& text) { showError(text); });
 

@@ -317,7 +317,7 @@ bool TForm1::hasStartPicture() const
 
 void TForm1::loadStartPicture(StartPictures& pictures)
 {
-    const QString path = folders().programFolder + QStringLiteral("data/tallowq.png");
+    const QString path = startPicturePath(folders().programFolder);
     QImage picture = pictures.startPicture(path);
     if (picture.isNull()) {
         showError(pictureNotFoundText(path));

@@ -16,6 +16,12 @@ QString quizPictureFolder(const QString& programFolder)
     return withTrailingSeparator(programFolder) + QStringLiteral("euromuenzen") + QDir::separator();
 }
 
+QString startPicturePath(const QString& programFolder)
+{
+    return withTrailingSeparator(programFolder) + QStringLiteral("data") + QDir::separator()
+        + QStringLiteral("tallowq.png");
+}
+
 FolderLayout FolderLayout::forProgramFolder(const QString& programFolder, const QString& dataFolder)
 {
     FolderLayout layout;

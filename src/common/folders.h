@@ -48,6 +48,9 @@ QString withTrailingSeparator(const QString& folder);
 // The folder of the quiz pictures (flags and coin sides) beside the program, with a separator.
 QString quizPictureFolder(const QString& programFolder);
 
+// The start picture of the start page, in the data folder beside the program.
+QString startPicturePath(const QString& programFolder);
+
 // The command-line argument of the first activation, resolved against the working folder.
 struct StartArgument
 {
