@@ -114,11 +114,13 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent)
     // The pictures decode on their own thread meanwhile when the caller started them.
     StartPictures ownPictures;
     StartPictures& pictures = options.pictures ? *options.pictures : ownPictures;
+    // The controls made next take their cursors by number, so the numbers must be known first;
+    // registering only names them, each picture is decoded at its first use.
+    cursorSet().registerBuiltIn();
     createWindow();
     m_layoutEnabled = true;
     setWindowIcon(QIcon(QPixmap::fromImage(pictures.programIcon())));
 
-    cursorSet().registerBuiltIn();
     programRandom().seedFromTimeOfDay(QDateTime::currentDateTimeUtc().time());
 
     m_basePicture = pictures.basePicture();
@@ -335,25 +337,57 @@ void TForm1::createDialogs()
     m_dialogsEnabled = true;
 }
 
-template <typename Dialog>
-Dialog* TForm1::dialog(Dialog*& member)
+template<typename Dialog> Dialog* TForm1::dialog(Dialog*& member)
 {
     if (!member && m_dialogsEnabled)
         member = new Dialog(this);
     return member;
 }
 
-TUebOptForm* TForm1::labelOptionsDialog() { return dialog(m_uebOptForm); }
-TUebOptFragenForm* TForm1::questionOptionsDialog() { return dialog(m_uebOptFragenForm); }
-TNameEingabeForm* TForm1::nameDialog() { return dialog(m_nameEingabeForm); }
-TArbeitsblattForm* TForm1::worksheetWindow() { return dialog(m_arbeitsblattForm); }
-TMailForm* TForm1::mailDialog() { return dialog(m_mailForm); }
-TBestListForm* TForm1::highScoreWindow() { return dialog(m_bestListForm); }
-TBestListVerzForm* TForm1::folderDialog() { return dialog(m_bestListVerzForm); }
-TUebProtokollForm* TForm1::protocolWindow() { return dialog(m_uebProtokollForm); }
-TInfoboxForm* TForm1::infoTextWindow() { return dialog(m_infoboxForm); }
-TInfoBox* TForm1::aboutBox() { return dialog(m_infoBox); }
-TKennzInfoBox* TForm1::figuresBox() { return dialog(m_kennzInfoBox); }
+TUebOptForm* TForm1::labelOptionsDialog()
+{
+    return dialog(m_uebOptForm);
+}
+TUebOptFragenForm* TForm1::questionOptionsDialog()
+{
+    return dialog(m_uebOptFragenForm);
+}
+TNameEingabeForm* TForm1::nameDialog()
+{
+    return dialog(m_nameEingabeForm);
+}
+TArbeitsblattForm* TForm1::worksheetWindow()
+{
+    return dialog(m_arbeitsblattForm);
+}
+TMailForm* TForm1::mailDialog()
+{
+    return dialog(m_mailForm);
+}
+TBestListForm* TForm1::highScoreWindow()
+{
+    return dialog(m_bestListForm);
+}
+TBestListVerzForm* TForm1::folderDialog()
+{
+    return dialog(m_bestListVerzForm);
+}
+TUebProtokollForm* TForm1::protocolWindow()
+{
+    return dialog(m_uebProtokollForm);
+}
+TInfoboxForm* TForm1::infoTextWindow()
+{
+    return dialog(m_infoboxForm);
+}
+TInfoBox* TForm1::aboutBox()
+{
+    return dialog(m_infoBox);
+}
+TKennzInfoBox* TForm1::figuresBox()
+{
+    return dialog(m_kennzInfoBox);
+}
 
 TUebFertigForm* TForm1::quizEndDialog()
 {

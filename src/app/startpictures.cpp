@@ -1,25 +1,50 @@
 #include "startpictures.h"
 
+#include "common/theme.h"
+
 const QString StartPictures::basePicturePath = QStringLiteral(":/pictures/startbasisbild.png");
 const QString StartPictures::programIconPath = QStringLiteral(":/icons/tallowmere.png");
 
 namespace {
 
-std::future<QImage> decodeLater(const QString& path)
+void deliver(std::promise<QImage>& promise, const QString& path)
 {
-    // Decoding a PNG needs nothing of the GUI thread: QImage reading is reentrant.
-    return std::async(std::launch::async, [path] { return QImage(path); });
+    // QImage reading is reentrant and needs nothing of the main thread.
+    try {
+        promise.set_value(QImage(path));
+    } catch (...) {
+        promise.set_exception(std::current_exception());
+    }
 }
 
 } // namespace
 
+StartPictures::~StartPictures()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
 void StartPictures::startLoading(const QString& startPicturePath)
 {
     m_startPath = startPicturePath;
-    // One thread per picture: the base picture is needed first, the other two later.
-    m_base = decodeLater(basePicturePath);
-    m_icon = decodeLater(programIconPath);
-    m_start = decodeLater(startPicturePath);
+    std::promise<QImage> icon, base, start;
+    m_icon = icon.get_future();
+    m_base = base.get_future();
+    m_start = start.get_future();
+    m_worker = std::thread(
+        [icon = std::move(icon), base = std::move(base), start = std::move(start), startPicturePath]() mutable {
+            deliver(icon, programIconPath);
+            deliver(base, basePicturePath);
+            // The textures are decoded once for the whole run; the window paints its backgrounds
+            // from them right after the base picture.
+            try {
+                ThemeTextures::builtIn();
+            } catch (...) {
+                // The main thread decodes them itself when it first needs them.
+            }
+            deliver(start, startPicturePath);
+        });
 }
 
 QImage StartPictures::take(std::future<QImage>& loading, const QString& path)

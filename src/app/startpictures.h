@@ -4,11 +4,14 @@
 #include <QString>
 
 #include <future>
+#include <thread>
 
-// The pictures of the start screen, decoded on a second thread while the main thread builds the
-// window: the base picture of the start document, the start picture beside the program and the
-// program icon. Each is handed out once; one that was never asked to load is decoded on the spot,
-// so a window made without preloading (as in the tests) gets the same pictures.
+// The pictures of the start screen, decoded on one second thread while the main thread builds
+// the window: the program icon, the base picture of the start document, the start picture beside
+// the program, and the textures of the window's backgrounds. One thread, in the order the window
+// needs them, because on a machine of two cores more threads only take turns with the main one.
+// Each picture is handed out once; one that was never asked to load is decoded on the spot, so a
+// window made without preloading (as in the tests) gets the same pictures.
 class StartPictures
 {
 public:
@@ -19,10 +22,10 @@ public:
     StartPictures() = default;
     StartPictures(const StartPictures&) = delete;
     StartPictures& operator=(const StartPictures&) = delete;
-    // Waits for a decoding still running.
-    ~StartPictures() = default;
+    // Waits for the second thread to finish.
+    ~StartPictures();
 
-    // Starts decoding all three; startPicturePath is the start picture's file.
+    // Starts decoding; startPicturePath is the start picture's file. Called at most once.
     void startLoading(const QString& startPicturePath);
 
     // The decoded picture, waiting for the second thread if it is not done yet; a null image
@@ -38,4 +41,5 @@ private:
     std::future<QImage> m_start;
     std::future<QImage> m_icon;
     QString m_startPath;
+    std::thread m_worker;
 };

@@ -42,25 +42,44 @@ bool loadResourceCursor(const QString& name, QCursor& cursor)
 
 void CursorSet::registerBuiltIn()
 {
-    for (const CursorResource& resource : builtInCursors) {
-        QCursor cursor(resource.fallback);
-        loadResourceCursor(QString::fromLatin1(resource.name), cursor);
-        m_cursors.insert(resource.number, cursor);
-        m_names.insert(resource.number, QString::fromLatin1(resource.name));
-    }
-    m_noDropCursor = QCursor(Qt::DragMoveCursor);
-    m_dragCursor = QCursor(Qt::DragMoveCursor);
-    loadResourceCursor(QStringLiteral("DRAGBLACK"), m_dragCursor);
+    // Only the names are registered; each picture is decoded when its cursor is first asked
+    // for, since a pupil who never draws never sees most of them.
+    m_loaded.clear();
+    for (const CursorResource& resource : builtInCursors)
+        m_registered.insert(resource.number, {QString::fromLatin1(resource.name), resource.fallback});
+    m_dragRegistered = true;
+    m_dragCursor.reset();
 }
 
 QCursor CursorSet::cursor(int number) const
 {
-    return m_cursors.value(number, QCursor(Qt::ArrowCursor));
+    const auto registered = m_registered.constFind(number);
+    if (registered == m_registered.cend())
+        return QCursor(Qt::ArrowCursor);
+    auto loaded = m_loaded.find(number);
+    if (loaded == m_loaded.end()) {
+        QCursor cursor(registered->fallback);
+        loadResourceCursor(registered->name, cursor);
+        loaded = m_loaded.insert(number, cursor);
+    }
+    return *loaded;
 }
 
 QString CursorSet::resourceName(int number) const
 {
-    return m_names.value(number);
+    return m_registered.value(number).name;
+}
+
+QCursor CursorSet::dragCursor() const
+{
+    if (!m_dragRegistered)
+        return QCursor(Qt::DragMoveCursor);
+    if (!m_dragCursor) {
+        QCursor cursor(Qt::DragMoveCursor);
+        loadResourceCursor(QStringLiteral("DRAGBLACK"), cursor);
+        m_dragCursor = cursor;
+    }
+    return *m_dragCursor;
 }
 
 CursorSet& cursorSet()

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
+
 // The program's cursor set: built-in cursors registered under fixed numbers at start.
 enum CursorNumber {
     PenCursor = 1, // "STIFT5"
@@ -19,24 +21,30 @@ enum CursorNumber {
 class CursorSet
 {
 public:
-    // Loads the eight numbered cursors and the drag cursor from the program's resources.
-    // A cursor picture that is missing falls back to a system shape, so the set is always complete.
+    // Registers the eight numbered cursors and the drag cursor of the program's resources. A
+    // cursor picture that is missing falls back to a system shape, so the set is always complete.
     void registerBuiltIn();
 
-    // The cursor registered under number; the arrow for numbers never registered.
+    // The cursor registered under number, decoded on its first use; the arrow for numbers
+    // never registered. Main thread only.
     QCursor cursor(int number) const;
     QString resourceName(int number) const;
-    int count() const { return int(m_cursors.size()); }
+    int count() const { return int(m_registered.size()); }
 
     // Dragging shows "DRAGBLACK"; where no drop is possible, the system's drag cursor.
-    QCursor dragCursor() const { return m_dragCursor; }
-    QCursor noDropCursor() const { return m_noDropCursor; }
+    QCursor dragCursor() const;
+    QCursor noDropCursor() const { return QCursor(Qt::DragMoveCursor); }
 
 private:
-    QHash<int, QCursor> m_cursors;
-    QHash<int, QString> m_names;
-    QCursor m_dragCursor;
-    QCursor m_noDropCursor;
+    struct Registered
+    {
+        QString name;
+        Qt::CursorShape fallback = Qt::ArrowCursor;
+    };
+    QHash<int, Registered> m_registered;
+    mutable QHash<int, QCursor> m_loaded;
+    bool m_dragRegistered = false;
+    mutable std::optional<QCursor> m_dragCursor;
 };
 
 CursorSet& cursorSet();

@@ -9,6 +9,7 @@
 #include "document/zepformat.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
+#include "ui/cursors.h"
 #include "ui/infoboxform.h"
 #include "widgets/hoverpanel.h"
 
@@ -68,6 +69,8 @@ private slots:
     void infoPointOpensText();
     void pointerClicks();
     void toolsFromMenuAndButtons();
+    void cursorPictures_data();
+    void cursorPictures();
     void tickStampedOncePerPress();
     void strokeAfterLoadingStartsWhereMade();
     void keywordField();
@@ -84,6 +87,8 @@ private:
 void TestCardWindow::init()
 {
     QStandardPaths::setTestModeEnabled(true);
+    // Every window here is made as the program's first, before any cursor is known.
+    cursorSet() = CursorSet();
     m_dir = std::make_unique<QTemporaryDir>();
     QDir(m_dir->path()).mkpath("programm/data");
     QImage start(30, 20, QImage::Format_RGB32);
@@ -316,6 +321,45 @@ void TestCardWindow::toolsFromMenuAndButtons()
     auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
     hover(image, QPoint(100, 100));
     QCOMPARE(image->cursor().shape(), Qt::BitmapCursor);
+}
+
+void TestCardWindow::cursorPictures_data()
+{
+    QTest::addColumn<int>("tool");
+    QTest::addColumn<QString>("picture");
+
+    QTest::newRow("pen") << 3 << "STIFT5";
+    QTest::newRow("yellow marker") << 4 << "MARKER25";
+    QTest::newRow("green marker") << 5 << "MARKER25";
+    QTest::newRow("eraser") << 6 << "RADIER32";
+    QTest::newRow("tick") << 7 << "HAEKCHEN";
+    QTest::newRow("cross") << 8 << "KREUZ";
+    QTest::newRow("keywords") << 9 << "TEXTEINGABE";
+    QTest::newRow("move anchor") << 0 << "PFEILMOVE";
+}
+
+// The drawing tools and the move anchor show the program's own cursor pictures with their hot
+// spots, in the first window of a run too, whose controls are made before any cursor is used.
+void TestCardWindow::cursorPictures()
+{
+    QFETCH(int, tool);
+    QFETCH(QString, picture);
+
+    QCursor cursor;
+    if (tool == 0) {
+        cursor = m_window->findChild<QWidget*>("MoveAnker")->cursor();
+    } else {
+        m_window->cardControls()->selectTool(tool);
+        auto* image = m_window->findChild<CardImage*>("LernKartPicImg");
+        hover(image, QPoint(100, 100));
+        cursor = image->cursor();
+    }
+    const QImage expected(QStringLiteral(":/cursors/%1.png").arg(picture));
+    QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+    QCOMPARE(cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+        expected.convertToFormat(QImage::Format_ARGB32));
+    const QStringList hotSpot = expected.text(QStringLiteral("hotspot")).split(QLatin1Char(','));
+    QCOMPARE(cursor.hotSpot(), QPoint(hotSpot.value(0).toInt(), hotSpot.value(1).toInt()));
 }
 
 void TestCardWindow::tickStampedOncePerPress()
