@@ -20,10 +20,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <sys/resource.h>
 #include <sys/select.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {

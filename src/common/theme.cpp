@@ -13,6 +13,19 @@ QColor pixelOr(const QImage& image, int x, int y)
     return image.pixelColor(x, y);
 }
 
+// Whether every pixel of area has the same colour.
+bool isUniform(const QImage& image, const QRect& area)
+{
+    const QRgb first = image.pixel(area.topLeft());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixel(x, y) != first)
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 ThemeColours ThemeColours::fromTextures(const QImage& texture1, const QImage& texture2)
@@ -62,9 +75,15 @@ void drawNineSlice(QPainter& painter, const QRect& target, const QImage& texture
         painter.drawImage(
             QRect(x + w - border, y + border, border, innerH), texture, QRect(tw - border, border, border, innerTh));
     }
-    if (innerW > 0 && innerH > 0)
-        painter.drawImage(
-            QRect(x + border, y + border, innerW, innerH), texture, QRect(border, border, innerTw, innerTh));
+    if (innerW > 0 && innerH > 0) {
+        const QRect centre(x + border, y + border, innerW, innerH);
+        const QRect source(border, border, innerTw, innerTh);
+        // Stretching a plain centre over a whole window would filter every pixel for one colour.
+        if (isUniform(texture, source))
+            painter.fillRect(centre, texture.pixelColor(source.topLeft()));
+        else
+            painter.drawImage(centre, texture, source);
+    }
     painter.restore();
 }
 

@@ -42,6 +42,7 @@ private slots:
 
     void themeColoursFromTexturePixels();
     void nineSliceKeepsCornersAndStretchesEdges();
+    void nineSliceStretchesPatternedCentre();
     void nineSliceOfTinyTextureIsPlainFill();
 };
 
@@ -391,6 +392,19 @@ void TestAppServices::nineSliceKeepsCornersAndStretchesEdges()
     // The centre fills the rest.
     QCOMPARE(at(40, 40), QColor(Qt::white));
     QCOMPARE(at(260, 160), QColor(Qt::white));
+}
+
+// A centre with a pattern is stretched, not filled with its first pixel's colour.
+void TestAppServices::nineSliceStretchesPatternedCentre()
+{
+    QImage texture(90, 90, QImage::Format_RGB32);
+    texture.fill(Qt::gray);
+    for (int y = 30; y < 60; ++y)
+        for (int x = 30; x < 60; ++x)
+            texture.setPixelColor(x, y, y < 59 ? QColor(Qt::black) : QColor(Qt::white));
+    const QImage image = paintNineSlice(QSize(300, 200), texture);
+    QCOMPARE(image.pixelColor(150, 40), QColor(Qt::black));
+    QCOMPARE(image.pixelColor(150, 169), QColor(Qt::white));
 }
 
 void TestAppServices::nineSliceOfTinyTextureIsPlainFill()
