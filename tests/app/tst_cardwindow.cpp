@@ -9,6 +9,7 @@
 #include "document/zepformat.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
+#include "support/programfolder.h"
 #include "ui/cursors.h"
 #include "ui/infoboxform.h"
 #include "widgets/hoverpanel.h"
@@ -90,11 +91,7 @@ void TestCardWindow::init()
     // Every window here is made as the program's first, before any cursor is known.
     cursorSet() = CursorSet();
     m_dir = std::make_unique<QTemporaryDir>();
-    QDir(m_dir->path()).mkpath("programm/data");
-    QImage start(30, 20, QImage::Format_RGB32);
-    start.fill(Qt::white);
-    QVERIFY(start.save(path("programm/data/tallowq.png")));
-    folders() = FolderLayout::forProgramFolder(path("programm"));
+    QVERIFY(setUpProgramFolder(path("programm")));
     m_messages = std::make_unique<FakeMessageService>();
     m_dialogs = std::make_unique<FakeDialogService>();
 

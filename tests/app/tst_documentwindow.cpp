@@ -5,6 +5,7 @@
 #include "common/folders.h"
 #include "document/zepformat.h"
 #include "support/fakemessageservice.h"
+#include "support/programfolder.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -97,11 +98,7 @@ void TestDocumentWindow::init()
 {
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY(m_dir.isValid());
-    QDir(m_dir.path()).mkpath("programm/data");
-    QImage start(300, 200, QImage::Format_RGB32);
-    start.fill(Qt::white);
-    start.save(m_dir.filePath("programm/data/tallowq.png"));
-    folders() = FolderLayout::forProgramFolder(m_dir.filePath("programm"));
+    QVERIFY(setUpProgramFolder(m_dir.filePath("programm"), QSize(300, 200)));
 }
 
 void TestDocumentWindow::commandLineDocumentOpensAndAdoptsFolder()

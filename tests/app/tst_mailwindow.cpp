@@ -6,6 +6,7 @@
 #include "document/zepformat.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
+#include "support/programfolder.h"
 #include "ui/mailform.h"
 
 #include <QApplication>
@@ -81,12 +82,8 @@ void TestMailWindow::init()
 {
     QStandardPaths::setTestModeEnabled(true);
     m_dir = std::make_unique<QTemporaryDir>();
-    QDir(m_dir->path()).mkpath("programm/data");
     QDir(m_dir->path()).mkpath("Meine Themen");
-    QImage start(30, 20, QImage::Format_RGB32);
-    start.fill(Qt::white);
-    QVERIFY(start.save(m_dir->filePath("programm/data/tallowq.png")));
-    folders() = FolderLayout::forProgramFolder(m_dir->filePath("programm"));
+    QVERIFY(setUpProgramFolder(m_dir->filePath("programm")));
     m_messages = std::make_unique<FakeMessageService>();
     m_dialogs = std::make_unique<FakeDialogService>();
     m_mail = std::make_unique<RecordingMailClient>();

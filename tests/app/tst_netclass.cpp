@@ -11,6 +11,7 @@
 #include "quiz/ui/quizenddialog.h"
 #include "quiz/ui/quizpanel.h"
 #include "results/highscorefile.h"
+#include "support/programfolder.h"
 #include "support/quiztopics.h"
 #include "support/realdisplay.h"
 #include "widgets/hoverpanel.h"
@@ -73,14 +74,10 @@ void TestNetClass::init()
 {
     QStandardPaths::setTestModeEnabled(true);
     m_dir = std::make_unique<QTemporaryDir>();
-    QDir(m_dir->path()).mkpath("programm/data");
     QDir(m_dir->path()).mkpath("kom");
     QDir(m_dir->path()).mkpath("lehrer/.config/Kestrova");
     m_kom = m_dir->filePath("kom") + u'/';
-    QImage start(30, 20, QImage::Format_RGB32);
-    start.fill(Qt::white);
-    QVERIFY(start.save(m_dir->filePath("programm/data/tallowq.png")));
-    folders() = FolderLayout::forProgramFolder(m_dir->filePath("programm"));
+    QVERIFY(setUpProgramFolder(m_dir->filePath("programm")));
     m_input = std::make_unique<XTestInput>();
 }
 

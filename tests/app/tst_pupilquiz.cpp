@@ -10,6 +10,7 @@
 #include "quiz/ui/quizenddialog.h"
 #include "quiz/ui/quizpanel.h"
 #include "results/highscorefile.h"
+#include "support/programfolder.h"
 #include "support/quiztopics.h"
 #include "support/realdisplay.h"
 #include "widgets/hoverpanel.h"
@@ -78,13 +79,9 @@ void TestPupilQuiz::init()
 {
     QStandardPaths::setTestModeEnabled(true);
     m_dir = std::make_unique<QTemporaryDir>();
-    QDir(m_dir->path()).mkpath("programm/data");
     QDir(m_dir->path()).mkpath("listen");
     QDir(m_dir->path()).mkpath("protokolle");
-    QImage start(30, 20, QImage::Format_RGB32);
-    start.fill(Qt::white);
-    QVERIFY(start.save(m_dir->filePath("programm/data/tallowq.png")));
-    folders() = FolderLayout::forProgramFolder(m_dir->filePath("programm"));
+    QVERIFY(setUpProgramFolder(m_dir->filePath("programm")));
     m_input = std::make_unique<XTestInput>();
     // The real sounds, so that every feedback lasts as long as for a pupil (silent without a sound
     // device).

@@ -12,6 +12,7 @@
 #include "results/highscorefile.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
+#include "support/programfolder.h"
 #include "support/quiztopics.h"
 #include "widgets/hoverpanel.h"
 #include "widgets/radiogroup2.h"
@@ -71,11 +72,7 @@ void TestQuizWindow::init()
 {
     QStandardPaths::setTestModeEnabled(true);
     m_dir = std::make_unique<QTemporaryDir>();
-    QDir(m_dir->path()).mkpath("programm/data");
-    QImage start(30, 20, QImage::Format_RGB32);
-    start.fill(Qt::white);
-    QVERIFY(start.save(m_dir->filePath("programm/data/tallowq.png")));
-    folders() = FolderLayout::forProgramFolder(m_dir->filePath("programm"));
+    QVERIFY(setUpProgramFolder(m_dir->filePath("programm")));
     m_messages = std::make_unique<FakeMessageService>();
     m_dialogs = std::make_unique<FakeDialogService>();
 }
@@ -173,10 +170,7 @@ THoverPanel* TestQuizWindow::tileFor(const QString& caption) const
 
 void TestQuizWindow::dragOntoTarget()
 {
-    TopicDocument doc;
-    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
-    doc.picture.fill(Qt::white);
-    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7)};
+    TopicDocument doc = labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7)});
     open(doc);
     QTest::keyClick(m_window.get(), Qt::Key_F7);
     QCOMPARE(m_window->cardMode(), int(TForm1::QuizRunning));
@@ -216,10 +210,7 @@ void TestQuizWindow::dragOntoTarget()
 
 void TestQuizWindow::wrongDropGlidesBack()
 {
-    TopicDocument doc;
-    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
-    doc.picture.fill(Qt::white);
-    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7)};
+    TopicDocument doc = labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7)});
     open(doc);
     QVERIFY(m_window->startQuiz(0, 0));
     THoverPanel* elbe = tileFor("Elbe");
@@ -310,10 +301,8 @@ void TestQuizWindow::oneQuestionAtATime_data()
 void TestQuizWindow::oneQuestionAtATime()
 {
     QFETCH(int, queryMode);
-    TopicDocument doc;
-    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
-    doc.picture.fill(Qt::white);
-    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)};
+    TopicDocument doc
+        = labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)});
     open(doc);
     m_window->quizOptions().labelling.abfrageModus = queryMode;
     QVERIFY(m_window->startQuiz(0, 0));
@@ -341,10 +330,8 @@ void TestQuizWindow::oneQuestionAtATime()
 
 void TestQuizWindow::releasesDuringFeedback()
 {
-    TopicDocument doc;
-    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
-    doc.picture.fill(Qt::white);
-    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)};
+    TopicDocument doc
+        = labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)});
     open(doc);
     QVERIFY(m_window->startQuiz(0, 0));
     const auto* panel = m_window->findChild<QuizPanel*>("UebungPan");
@@ -367,10 +354,7 @@ void TestQuizWindow::releasesDuringFeedback()
 
 void TestQuizWindow::optionsRefusedDuringQuiz()
 {
-    TopicDocument doc;
-    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
-    doc.picture.fill(Qt::white);
-    doc.objects = {quizLabel("Elbe", 0.3, 0.3)};
+    TopicDocument doc = labelTopic({quizLabel("Elbe", 0.3, 0.3)});
     open(doc);
     QVERIFY(m_window->startQuiz(0, 0));
     QTest::keyClick(m_window.get(), Qt::Key_F7, Qt::AltModifier);
@@ -395,11 +379,8 @@ void TestQuizWindow::optionsRefusedDuringQuiz()
 
 void TestQuizWindow::resultsAfterQuiz()
 {
-    TopicDocument doc;
+    TopicDocument doc = labelTopic({quizLabel("Elbe", 0.3, 0.3)});
     doc.titel = QStringLiteral("Flüsse");
-    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
-    doc.picture.fill(Qt::white);
-    doc.objects = {quizLabel("Elbe", 0.3, 0.3)};
     open(doc);
     QDir(m_dir->path()).mkpath("listen");
     QDir(m_dir->path()).mkpath("protokolle");
@@ -438,10 +419,8 @@ void TestQuizWindow::resultsAfterQuiz()
 
 void TestQuizWindow::keyDropJudgedAsPointerDrop()
 {
-    TopicDocument doc;
-    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
-    doc.picture.fill(Qt::white);
-    doc.objects = {quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)};
+    TopicDocument doc
+        = labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)});
     open(doc);
     key(Qt::Key_F7);
     QSignalSpy judged(panel(), &QuizPanel::answerJudged);

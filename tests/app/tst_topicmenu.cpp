@@ -8,6 +8,7 @@
 #include "support/fakedesktopshell.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
+#include "support/programfolder.h"
 #include "widgets/hoverpanel.h"
 
 #include <QAction>
@@ -96,12 +97,8 @@ void TestTopicMenu::init()
     QStandardPaths::setTestModeEnabled(true);
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    QDir(m_dir->path()).mkpath("programm/data");
-    QImage picture(30, 20, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QVERIFY(picture.save(path("programm/data/tallowq.png")));
     QDir(m_dir->path()).mkpath("themen");
-    folders() = FolderLayout::forProgramFolder(path("programm"));
+    QVERIFY(setUpProgramFolder(path("programm")));
     m_messages = std::make_unique<FakeMessageService>();
     m_dialogs = std::make_unique<FakeDialogService>();
 }

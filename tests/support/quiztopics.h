@@ -20,6 +20,16 @@ inline DocObject quizLabel(const QString& caption, double x, double y)
     return o;
 }
 
+// A labelling topic on a white picture of 400 x 300 pixels.
+inline TopicDocument labelTopic(const QList<DocObject>& labels)
+{
+    TopicDocument doc;
+    doc.picture = QImage(400, 300, QImage::Format_ARGB32);
+    doc.picture.fill(Qt::white);
+    doc.objects = labels;
+    return doc;
+}
+
 // A single-questions topic laid out as the program lays them out: per question a text "Frage j?"
 // and an answer "Antwort j".
 inline TopicDocument questionsTopic(int questions)
