@@ -6,6 +6,17 @@
 
 #include <QRegularExpression>
 
+namespace {
+
+// A markup tag of the card's texts ("<b>", "</i>"), which is shown, not read.
+const QRegularExpression& markupTag()
+{
+    static const QRegularExpression tag(QStringLiteral("<[^<>]*>"));
+    return tag;
+}
+
+} // namespace
+
 QString spokenTargetName(const TopicDocument& document, int object, int number)
 {
     if (object < 0 || object >= document.objects.size())
@@ -21,8 +32,7 @@ QString spokenTileText(const QString& caption)
 {
     QString text = normalizeText(caption);
     text.replace(QStringLiteral(" | "), QStringLiteral(" "));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // Line breaks become spaces too.
     return text.simplified();
 }
 
@@ -41,7 +51,6 @@ QString spokenPictureKind(const QString& pictureName)
 QString spokenClozeText(const TopicDocument& document)
 {
     static const QRegularExpression gap(QStringLiteral("<<(.*?)>>"));
-    static const QRegularExpression tag(QStringLiteral("<[^<>]*>"));
     const QList<DocObject>& objects = document.objects;
     // The gaps of the text belong to the cloze gap objects in document order, as the card draws them.
     qsizetype cursor = 0;
@@ -68,15 +77,14 @@ QString spokenClozeText(const TopicDocument& document)
         from = match.capturedEnd();
     }
     spoken += text.mid(from);
-    spoken.replace(tag, QString());
-    return spoken.split(QLatin1Char('\n')).join(QLatin1Char(' ')).simplified();
+    spoken.replace(markupTag(), QString());
+    return spoken.simplified();
 }
 
 QString spokenQuestion(const QString& counterText, const QString& questionText, const QString& pictureName)
 {
-    static const QRegularExpression tag(QStringLiteral("<[^<>]*>"));
     QString question = questionText;
-    question.replace(tag, QString());
+    question.replace(markupTag(), QString());
     question.replace(QStringLiteral(" | "), QStringLiteral(" "));
     QString spoken = counterText + QStringLiteral(": ") + question.simplified();
     const QString kind = spokenPictureKind(pictureName);

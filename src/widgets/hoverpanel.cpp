@@ -365,9 +365,8 @@ public:
         const auto* panel = static_cast<const THoverPanel*>(widget());
         if (t != QAccessible::Name || !panel->accessibleName().isEmpty())
             return QAccessibleWidget::text(t);
+        // Mnemonic marks go, "&&" stands for "&"; line breaks become spaces.
         QString caption = panel->caption();
-        caption.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-        caption.replace(QLatin1Char('\n'), QLatin1Char(' '));
         caption.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
         caption.remove(QLatin1Char('&'));
         caption.replace(QLatin1Char('\x01'), QLatin1Char('&'));

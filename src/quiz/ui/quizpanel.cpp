@@ -1058,11 +1058,9 @@ void QuizPanel::showCarriedTarget()
     if (target >= 0) {
         // The tile lies on the target as a pointer would put it there: the middle of its left
         // edge inside the box.
-        const DocObject& o = m_quiz.document().objects.at(target);
-        const QPoint topLeft = m_card.cardToView(o.boxRect[0], o.boxRect[1]) + m_cardOffset;
-        const QPoint bottomRight = m_card.cardToView(o.boxRect[2], o.boxRect[3]) + m_cardOffset;
+        const QRect box = targetRect(target);
         QRect place(
-            QPoint(topLeft.x() + 2, (topLeft.y() + bottomRight.y()) / 2 - m_carried->height() / 2), m_carried->size());
+            QPoint(box.left() + 2, (box.top() + box.bottom()) / 2 - m_carried->height() / 2), m_carried->size());
         const QRect area = rect();
         place.moveRight(qMin(place.right(), area.right()));
         place.moveBottom(qMin(place.bottom(), area.bottom()));
@@ -1142,13 +1140,17 @@ QList<QuizPanel::SpokenItem> QuizPanel::spokenItems() const
         return items;
     for (int i = 0; i < targets.size(); ++i) {
         const int t = targets.at(i);
-        const DocObject& o = document.objects.at(t);
-        const QPoint topLeft = m_card.cardToView(o.boxRect[0], o.boxRect[1]) + m_cardOffset;
-        const QPoint bottomRight = m_card.cardToView(o.boxRect[2], o.boxRect[3]) + m_cardOffset;
-        items.append({QStringLiteral("Ziel %1").arg(t), spokenTargetName(document, t, i + 1),
-            QRect(topLeft, bottomRight), chosenTarget() == t});
+        items.append({QStringLiteral("Ziel %1").arg(t), spokenTargetName(document, t, i + 1), targetRect(t),
+            chosenTarget() == t});
     }
     return items;
+}
+
+QRect QuizPanel::targetRect(int index) const
+{
+    const DocObject& o = m_quiz.document().objects.at(index);
+    return QRect(m_card.cardToView(o.boxRect[0], o.boxRect[1]) + m_cardOffset,
+        m_card.cardToView(o.boxRect[2], o.boxRect[3]) + m_cardOffset);
 }
 
 void QuizPanel::announceItemsChanged()

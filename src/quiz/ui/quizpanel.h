@@ -146,6 +146,8 @@ private:
     void present(const QuizPrompt& prompt);
     void hideAllTiles();
     QRectF tileCardRect(const THoverPanel* tile) const;
+    // The box of target object index in the panel's coordinates.
+    QRect targetRect(int index) const;
 
     void grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos);
     void dragTile(THoverPanel* tile, QPoint pos);
