@@ -43,29 +43,49 @@ void TForm1::checkDocTypeItem(DocType type)
         item->setChecked(true);
 }
 
-bool TForm1::readDocument(QString path, bool adoptFolder)
+TForm1::TopicRead TForm1::readTopicWithMessages(const QString& path, TopicDocument& document)
 {
     if (!QFileInfo::exists(path)) {
         showFileMissing(path);
-        return false;
+        return TopicRead::Missing;
     }
-    m_document.resetDocument();
-    checkDocTypeItem(DocType::ImageLabelling);
-
     ZepReadStatus status = ZepReadStatus::ReadError;
     {
         WaitCursor wait;
         QFile file(path);
         if (file.open(QIODevice::ReadOnly))
-            status = readTopicFile(file, m_document);
+            status = readTopicFile(file, document);
     }
     if (status != ZepReadStatus::Ok) {
         for (const QString& text : zepReadFailureTexts(status, path))
             showError(text);
+        return TopicRead::Unreadable;
+    }
+    return TopicRead::Ok;
+}
+
+bool TForm1::readDocument(QString path, bool adoptFolder)
+{
+    TopicDocument read;
+    const TopicRead result = readTopicWithMessages(path, read);
+    if (result == TopicRead::Missing)
+        return false;
+    if (result == TopicRead::Unreadable) {
+        m_document.resetDocument();
+        checkDocTypeItem(DocType::ImageLabelling);
         closeDocument();
         return false;
     }
+    adoptDocument(std::move(read), path, adoptFolder);
+    return true;
+}
 
+void TForm1::adoptDocument(TopicDocument&& read, const QString& path, bool adoptFolder)
+{
+    // The open document's run-time state starts afresh, but for the path of the file it held.
+    m_document.resetDocument();
+    read.previousPath = m_document.previousPath;
+    m_document = std::move(read);
     m_document.filePath = path;
     m_cardView.forgetLastPoint();
     checkDocTypeItem(m_document.DokTyp);
@@ -79,7 +99,6 @@ bool TForm1::readDocument(QString path, bool adoptFolder)
     clearCardMarks();
     m_document.modified = false;
     showTitle();
-    return true;
 }
 
 bool TForm1::writeDocument(const QString& path, bool adoptPath)

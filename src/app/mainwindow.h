@@ -235,6 +235,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Reads the topic at path into document, which the window does not show yet; a missing or
+    // unreadable file has been reported when it returns other than Ok.
+    enum class TopicRead { Ok, Missing, Unreadable };
+    TopicRead readTopicWithMessages(const QString& path, TopicDocument& document);
+    // Makes a topic read from path the open document.
+    void adoptDocument(TopicDocument&& read, const QString& path, bool adoptFolder);
     bool checkDisplay(const StartOptions& options);
     void createWindow();
     void createTopBar();
@@ -268,8 +274,7 @@ private:
     void connectQuizDialogs();
     // The dialog in member, made on its first use once createDialogs() allowed dialogs;
     // nullptr before.
-    template <typename Dialog>
-    Dialog* dialog(Dialog*& member);
+    template<typename Dialog> Dialog* dialog(Dialog*& member);
     QuizSnapshot takeQuizOptions() const;
     void leaveQuiz();
     void layoutQuizCard();

@@ -172,16 +172,25 @@ bool TForm1::joinNetExercise()
         takeNetSettings();
     if (!m_net->released())
         return false;
-    // An ended quiz on screen (the end dialog's repeat) is left before the topic is replaced.
-    if (m_cardMode == QuizRunning)
-        leaveQuiz();
-    if (!readDocument(m_net->fileName(NetFile::Topic), false))
+    // Everything the start needs is read and checked before anything on screen changes: a join
+    // that cannot go ahead leaves the open topic, and an ended quiz under the end dialog's
+    // repeat, as they were.
+    const QString topicPath = m_net->fileName(NetFile::Topic);
+    TopicDocument topic;
+    if (readTopicWithMessages(topicPath, topic) != TopicRead::Ok)
         return false;
     QuizSnapshot options;
     if (!m_net->readSettings(options)) {
         showError(QStringLiteral("Fehler beim Einlesen der Datei \"%1\"").arg(m_net->fileName(NetFile::Settings)));
         return false;
     }
+    if (QuizSession(topic).questionsOnOffer() == 0) {
+        showInfo(QuizTexts::nothingSelected);
+        return false;
+    }
+    if (m_cardMode == QuizRunning)
+        leaveQuiz();
+    adoptDocument(std::move(topic), topicPath, false);
     m_netStartTime = toOleDate(QDateTime::currentDateTime());
     m_net->enter(*m_netStartTime);
     m_quiz.snapshot = options;

@@ -114,20 +114,35 @@ int QuizSession::countOpen() const
         [](const DocObject& o) { return o.coverState == CoverState::Open; }));
 }
 
+bool QuizSession::drawsAtRandom() const
+{
+    return m_document.titel.toLower().contains(QStringLiteral("zufällig"));
+}
+
+int QuizSession::randomDrawSize() const
+{
+    // The number of question pages can exceed the quiz items (a labelling topic that still
+    // carries a page count, a page without answer): the draw is bounded by what there is to
+    // draw, or it would never end.
+    return std::min({m_document.AnzFrageNummern, 20, countEligible(false)});
+}
+
+int QuizSession::questionsOnOffer() const
+{
+    return drawsAtRandom() ? randomDrawSize() : countEligible(false);
+}
+
 int QuizSession::selectQuestions(int requestedMode)
 {
     QList<DocObject>& objects = m_document.objects;
     selectionMode = requestedMode == 1 ? 1 : 0;
-    if (selectionMode == 0 && m_document.titel.toLower().contains(QStringLiteral("zufällig")))
+    if (selectionMode == 0 && drawsAtRandom())
         selectionMode = 2;
 
     if (selectionMode == 2) {
         for (DocObject& o : objects)
             o.coverState = CoverState::Uncovered;
-        // The number of question pages can exceed the quiz items (a labelling topic that still
-        // carries a page count, a page without answer): the draw is bounded by what there is to
-        // draw, or it would never end.
-        const int k = std::min({m_document.AnzFrageNummern, 20, countEligible(false)});
+        const int k = randomDrawSize();
         const int count = int(objects.size());
         for (int i = 0; i < k; ++i) {
             // The generator has full period, so every index comes up and the loop ends.
@@ -217,6 +232,20 @@ void QuizSession::buildQuestionList()
         target.failsAsText = 0;
         target.displayNumber = snapshot.targetOrder == 2 ? 0 : q + 1;
     }
+
+    // Spoken numbers follow the ordered numbering whatever the covers show; a cloze text's gap
+    // objects stand in the order of their gaps in the text.
+    QList<int> targets;
+    targets.reserve(n);
+    for (const QuestionPair& pair : std::as_const(questionList))
+        targets.append(pair.targetObject);
+    if (m_document.DokTyp == DocType::ClozeText)
+        std::sort(targets.begin(), targets.end());
+    else
+        sortOrdered(targets, m_document);
+    m_spokenNumbers.clear();
+    for (int q = 0; q < n; ++q)
+        m_spokenNumbers.insert(targets.at(q), q + 1);
 }
 
 void QuizSession::reset(int role, std::optional<double> receivedStartTime)
@@ -542,10 +571,7 @@ QuizPrompt QuizSession::nextQuestion()
 
 bool QuizSession::updateClock()
 {
-    // The unsigned tick difference is right across the wrap at 2^32; a quiz of more than 24 days
-    // stops counting rather than going negative.
-    const quint32 since = ticksSince(startTick, m_tick.now());
-    elapsedMs = since > quint32(INT_MAX) ? INT_MAX : int(since);
+    elapsedMs = clockMs();
     QString text;
     if (snapshot.timeLimitOn) {
         remainingSeconds = int(std::max(0.0, std::trunc(snapshot.timeLimitSeconds - elapsedMs / 1000.0)));
@@ -577,6 +603,20 @@ void QuizSession::refreshStatus()
 bool QuizSession::timeLimitReached() const
 {
     return isRunning() && snapshot.timeLimitOn && remainingSeconds < 1;
+}
+
+int QuizSession::clockMs() const
+{
+    // The unsigned tick difference is right across the wrap at 2^32; a quiz of more than 24 days
+    // stops counting rather than going negative.
+    const quint32 since = ticksSince(startTick, m_tick.now());
+    return since > quint32(INT_MAX) ? INT_MAX : int(since);
+}
+
+bool QuizSession::withinTimeLimit(int ms) const
+{
+    // updateClock's rule: the limit is reached once fewer than one whole second remain.
+    return !snapshot.timeLimitOn || std::trunc(snapshot.timeLimitSeconds - ms / 1000.0) >= 1;
 }
 
 void QuizSession::expireTimeLimit()

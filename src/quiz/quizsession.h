@@ -4,6 +4,7 @@
 #include "platform/tick.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QRectF>
 #include <QString>
@@ -201,6 +202,8 @@ public:
     // only those answered wrongly in the last run when it is 1) and marks them open. Returns how
     // many were chosen; 0 means the start is refused with QuizTexts::nothingSelected.
     int selectQuestions(int requestedMode);
+    // What selectQuestions(0) would return, without choosing anything.
+    int questionsOnOffer() const;
     // Start: builds and orders questionList and numbers the targets.
     void buildQuestionList();
     // Start: counters, clock and protocol back to zero. A network participant passes the start
@@ -213,6 +216,12 @@ public:
 
     // The question shown at the moment.
     const QuizPrompt& prompt() const { return m_prompt; }
+
+    // The number a screen reader gives target object: its place among the quiz's targets in
+    // numbering order (a cloze text's gaps in the order of the text), fixed at the start, so
+    // that a gap is called the same wherever and whenever it is spoken; 0 for no target.
+    int spokenNumber(int object) const { return m_spokenNumbers.value(object); }
+    const QHash<int, int>& spokenNumbers() const { return m_spokenNumbers; }
 
     // A tile is grabbed: a click on a single question's tile answers the question asked.
     void grabTile();
@@ -237,6 +246,11 @@ public:
     void refreshStatus();
     // True while the quiz runs and the clock, as last updated, shows no time left.
     bool timeLimitReached() const;
+    // Milliseconds on the quiz clock now, since the start.
+    int clockMs() const;
+    // Whether something done at ms on the quiz clock came in time: without a limit always; with
+    // one while the clock still showed a whole second left (the moment timeLimitReached() turns).
+    bool withinTimeLimit(int ms) const;
     // The end by time limit: status 3 and its protocol line; nothing when the quiz is not
     // running. The window calls it when the time-out may act (not during an answer's feedback),
     // then shows QuizTexts::timeUp and calls endQuiz().
@@ -268,6 +282,9 @@ public:
 
 private:
     bool singleQuestions() const { return m_document.DokTyp == DocType::SingleQuestions; }
+    // A title with "zufällig" asks a random draw of the questions.
+    bool drawsAtRandom() const;
+    int randomDrawSize() const;
     bool textAskable(int listIndex) const;
     int askedTargetOnly() const;
     bool accepts(int textObject, int target) const;
@@ -281,6 +298,7 @@ private:
     QuizPrompt m_prompt;
     QStringList m_normalized; // normalizeText of every caption, taken at the start
     QList<bool> m_placed; // per object: its text's tile was placed right and is gone
+    QHash<int, int> m_spokenNumbers; // target object -> spokenNumber()
     bool m_active = false;
     bool m_awaitingAnswer = false; // a presented question has not been answered yet
     bool m_ended = false;

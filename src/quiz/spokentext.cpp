@@ -1,7 +1,6 @@
 #include "quiz/spokentext.h"
 
 #include "document/topicdocument.h"
-#include "quiz/droptarget.h"
 #include "quiz/normalizetext.h"
 
 #include <QRegularExpression>
@@ -48,7 +47,7 @@ QString spokenPictureKind(const QString& pictureName)
     return QStringLiteral("Bild");
 }
 
-QString spokenClozeText(const TopicDocument& document)
+QString spokenClozeText(const TopicDocument& document, const QHash<int, int>& numbers)
 {
     static const QRegularExpression gap(QStringLiteral("<<(.*?)>>"));
     const QList<DocObject>& objects = document.objects;
@@ -59,7 +58,6 @@ QString spokenClozeText(const TopicDocument& document)
             ++cursor;
         return cursor < objects.size() ? int(cursor++) : -1;
     };
-    const QList<int> order = dropTargetCandidates(document);
     QString text = document.lueckentext;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QString spoken;
@@ -72,7 +70,7 @@ QString spokenClozeText(const TopicDocument& document)
             && (objects.at(object).coverState == CoverState::Uncovered
                 || objects.at(object).coverState == CoverState::Solved);
         spoken += filled  ? match.captured(1)
-            : object >= 0 ? spokenTargetName(document, object, int(order.indexOf(object)) + 1)
+            : object >= 0 ? spokenTargetName(document, object, numbers.value(object))
                           : QStringLiteral("Lücke");
         from = match.capturedEnd();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 class TopicDocument;
@@ -10,7 +11,7 @@ class TopicDocument;
 
 // An open target: "Position 3" in image labelling, "Lücke 3" in a cloze text, with the cover's
 // letter where the topic numbers by letters ("Position C"). A cover with a question mark shows
-// nothing to go by, so number (the target's place in the keyboard's order, from 1) stands in;
+// nothing to go by, so number (the quiz's spoken number of the target, from 1) stands in;
 // without one (0) it is only "Position" or "Lücke".
 QString spokenTargetName(const TopicDocument& document, int object, int number);
 
@@ -21,8 +22,8 @@ QString spokenTileText(const QString& caption);
 QString spokenPictureKind(const QString& pictureName);
 
 // The cloze text as it is read: the markup left out, each gap that is still to be filled as its
-// target name ("Lücke 3"), each filled one as its word.
-QString spokenClozeText(const TopicDocument& document);
+// target name ("Lücke 3", with the gap object's number from numbers), each filled one as its word.
+QString spokenClozeText(const TopicDocument& document, const QHash<int, int>& numbers);
 
 // A single question as it is read: its counter, its text without markup and its picture's kind
 // ("3. Frage: Wie heißt das Land zu dieser Flagge? Bild: Flagge").

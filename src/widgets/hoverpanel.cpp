@@ -378,7 +378,7 @@ public:
     void doAction(const QString& name) override
     {
         if (name == pressAction() && widget()->isEnabled())
-            emit static_cast<THoverPanel*>(widget())->clicked();
+            static_cast<THoverPanel*>(widget())->triggerPressAction();
     }
 };
 
@@ -834,6 +834,14 @@ void THoverPanel::mouseReleaseEvent(QMouseEvent* event)
         }
     }
     emit mouseUp(event->button(), pos);
+}
+
+void THoverPanel::triggerPressAction()
+{
+    if (m_pressAction)
+        m_pressAction();
+    else
+        emit clicked();
 }
 
 void THoverPanel::keyPressEvent(QKeyEvent* event)

@@ -194,6 +194,11 @@ public:
     bool tabStop() const { return m_tabStop; }
     void setTabStop(bool tabStop);
 
+    // What a screen reader's press action does: clicked() unless the owner gives it a job of its
+    // own (a quiz tile is pressed as Enter presses it, not clicked).
+    void setPressAction(std::function<void()> action) { m_pressAction = std::move(action); }
+    void triggerPressAction();
+
     // The keyboard's cues on an answer tile: the focus rectangle while the panel has the focus,
     // without making it a tab stop (a click still takes no focus and Enter no click), and a key
     // name drawn small in the top left corner. Both off by default, so that a pointer user's
@@ -293,6 +298,7 @@ private:
     Bevel m_bevelOuter = Bevel::None;
     int m_bevelWidth = 1;
     bool m_tabStop = false;
+    std::function<void()> m_pressAction;
     bool m_focusFrame = false;
     QString m_keyHint;
     QColor m_color;

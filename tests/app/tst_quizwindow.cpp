@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
+#include "network/netexercise.h"
 #include "quiz/normalizetext.h"
 #include "quiz/ui/quizenddialog.h"
 #include "quiz/ui/quizpanel.h"
@@ -17,11 +18,14 @@
 #include "widgets/hoverpanel.h"
 #include "widgets/radiogroup2.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -48,6 +52,13 @@ private slots:
     void keyDropJudgedAsPointerDrop();
     void wholeQuizByKeys_data();
     void wholeQuizByKeys();
+    void positionAtATimeClosesThePile();
+    void spokenGapKeepsItsNumber();
+    void accessibleOrderIsTabOrder_data();
+    void accessibleOrderIsTabOrder();
+    void pressActionDoesWhatEnterDoes_data();
+    void pressActionDoesWhatEnterDoes();
+    void failedRejoinKeepsEndedQuiz();
 
 private:
     void open(const TopicDocument& doc);
@@ -61,6 +72,8 @@ private:
     THoverPanel* tileFor(const QString& caption) const;
     // Waits until the answer's feedback is over and the panel waits for the next answer.
     bool waitForFeedback() const;
+    // Opens a topic that comes with the program, with protocols and lists in the test's folder.
+    void openBundled(const QString& topic);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakeMessageService> m_messages;
@@ -491,10 +504,7 @@ void TestQuizWindow::wholeQuizByKeys()
     QFETCH(int, queryMode);
     QFETCH(int, targetOrder);
     QFETCH(int, wrong);
-    folders() = FolderLayout::forProgramFolder(QStringLiteral(TALLOWMERE_BIN_DIR));
-    openPath(QStringLiteral(TALLOWMERE_BIN_DIR) + topic);
-    folders().protocolFolder = folders().highScoreFolder = m_dir->path() + u'/';
-    m_window->menuItem("ErgebBestListEintragen1")->setChecked(false);
+    openBundled(topic);
     m_window->quizOptions().labelling.abfrageModus = queryMode;
     m_window->quizOptions().labelling.zuordnungsziele = targetOrder;
     QString endFigures;
@@ -566,6 +576,218 @@ void TestQuizWindow::wholeQuizByKeys()
     }
     QTRY_VERIFY(!endFigures.isEmpty());
     QCOMPARE(endFigures, QStringLiteral("%1  von  %1/%2").arg(count).arg(wrong));
+    QTRY_COMPARE(m_window->cardMode(), int(TForm1::LearningCard));
+}
+
+void TestQuizWindow::openBundled(const QString& topic)
+{
+    folders() = FolderLayout::forProgramFolder(QStringLiteral(TALLOWMERE_BIN_DIR));
+    openPath(QStringLiteral(TALLOWMERE_BIN_DIR) + topic);
+    folders().protocolFolder = folders().highScoreFolder = m_dir->path() + u'/';
+    m_window->menuItem("ErgebBestListEintragen1")->setChecked(false);
+}
+
+// One position at a time: once a text is placed, the pile closes up at the bottom edge, as it
+// lies at the start.
+void TestQuizWindow::positionAtATimeClosesThePile()
+{
+    // The first place asked (the highest) takes the text that lies at the bottom of the pile.
+    open(labelTopic({quizLabel("Zander", 0.3, 0.3), quizLabel("Aal", 0.6, 0.7), quizLabel("Barsch", 0.2, 0.8)}));
+    m_window->quizOptions().labelling.abfrageModus = 2;
+    QVERIFY(m_window->startQuiz(0, 0));
+    QCOMPARE(m_window->quiz().prompt().targetObject, 0);
+    dragTo(tileFor("Zander"), targetInPanel(0));
+    QVERIFY(waitForFeedback());
+    QCOMPARE(m_window->quiz().correctCount, 1);
+    QList<int> tops;
+    for (const QString& caption : {QStringLiteral("Aal"), QStringLiteral("Barsch")})
+        tops << tileFor(caption)->y();
+    std::sort(tops.begin(), tops.end());
+    const int height = tileFor("Aal")->height();
+    QCOMPARE(tops.last(), panel()->height() - height);
+    QCOMPARE(tops.last() - tops.first(), height + 2);
+}
+
+// Cloze text, one gap asked at a time behind question marks: the asked gap is called by its place
+// in the text, the same in the list of targets, in the text read out and in the carried tile's
+// target, from the first question to the last.
+void TestQuizWindow::spokenGapKeepsItsNumber()
+{
+    openBundled(QStringLiteral("euro-geschichte.zep"));
+    m_window->quizOptions().labelling.abfrageModus = 2;
+    m_window->quizOptions().labelling.zuordnungsziele = 2;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [this] {
+        if (m_window->quizEndDialog()->isVisible())
+            m_window->quizEndDialog()->reject();
+    });
+    watcher.start(20);
+    QVERIFY(m_window->startQuiz(0, 0));
+    const TopicDocument& document = m_window->document();
+    QList<int> gaps;
+    for (int i = 0; i < document.objects.size(); ++i) {
+        if (document.objects.at(i).Typ == ObjectKind::ClozeGap)
+            gaps << i;
+    }
+    QVERIFY(gaps.size() > 3);
+    int laterGaps = 0;
+    for (int answers = 0; m_window->cardMode() == TForm1::QuizRunning && answers < 40; ++answers) {
+        const int target = m_window->quiz().prompt().targetObject;
+        const int place = int(gaps.indexOf(target)) + 1;
+        laterGaps += place > 1 ? 1 : 0;
+        const QString name = QStringLiteral("Lücke %1").arg(place);
+        const QRegularExpression named(QRegularExpression::escape(name) + QStringLiteral("(?!\\d)"));
+        QString spokenTarget;
+        QString spokenText;
+        for (const QuizPanel::SpokenItem& item : panel()->spokenItems()) {
+            if (item.key == QStringLiteral("text"))
+                spokenText = item.name;
+            else if (item.key == QStringLiteral("Ziel %1").arg(target))
+                spokenTarget = item.name;
+        }
+        QCOMPARE(spokenTarget, name);
+        QVERIFY2(spokenText.contains(named), qPrintable(spokenText));
+        // Carried there by keys: the tile says where it would go.
+        THoverPanel* tile = tileFor(normalizeText(document.objects.at(target).Cap));
+        QVERIFY(tile);
+        tile->setFocus();
+        key(Qt::Key_Return);
+        QCOMPARE(panel()->carriedTile(), tile);
+        QCOMPARE(tile->accessibleDescription(), QStringLiteral("Ziel: ") + name);
+        key(Qt::Key_Return);
+        QVERIFY(waitForFeedback());
+    }
+    QTRY_COMPARE(m_window->cardMode(), int(TForm1::LearningCard));
+    QVERIFY(laterGaps > 0);
+}
+
+void TestQuizWindow::accessibleOrderIsTabOrder_data()
+{
+    QTest::addColumn<bool>("single");
+    QTest::newRow("answers at random places") << true;
+    QTest::newRow("a pile of labels") << false;
+}
+
+// A screen reader lists the answer tiles in the order Tab and the keys 1 to 5 reach them.
+void TestQuizWindow::accessibleOrderIsTabOrder()
+{
+    QFETCH(bool, single);
+    if (single)
+        open(questionsTopic(5));
+    else
+        open(labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)}));
+    m_window->quizOptions().questions.zuordnungstexte = 1;
+    QVERIFY(m_window->startQuiz(0, 0));
+    QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(panel());
+    QVERIFY(pane);
+    QList<QObject*> listed;
+    for (int i = 0; i < pane->childCount(); ++i) {
+        QAccessibleInterface* child = pane->child(i);
+        auto* tile = child ? qobject_cast<THoverPanel*>(child->object()) : nullptr;
+        if (tile && tile->objectName().startsWith(QStringLiteral("UebElemPan")) && !tile->isHidden())
+            listed << tile;
+        if (child)
+            QCOMPARE(pane->indexOfChild(child), i);
+    }
+    QList<QObject*> tabOrder;
+    for (THoverPanel* tile : panel()->tilesInOrder())
+        tabOrder << tile;
+    QCOMPARE(listed, tabOrder);
+}
+
+void TestQuizWindow::pressActionDoesWhatEnterDoes_data()
+{
+    QTest::addColumn<bool>("single");
+    QTest::newRow("single question: answers") << true;
+    QTest::newRow("label: picked up") << false;
+}
+
+// A screen reader's press on an answer tile: a single question is answered with it, a label is
+// picked up as Enter picks it up, and the focus is on the tile either way.
+void TestQuizWindow::pressActionDoesWhatEnterDoes()
+{
+    QFETCH(bool, single);
+    if (single)
+        open(questionsTopic(2));
+    else
+        open(labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7)}));
+    QVERIFY(m_window->startQuiz(0, 0));
+    THoverPanel* tile = tileFor(single ? QStringLiteral("Antwort 1") : QStringLiteral("Elbe"));
+    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(tile);
+    QVERIFY(button && button->actionInterface());
+    button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(m_window->focusWidget(), tile);
+    if (single) {
+        QCOMPARE(m_window->quiz().correctCount, 1);
+        // During the feedback a second press answers nothing.
+        QCOMPARE(panel()->state(), QuizPanel::State::Feedback);
+        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(waitForFeedback());
+        QCOMPARE(m_window->quiz().correctCount + m_window->quiz().wrongCount, 1);
+    } else {
+        QCOMPARE(panel()->carriedTile(), tile);
+        QCOMPARE(m_window->quiz().correctCount + m_window->quiz().wrongCount, 0);
+    }
+}
+
+// A network participant's "Quiz wiederholen" when the exercise's topic cannot be read any more:
+// the program says so, and the end dialog comes back over the ended quiz, which is still there
+// with its topic; nothing was left or replaced.
+void TestQuizWindow::failedRejoinKeepsEndedQuiz()
+{
+    open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
+    const QString kom = m_dir->filePath("kom") + u'/';
+    QVERIFY(QDir().mkpath(kom));
+    folders().commFolder = kom;
+    const auto exerciseFile = [&](NetFile kind) { return netExerciseFileName(kom, folders().commChannel, kind); };
+    {
+        QFile topic(exerciseFile(NetFile::Topic));
+        QVERIFY(topic.open(QIODevice::WriteOnly));
+        TopicDocument doc = questionsTopic(1);
+        doc.titel = QStringLiteral("Klassenquiz");
+        QVERIFY(writeTopicFile(topic, doc));
+        QFile settings(exerciseFile(NetFile::Settings));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        QVERIFY(writeNetSettings(settings, {QStringLiteral("127.0.0.1"), QuizSnapshot {}}));
+        QFile release(exerciseFile(NetFile::Release));
+        QVERIFY(release.open(QIODevice::WriteOnly));
+    }
+    QTest::keyClick(m_window.get(), Qt::Key_F8);
+    QCOMPARE(m_window->netRole(), 1);
+    QCOMPARE(m_window->document().titel, QStringLiteral("Klassenquiz"));
+
+    int shown = 0;
+    int modeWhenBack = -1;
+    QString titleWhenBack;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        TUebFertigForm* dialog = m_window->quizEndDialog();
+        if (!dialog->isVisible() || dialog->property("seen").toBool())
+            return;
+        dialog->setProperty("seen", true);
+        if (++shown == 1) {
+            // The teacher's folder changed under the pupil: the topic is no topic any more.
+            QFile topic(exerciseFile(NetFile::Topic));
+            QVERIFY(topic.open(QIODevice::WriteOnly));
+            topic.write("kein Thema");
+            topic.close();
+            QTimer::singleShot(0, dialog, [dialog] {
+                dialog->setProperty("seen", false);
+                dialog->findChild<QAbstractButton*>("WiederholenBtn")->click();
+            });
+            return;
+        }
+        modeWhenBack = m_window->cardMode();
+        titleWhenBack = m_window->document().titel;
+        dialog->findChild<QAbstractButton*>("LernBtn")->click();
+    });
+    watcher.start(20);
+    QTest::mouseClick(tileFor(QStringLiteral("Antwort 1")), Qt::LeftButton, {}, QPoint(10, 10));
+    QTRY_COMPARE_WITH_TIMEOUT(shown, 2, 10000);
+    QCOMPARE(modeWhenBack, int(TForm1::QuizRunning));
+    QCOMPARE(titleWhenBack, QStringLiteral("Klassenquiz"));
+    QVERIFY(
+        m_messages->texts().contains(QStringLiteral("Eine Wiederholung der Netzwerk-Übung wurde nicht zugelassen.")));
     QTRY_COMPARE(m_window->cardMode(), int(TForm1::LearningCard));
 }
 

@@ -229,10 +229,12 @@ void XTestInput::drag(QWidget* widget, QPoint from, QPoint to, int steps, int st
     button(false);
 }
 
-void XTestInput::keyClick(Qt::Key key, Qt::KeyboardModifiers modifiers)
+KeyCode XTestInput::keyCode(Qt::Key key, Qt::KeyboardModifiers modifiers) const
 {
     KeySym sym = NoSymbol;
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+    if (modifiers.testFlag(Qt::KeypadModifier) && (key == Qt::Key_Plus || key == Qt::Key_Minus))
+        sym = key == Qt::Key_Plus ? XK_KP_Add : XK_KP_Subtract;
+    else if (key >= Qt::Key_A && key <= Qt::Key_Z)
         sym = XK_a + (key - Qt::Key_A);
     else if (key >= Qt::Key_0 && key <= Qt::Key_9)
         sym = XK_0 + (key - Qt::Key_0);
@@ -262,8 +264,25 @@ void XTestInput::keyClick(Qt::Key key, Qt::KeyboardModifiers modifiers)
     }
     const KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(m_display, sym);
     if (code == 0)
-        qFatal("XTestInput::keyClick: no key code for Qt key 0x%x", unsigned(key));
+        qFatal("XTestInput: no key code for Qt key 0x%x", unsigned(key));
+    return code;
+}
 
+void XTestInput::keyDown(Qt::Key key)
+{
+    XTestFakeKeyEvent(m_display, keyCode(key, Qt::NoModifier), True, CurrentTime);
+    XSync(m_display, False);
+}
+
+void XTestInput::keyUp(Qt::Key key)
+{
+    XTestFakeKeyEvent(m_display, keyCode(key, Qt::NoModifier), False, CurrentTime);
+    XSync(m_display, False);
+}
+
+void XTestInput::keyClick(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    const KeyCode code = keyCode(key, modifiers);
     QList<KeyCode> held;
     const std::pair<Qt::KeyboardModifier, KeySym> modifierKeys[] = {{Qt::ShiftModifier, XK_Shift_L},
         {Qt::ControlModifier, XK_Control_L}, {Qt::AltModifier, XK_Alt_L}, {Qt::MetaModifier, XK_Super_L}};

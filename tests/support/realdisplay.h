@@ -70,14 +70,19 @@ public:
     void drag(QWidget* widget, QPoint from, QPoint to, int steps, int stepMs = 10);
 
     // Letters, digits, F1-F35, Return, Enter, Escape, Tab, Backspace, Delete, Space, arrows, Home,
-    // End, PageUp, PageDown; another key is a fault of the test and aborts it. The key goes to the
-    // window that has the X input focus: see focusWindow.
+    // End, PageUp, PageDown, and Plus and Minus with Qt::KeypadModifier (the number pad's); another
+    // key is a fault of the test and aborts it. The key goes to the window that has the X input
+    // focus: see focusWindow.
     void keyClick(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // A key held down until keyUp: the X server repeats it as a held key repeats.
+    void keyDown(Qt::Key key);
+    void keyUp(Qt::Key key);
     // There is no window manager to give a shown window the focus: this does what one would and
     // waits until Qt has made the window active. False when it did not become active in time.
     [[nodiscard]] bool focusWindow(QWidget* widget, int timeoutMs = 5000);
 
 private:
+    unsigned char keyCode(Qt::Key key, Qt::KeyboardModifiers modifiers) const;
     void moveTo(QWidget* widget, QPoint local);
     void button(bool down);
 

@@ -175,8 +175,8 @@ void CardControls::createToolbar(QWidget* bar)
     connect(exportButton, &THoverPanel::clicked, this, &CardControls::exportView);
     connect(clipboardButton, &THoverPanel::clicked, this, &CardControls::copyViewToClipboard);
     row({exportButton, clipboardButton, printButton});
-    auto* worksheetButton = makeCardButton(
-        bar, "ABBtn", QStringLiteral("Arbeitsblatt"), QStringLiteral("Arbeitsblatt erstellen"));
+    auto* worksheetButton
+        = makeCardButton(bar, "ABBtn", QStringLiteral("Arbeitsblatt"), QStringLiteral("Arbeitsblatt erstellen"));
     connect(worksheetButton, &THoverPanel::clicked, this, &CardControls::worksheetRequested);
     row({worksheetButton});
 
@@ -260,19 +260,19 @@ void CardControls::updateNumberingButtons()
 
 void CardControls::setZoom(int index)
 {
-    if (m_view.setZoom(index))
+    if (m_interactive && m_view.setZoom(index))
         updateZoomButtons();
 }
 
 void CardControls::zoomIn()
 {
-    if (m_view.zoomIn())
+    if (m_interactive && m_view.zoomIn())
         updateZoomButtons();
 }
 
 void CardControls::zoomOut()
 {
-    if (m_view.zoomOut())
+    if (m_interactive && m_view.zoomOut())
         updateZoomButtons();
 }
 

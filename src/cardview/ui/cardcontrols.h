@@ -28,7 +28,9 @@ public:
     // control) and the marker on image.
     CardControls(CardView& view, CardImage* image, QWidget* cardPanel, QWidget* bar, QObject* parent = nullptr);
 
-    // The pointer and the drawing tools act only while the learning card is shown.
+    // The pointer, the drawing tools and the zoom act only while the learning card is shown:
+    // during a quiz the card's view is the quiz's background and where its targets lie, and a
+    // zoom would move them under the tiles.
     void setInteractive(bool interactive);
 
     int numberingMode() const { return m_numberingMode; }

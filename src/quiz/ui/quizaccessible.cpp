@@ -97,13 +97,21 @@ public:
         return QAccessibleWidget::text(t);
     }
 
-    int childCount() const override { return QAccessibleWidget::childCount() + int(panel()->spokenItems().size()); }
+    // The widgets come in the panel's order (the answer tiles as Tab and the keys 1 to 5 reach
+    // them), then the painted items.
+    int childCount() const override
+    {
+        return int(panel()->accessibleChildOrder().size() + panel()->spokenItems().size());
+    }
 
     QAccessibleInterface* child(int index) const override
     {
-        const int widgets = QAccessibleWidget::childCount();
+        const QList<QWidget*> order = panel()->accessibleChildOrder();
+        const int widgets = int(order.size());
+        if (index < 0)
+            return nullptr;
         if (index < widgets)
-            return QAccessibleWidget::child(index);
+            return QAccessible::queryAccessibleInterface(order.at(index));
         const QList<QuizPanel::SpokenItem> items = panel()->spokenItems();
         if (index - widgets >= items.size())
             return nullptr;
@@ -118,13 +126,14 @@ public:
 
     int indexOfChild(const QAccessibleInterface* child) const override
     {
+        const QList<QWidget*> order = panel()->accessibleChildOrder();
         const auto* item = dynamic_cast<const QuizItemAccessible*>(child);
         if (!item)
-            return QAccessibleWidget::indexOfChild(child);
+            return child ? int(order.indexOf(qobject_cast<QWidget*>(child->object()))) : -1;
         const QList<QuizPanel::SpokenItem> items = panel()->spokenItems();
         for (int i = 0; i < items.size(); ++i) {
             if (items.at(i).key == item->key())
-                return QAccessibleWidget::childCount() + i;
+                return int(order.size()) + i;
         }
         return -1;
     }

@@ -122,6 +122,15 @@ void QuizPanel::paintEvent(QPaintEvent* event)
         painter.drawImage(event->rect().topLeft(), m_strip.image(), event->rect());
 }
 
+bool QuizPanel::event(QEvent* event)
+{
+    // A modal window opened during a drag (a question, a message, a list): the pointer's release
+    // goes to it, so the drag ends here.
+    if (event->type() == QEvent::WindowBlocked)
+        abandonDrag();
+    return QWidget::event(event);
+}
+
 bool QuizPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_imgKlickZone && event->type() == QEvent::MouseButtonPress) {
@@ -179,6 +188,7 @@ void QuizPanel::createTiles()
                 dragTile(tile, pos);
         });
         connect(tile, &THoverPanel::mouseUp, this, [this, tile](Qt::MouseButton, QPoint) { releaseTile(tile); });
+        tile->setPressAction([this, tile] { pressTile(tile); });
         m_tiles[i] = tile;
         if (single)
             tile->move(width() - tileSize.width(), height() - tileSize.height());
@@ -201,7 +211,7 @@ void QuizPanel::destroyTiles()
     }
     m_tiles.clear();
     endCarry();
-    m_keyDrops.clear();
+    m_heldDrops.clear();
     m_solutionTile = nullptr;
     m_dragTile = nullptr;
     m_dragOrigins.clear();
@@ -245,8 +255,7 @@ void QuizPanel::cancelFeedback()
 {
     m_stepTimer->stop();
     m_steps.clear();
-    m_pendingReleases.clear();
-    m_keyDrops.clear();
+    m_heldDrops.clear();
     if (m_judgedTile && m_state == State::Feedback)
         m_judgedTile->setNormColor(tileColour);
     m_judgedTile = nullptr;
@@ -399,6 +408,8 @@ void QuizPanel::present(const QuizPrompt& prompt)
         break;
     case PromptKind::Position:
         m_card.askedObject = prompt.targetObject;
+        // The pile closes the gaps of the tiles placed so far.
+        layoutTiles();
         break;
     case PromptKind::Question: {
         m_solutionTile = nullptr;
@@ -469,8 +480,7 @@ void QuizPanel::grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos)
     m_dragTile = tile;
     m_dragOrigins.insert(tile, tile->pos());
     m_dragPoint = tile->pos() + pos;
-    m_pendingReleases.removeAll(tile);
-    m_keyDrops.remove(tile);
+    forgetHeldDrop(tile);
     if (m_state == State::Waiting)
         m_quiz.grabTile();
 }
@@ -514,8 +524,8 @@ void QuizPanel::releaseTile(THoverPanel* tile)
     }
     m_dragTile = nullptr;
     if (m_state == State::Feedback) {
-        if (freeAssignment() && !m_pendingReleases.contains(tile))
-            m_pendingReleases.append(tile);
+        if (freeAssignment())
+            holdDrop(tile, -1);
         return;
     }
     if (m_state != State::Waiting)
@@ -524,6 +534,32 @@ void QuizPanel::releaseTile(THoverPanel* tile)
     if (!singleQuestions())
         emit markRequested(m_quiz.dragOver(tileCardRect(tile)), 2);
     judge(tile);
+}
+
+void QuizPanel::abandonDrag()
+{
+    const QPointer<THoverPanel> tile = std::exchange(m_dragTile, nullptr);
+    if (!tile)
+        return;
+    sendHome(tile);
+    if (m_state == State::Waiting)
+        emit markRequested(-1, -1);
+}
+
+void QuizPanel::sendHome(THoverPanel* tile)
+{
+    tile->move(m_dragOrigins.value(tile, tile->pos()));
+}
+
+void QuizPanel::holdDrop(THoverPanel* tile, int keyTarget)
+{
+    forgetHeldDrop(tile);
+    m_heldDrops.append({tile, m_quiz.clockMs(), keyTarget});
+}
+
+void QuizPanel::forgetHeldDrop(const THoverPanel* tile)
+{
+    m_heldDrops.removeIf([tile](const HeldDrop& drop) { return drop.tile == tile; });
 }
 
 void QuizPanel::judge(THoverPanel* tile)
@@ -566,8 +602,7 @@ void QuizPanel::queueRightFeedback(THoverPanel* tile)
             if (at >= 0)
                 m_tiles[at] = nullptr;
             m_dragOrigins.remove(guard);
-            m_pendingReleases.removeAll(guard);
-            m_keyDrops.remove(guard);
+            forgetHeldDrop(guard);
             guard->hide();
             guard->deleteLater();
         }
@@ -700,31 +735,40 @@ void QuizPanel::concludeAnswer()
         finish();
         return;
     }
-    // A time-out held during the feedback: the clock went on being updated meanwhile.
-    if (m_quiz.timeLimitReached()) {
-        timeOut();
-        return;
-    }
-    if (result.askNext) {
+    // A time-out held during the feedback (the clock went on being updated meanwhile) asks
+    // nothing new; the tiles let go before it are still judged, each with its feedback, and the
+    // time-out acts once none is left.
+    if (result.askNext && !m_quiz.timeLimitReached()) {
         present(m_quiz.nextQuestion());
         m_card.redrawObjects();
         drawInstructionStrip(true);
     }
     judgeNextPending();
+    if (m_state == State::Waiting && m_quiz.timeLimitReached())
+        timeOut();
 }
 
 void QuizPanel::judgeNextPending()
 {
-    while (m_state == State::Waiting && !m_pendingReleases.isEmpty()) {
-        const QPointer<THoverPanel> tile = m_pendingReleases.takeFirst();
+    const bool timeUp = m_quiz.timeLimitReached();
+    while (m_state == State::Waiting && !m_heldDrops.isEmpty()) {
+        const HeldDrop drop = m_heldDrops.takeFirst();
+        const QPointer<THoverPanel> tile = drop.tile;
         if (!tile || tile->isHidden())
             continue;
+        if (timeUp && !m_quiz.withinTimeLimit(drop.releasedMs)) {
+            sendHome(tile);
+            continue;
+        }
         // A tile put down by keys goes to the target chosen then, one let go by the pointer to
         // the target under it.
-        const int keyTarget = m_keyDrops.value(tile.data(), -1);
-        m_keyDrops.remove(tile.data());
-        emit markRequested(keyTarget >= 0 ? m_quiz.chooseTarget(keyTarget) : m_quiz.dragOver(tileCardRect(tile)), 2);
+        emit markRequested(
+            drop.keyTarget >= 0 ? m_quiz.chooseTarget(drop.keyTarget) : m_quiz.dragOver(tileCardRect(tile)), 2);
         judge(tile);
+        // A key drop whose target was taken meanwhile is refused and goes back, as one put down
+        // outside a feedback does.
+        if (m_state == State::Waiting && drop.keyTarget >= 0)
+            sendHome(tile);
     }
     if (m_state != State::Waiting)
         return;
@@ -757,8 +801,12 @@ void QuizPanel::timerTick()
 void QuizPanel::timeOut()
 {
     m_zeitTimer->stop();
-    m_dragTile = nullptr;
-    m_pendingReleases.clear();
+    // Tiles let go after the limit are not judged, nor one still in the pupil's hand.
+    abandonDrag();
+    for (const HeldDrop& drop : std::exchange(m_heldDrops, {})) {
+        if (drop.tile)
+            sendHome(drop.tile);
+    }
     m_state = State::Ended;
     emit markRequested(-1, -1);
     m_quiz.expireTimeLimit();
@@ -774,7 +822,7 @@ void QuizPanel::finish()
     m_zeitTimer->stop();
     m_state = State::Ended;
     m_dragTile = nullptr;
-    m_pendingReleases.clear();
+    m_heldDrops.clear();
     emit quizEnded();
 }
 
@@ -814,6 +862,26 @@ THoverPanel* QuizPanel::carriedTile() const
 int QuizPanel::chosenTarget() const
 {
     return m_carried ? m_chooser.current() : -1;
+}
+
+QList<QWidget*> QuizPanel::accessibleChildOrder() const
+{
+    const QList<THoverPanel*> order = tilesInOrder();
+    QList<QWidget*> others;
+    QList<QWidget*> restOfTiles;
+    for (QObject* child : children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (!widget || widget->isWindow())
+            continue;
+        auto* tile = qobject_cast<THoverPanel*>(widget);
+        if (!tile || !m_tiles.contains(tile))
+            others.append(widget);
+        else if (!order.contains(tile))
+            restOfTiles.append(widget);
+    }
+    for (THoverPanel* tile : order)
+        others.append(tile);
+    return others + restOfTiles;
 }
 
 QList<THoverPanel*> QuizPanel::tilesInOrder() const
@@ -923,6 +991,12 @@ bool QuizPanel::focusNextPrevChild(bool next)
     return true;
 }
 
+void QuizPanel::keyReleaseEvent(QKeyEvent* event)
+{
+    m_lastKeyRelease = {event->key(), event->timestamp()};
+    QWidget::keyReleaseEvent(event);
+}
+
 void QuizPanel::keyPressEvent(QKeyEvent* event)
 {
     if (quizKey(event)) {
@@ -939,8 +1013,15 @@ bool QuizPanel::quizKey(QKeyEvent* event)
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     const int key = event->key();
-    // A held key repeats: a pick-up must not turn into a drop, nor one answer into two.
-    if (event->isAutoRepeat() && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space))
+    // A held key repeats: a pick-up must not turn into a drop, nor one answer into two (a digit
+    // held through a feedback would answer the next question). Qt marks a repeat only when its
+    // release and press arrive together; otherwise the pair shows as the key let go and pressed
+    // again at the very same moment of the display server's clock, which no hand does.
+    const bool answerKey = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space
+        || (key >= Qt::Key_1 && key <= Qt::Key_5);
+    const bool repeat = event->isAutoRepeat()
+        || (event->timestamp() != 0 && key == m_lastKeyRelease.key && event->timestamp() == m_lastKeyRelease.time);
+    if (repeat && answerKey)
         return true;
     if (m_carried)
         return carryKey(event);
@@ -964,10 +1045,7 @@ bool QuizPanel::quizKey(QKeyEvent* event)
             focusFirstTile();
             return true;
         }
-        if (singleQuestions())
-            answerByKey(tile);
-        else
-            pickUp(tile);
+        enterOn(tile);
         return true;
     }
     default:
@@ -1025,6 +1103,28 @@ bool QuizPanel::carryKey(QKeyEvent* event)
     return true;
 }
 
+void QuizPanel::enterOn(THoverPanel* tile)
+{
+    if (m_carried == tile)
+        dropCarried();
+    else if (singleQuestions())
+        answerByKey(tile);
+    else
+        pickUp(tile);
+}
+
+void QuizPanel::pressTile(THoverPanel* tile)
+{
+    if (!tile || tile->isHidden() || (m_state != State::Waiting && m_state != State::Feedback) || !m_quiz.isRunning())
+        return;
+    useKeyboard(true);
+    // Another tile in hand goes back first, as the pointer would put it back.
+    if (m_carried && m_carried != tile)
+        putBack();
+    tile->setFocus(Qt::OtherFocusReason);
+    enterOn(tile);
+}
+
 void QuizPanel::answerByKey(THoverPanel* tile)
 {
     // Exactly the pointer's click: refused during a feedback like a press then.
@@ -1044,8 +1144,7 @@ void QuizPanel::pickUp(THoverPanel* tile)
     tile->raise();
     m_carried = tile;
     m_dragOrigins.insert(tile, tile->pos());
-    m_pendingReleases.removeAll(tile);
-    m_keyDrops.remove(tile);
+    forgetHeldDrop(tile);
     m_chooser.begin(m_quiz.dropCandidates());
     showCarriedTarget();
 }
@@ -1069,9 +1168,8 @@ void QuizPanel::showCarriedTarget()
         m_carried->move(place.topLeft());
         m_carried->raise();
     }
-    const QList<int> order = m_chooser.candidates();
     m_carried->setAccessibleDescription(target >= 0
-            ? QStringLiteral("Ziel: ") + spokenTargetName(m_quiz.document(), target, int(order.indexOf(target)) + 1)
+            ? QStringLiteral("Ziel: ") + spokenTargetName(m_quiz.document(), target, m_quiz.spokenNumber(target))
             : QStringLiteral("kein Ziel"));
     // The answer in feedback owns the marker; this target is shown once it is done.
     if (m_state == State::Waiting)
@@ -1089,9 +1187,7 @@ void QuizPanel::dropCarried()
         if (!freeAssignment())
             return;
         endCarry();
-        m_keyDrops.insert(tile, target);
-        if (!m_pendingReleases.contains(tile))
-            m_pendingReleases.append(tile);
+        holdDrop(tile, target);
         return;
     }
     if (m_state != State::Waiting)
@@ -1101,7 +1197,7 @@ void QuizPanel::dropCarried()
     judge(tile);
     // Refused by the engine (the target went meanwhile): the tile goes back where it came from.
     if (m_state == State::Waiting && tile) {
-        tile->move(m_dragOrigins.value(tile, tile->pos()));
+        sendHome(tile);
         emit markRequested(-1, -1);
     }
 }
@@ -1112,7 +1208,7 @@ void QuizPanel::putBack()
     endCarry();
     if (!tile)
         return;
-    tile->move(m_dragOrigins.value(tile, tile->pos()));
+    sendHome(tile);
     if (m_state == State::Waiting)
         emit markRequested(-1, -1);
 }
@@ -1132,16 +1228,15 @@ QList<QuizPanel::SpokenItem> QuizPanel::spokenItems() const
         return items;
     const TopicDocument& document = m_quiz.document();
     if (document.DokTyp == DocType::ClozeText)
-        items.append({QStringLiteral("text"), spokenClozeText(document),
+        items.append({QStringLiteral("text"), spokenClozeText(document, m_quiz.spokenNumbers()),
             QRect(QPoint(0, 0), QSize(m_quizPictureWidth, height())), false});
     const QList<int> targets = m_quiz.dropCandidates();
     // A single question's one target is the question itself, which its counter reads.
     if (singleQuestions())
         return items;
-    for (int i = 0; i < targets.size(); ++i) {
-        const int t = targets.at(i);
-        items.append({QStringLiteral("Ziel %1").arg(t), spokenTargetName(document, t, i + 1), targetRect(t),
-            chosenTarget() == t});
+    for (const int t : targets) {
+        items.append({QStringLiteral("Ziel %1").arg(t), spokenTargetName(document, t, m_quiz.spokenNumber(t)),
+            targetRect(t), chosenTarget() == t});
     }
     return items;
 }

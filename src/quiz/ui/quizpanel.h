@@ -32,6 +32,10 @@ class THoverPanel;
 // - in free assignment a tile may be dragged and let go during the feedback, and is judged once
 //   the feedback is over, where it then lies; when one question is asked at a time, presses and
 //   releases during the feedback are refused, so no click can answer a question not yet shown;
+// - a held time-out first lets every tile let go before the limit be judged, in the order they
+//   were let go, each with its feedback; a tile let go after the limit goes home unjudged;
+// - a modal window that opens during a drag takes the pointer's release: the tile goes home
+//   unjudged;
 // - leaving or restarting cancels the remaining steps, which never touch a tile or quiz again.
 //
 // Every answer can be given from the keyboard, through the same judging as the pointer's. Tab
@@ -40,9 +44,9 @@ class THoverPanel;
 // Enter, a target is chosen by typing the number or letter its cover shows or with the arrow
 // keys (the red marker frames it), Enter puts the tile down there and Escape puts it back. A key
 // counts as the pointer would at that moment: refused during a feedback when one question is
-// asked at a time, held until the feedback is over in free assignment. The focus frame and the
-// key names on the tiles show only once the keyboard was used, and go when the pointer takes a
-// tile.
+// asked at a time, held until the feedback is over in free assignment. A held key answers once,
+// its repeats nothing. The focus frame and the key names on the tiles show only once the keyboard
+// was used, and go when the pointer takes a tile.
 class QuizPanel : public QWidget
 {
     Q_OBJECT
@@ -127,11 +131,18 @@ public:
     int chosenTarget() const;
     // The answer tiles that take part now, in the order of Tab and the keys 1 to 5.
     QList<THoverPanel*> tilesInOrder() const;
+    // The panel's widgets in the order a screen reader lists them: the others first, then the
+    // tiles that take part in tilesInOrder(), then the rest.
+    QList<QWidget*> accessibleChildOrder() const;
+    // A screen reader's press on a tile: what Enter on it does, after the focus moved to it.
+    void pressTile(THoverPanel* tile);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
@@ -152,6 +163,14 @@ private:
     void grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos);
     void dragTile(THoverPanel* tile, QPoint pos);
     void releaseTile(THoverPanel* tile);
+    // The drag whose release will not come (a modal window took it): the tile goes home.
+    void abandonDrag();
+    // Back to where the tile's last drag or pick-up began.
+    void sendHome(THoverPanel* tile);
+    // Free assignment: a tile let go during a feedback, judged after it; keyTarget for a tile
+    // put down by keys on that target.
+    void holdDrop(THoverPanel* tile, int keyTarget);
+    void forgetHeldDrop(const THoverPanel* tile);
     void judge(THoverPanel* tile);
     void queueRightFeedback(THoverPanel* tile);
     void queueWrongFeedback(THoverPanel* tile);
@@ -168,6 +187,8 @@ private:
     void moveTileFocus(int delta);
     void focusFirstTile();
     THoverPanel* focusedTile() const;
+    // Enter on tile: answers a single question, picks a text up, puts the carried one down.
+    void enterOn(THoverPanel* tile);
     void answerByKey(THoverPanel* tile);
     void pickUp(THoverPanel* tile);
     void showCarriedTarget();
@@ -211,14 +232,24 @@ private:
     std::deque<Step> m_steps;
     QTimer* m_stepTimer = nullptr;
     // Free assignment: tiles let go during the feedback, judged in turn after it.
-    QList<QPointer<THoverPanel>> m_pendingReleases;
+    struct HeldDrop
+    {
+        QPointer<THoverPanel> tile;
+        int releasedMs = 0; // on the quiz clock
+        int keyTarget = -1; // put down by keys on this target; -1 let go by the pointer
+    };
+    QList<HeldDrop> m_heldDrops;
 
-    // Keyboard answering: whether its cues are shown, the tile carried and its chosen target, and
-    // in free assignment the targets of tiles put down by keys during a feedback.
+    // Keyboard answering: whether its cues are shown, the tile carried and its chosen target.
     bool m_keyboardUsed = false;
+    // The last key let go and when (the display server's time), to know a held key's repeats.
+    struct KeyRelease
+    {
+        int key = 0;
+        quint64 time = 0;
+    } m_lastKeyRelease;
     QPointer<THoverPanel> m_carried;
     DropTargetChooser m_chooser;
-    QHash<const THoverPanel*, int> m_keyDrops;
 
     int m_holds = 0;
     bool m_conclusionHeld = false;
