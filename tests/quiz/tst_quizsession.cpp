@@ -123,8 +123,6 @@ private slots:
     void typedTargets_data();
     void typedTargets();
     void spokenTextsKeepAnswers();
-    void spokenNumbers_data();
-    void spokenNumbers();
     void judgementLines_data();
     void judgementLines();
     void crossRule();
@@ -571,43 +569,6 @@ void TestQuizSession::spokenTextsKeepAnswers()
     QCOMPARE(question, QStringLiteral("3. Frage: Wie heißt das Land zu dieser Flagge? Bild: Flagge"));
     QCOMPARE(spokenPictureKind(QStringLiteral("euromuenzen/muenze-de.png")), QStringLiteral("Münzseite"));
     QCOMPARE(spokenTileText(QStringLiteral("Nord- | Ostsee")), QStringLiteral("Nord- Ostsee"));
-}
-
-void TestQuizSession::spokenNumbers_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QList<double>>("tops");
-    QTest::addColumn<QList<int>>("numbers");
-    // A cloze text's gaps by their place in the text (document order), wherever the card puts them.
-    QTest::newRow("cloze gaps") << int(DocType::ClozeText) << QList<double> {0.5, 0.1, 0.3, 0.2}
-                                << QList<int> {1, 2, 3, 4};
-    // Labels in the ordered numbering, from the top.
-    QTest::newRow("labels") << int(DocType::ImageLabelling) << QList<double> {0.5, 0.1, 0.3, 0.2}
-                            << QList<int> {4, 1, 3, 2};
-}
-
-// Behind question marks and in a shuffled asking order, a target keeps one spoken number for the
-// whole quiz, whichever question is asked and however many targets are still open.
-void TestQuizSession::spokenNumbers()
-{
-    QFETCH(int, kind);
-    QFETCH(QList<double>, tops);
-    QFETCH(QList<int>, numbers);
-    Quiz quiz;
-    fillItems(
-        quiz.doc, DocType(kind), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
-    for (int i = 0; i < tops.size(); ++i)
-        quiz.doc.objects[i].Ky = tops.at(i);
-    quiz.session.snapshot = {2, 0, 0, 1, 2, 0, 180};
-    QVERIFY(quiz.session.start(0, 0));
-    for (int i = 0; i < numbers.size(); ++i)
-        QCOMPARE(quiz.session.spokenNumber(i), numbers.at(i));
-    // One answered: the others keep their numbers.
-    const int asked = quiz.session.prompt().targetObject;
-    QVERIFY(quiz.drop(asked, asked).right);
-    quiz.session.nextQuestion();
-    for (int i = 0; i < numbers.size(); ++i)
-        QCOMPARE(quiz.session.spokenNumber(i), numbers.at(i));
 }
 
 void TestQuizSession::judgementLines_data()
