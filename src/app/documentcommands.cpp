@@ -7,6 +7,7 @@
 #include "common/folders.h"
 #include "document/zepformat.h"
 #include "platform/mailclient.h"
+#include "platform/sharedfile.h"
 #include "ui/mailform.h"
 #include "ui/messages.h"
 
@@ -43,7 +44,7 @@ void TForm1::checkDocTypeItem(DocType type)
         item->setChecked(true);
 }
 
-TForm1::TopicRead TForm1::readTopicWithMessages(const QString& path, TopicDocument& document)
+TForm1::TopicRead TForm1::readTopicWithMessages(const QString& path, TopicDocument& document, bool sharedFolder)
 {
     if (!QFileInfo::exists(path)) {
         showFileMissing(path);
@@ -52,9 +53,18 @@ TForm1::TopicRead TForm1::readTopicWithMessages(const QString& path, TopicDocume
     ZepReadStatus status = ZepReadStatus::ReadError;
     {
         WaitCursor wait;
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            status = readTopicFile(file, document);
+        if (sharedFolder) {
+            // Only a regular file of a topic's size: not through a link, not a planted pipe.
+            if (std::optional<QByteArray> bytes = readSharedFile(path, maxSharedTopicSize)) {
+                QBuffer buffer(&*bytes);
+                buffer.open(QIODevice::ReadOnly);
+                status = readTopicFile(buffer, document);
+            }
+        } else {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly))
+                status = readTopicFile(file, document);
+        }
     }
     if (status != ZepReadStatus::Ok) {
         for (const QString& text : zepReadFailureTexts(status, path))

@@ -236,9 +236,11 @@ protected:
 
 private:
     // Reads the topic at path into document, which the window does not show yet; a missing or
-    // unreadable file has been reported when it returns other than Ok.
+    // unreadable file has been reported when it returns other than Ok. From a shared folder only
+    // a regular file up to maxSharedTopicSize is read, never through a link.
     enum class TopicRead { Ok, Missing, Unreadable };
-    TopicRead readTopicWithMessages(const QString& path, TopicDocument& document);
+    static constexpr qint64 maxSharedTopicSize = 64 * 1024 * 1024;
+    TopicRead readTopicWithMessages(const QString& path, TopicDocument& document, bool sharedFolder = false);
     // Makes a topic read from path the open document.
     void adoptDocument(TopicDocument&& read, const QString& path, bool adoptFolder);
     bool checkDisplay(const StartOptions& options);

@@ -177,7 +177,7 @@ bool TForm1::joinNetExercise()
     // repeat, as they were.
     const QString topicPath = m_net->fileName(NetFile::Topic);
     TopicDocument topic;
-    if (readTopicWithMessages(topicPath, topic) != TopicRead::Ok)
+    if (readTopicWithMessages(topicPath, topic, true) != TopicRead::Ok)
         return false;
     QuizSnapshot options;
     if (!m_net->readSettings(options)) {

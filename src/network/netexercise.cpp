@@ -1,12 +1,12 @@
 #include "netexercise.h"
 
-#include "common/atomicfile.h"
 #include "common/randomgenerator.h"
 #include "document/binaryio.h"
 #include "document/oledate.h"
 #include "document/zepformat.h"
 #include "network/mailslot.h"
 #include "network/netclassmodel.h"
+#include "platform/sharedfile.h"
 #include "platform/tick.h"
 #include "quiz/quizscoring.h"
 
@@ -26,6 +26,8 @@ namespace {
 constexpr int resolveLimitMs = 1500;
 constexpr int maxAddressLines = 64;
 constexpr int maxAddressLength = 64;
+// The settings file holds two key texts, a computer name and eight numbers.
+constexpr qint64 maxSettingsFileSize = 64 * 1024;
 
 bool inRange(int value, int first, int last)
 {
@@ -302,11 +304,16 @@ NetMessageReader::Outcome NetMessageReader::read(const QString& computer, const 
         const auto rate = parseNetReal(lines.at(12));
         const auto score = parseNetReal(lines.at(13));
         const auto grade = parseInt(lines.at(14), 1, 6);
-        if (!target || !coverState || !wrongAssignments || !status || !count || !correct || !wrong || !open || !rate
-            || !score || !grade || !inRange(int(*rate), 0, 100) || !inRange(int(*score), 0, 100))
+        // Rates are percentages, checked as the reals they are (a conversion to int first would
+        // take -0.99 and 100.99, and is undefined for huge values); more open questions than
+        // questions would make the answered ones negative.
+        const auto percent = [](std::optional<double> value) { return value && *value >= 0 && *value <= 100; };
+        if (!target || !coverState || !wrongAssignments || !status || !count || !correct || !wrong || !open
+            || *open > *count || !percent(rate) || !percent(score) || !grade)
             return outcome;
-        // A report older than one already taken: datagrams may overtake each other.
-        if (*correct + *wrong < participant.correct + participant.wrong)
+        // A report older than one already taken (datagrams may overtake each other), or one that
+        // comes after the participant said it has finished: the past stays as it was reported.
+        if (*correct + *wrong < participant.correct + participant.wrong || participant.finished)
             return outcome;
         participant.endStatus = *status;
         participant.questionCount = *count;
@@ -327,6 +334,7 @@ NetMessageReader::Outcome NetMessageReader::read(const QString& computer, const 
             return outcome;
         participant.endStatus = *status;
         participant.clockText = lines.at(3).left(16);
+        participant.finished = true;
         outcome.kind = Kind::Finished;
         return outcome;
     }
@@ -397,19 +405,22 @@ NetExercise::PublishResult NetExercise::publish(
     QFile::remove(fileName(NetFile::Release));
     QFile::remove(fileName(NetFile::HighScores));
     const QString topicPath = fileName(NetFile::Topic);
-    if (!writeFileAtomically(topicPath, [&document](QIODevice& device) { return writeTopicFile(device, document); }))
+    // Pupils may be able to write the folder too: nothing is written through a link planted there.
+    if (!writeSharedFileAtomically(
+            topicPath, [&document](QIODevice& device) { return writeTopicFile(device, document); }))
         return fail(PublishResult::TopicUnwritable, topicPath);
     const QString settingsPath = fileName(NetFile::Settings);
     const NetExerciseSettings settings {computer, options};
-    if (!writeFileAtomically(settingsPath, [&settings](QIODevice& device) { return writeNetSettings(device, settings); }))
+    if (!writeSharedFileAtomically(
+            settingsPath, [&settings](QIODevice& device) { return writeNetSettings(device, settings); }))
         return fail(PublishResult::SettingsUnwritable, settingsPath);
     const QList<QHostAddress> addresses = masterAddressesToPublish(m_bindAddress, interfaceEntries(true));
     const QString addressPath = fileName(NetFile::Addresses);
-    if (!writeFileAtomically(
+    if (!writeSharedFileAtomically(
             addressPath, [&addresses](QIODevice& device) { return device.write(netAddressFileText(addresses)) >= 0; }))
         return fail(PublishResult::SettingsUnwritable, addressPath);
     const QString releasePath = fileName(NetFile::Release);
-    if (!writeFileAtomically(releasePath, [](QIODevice&) { return true; }))
+    if (!writeSharedFileAtomically(releasePath, [](QIODevice&) { return true; }))
         return fail(PublishResult::ReleaseUnwritable, releasePath);
 
     masterComputer = computer;
@@ -444,9 +455,11 @@ bool NetExercise::released() const
 
 bool NetExercise::readSettings(QuizSnapshot& options)
 {
-    QFile file(fileName(NetFile::Settings));
-    if (!file.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> bytes = readSharedFile(fileName(NetFile::Settings), maxSettingsFileSize);
+    if (!bytes)
         return false;
+    QBuffer file(&*bytes);
+    file.open(QIODevice::ReadOnly);
     const std::optional<NetExerciseSettings> settings = readNetSettings(file);
     if (!settings)
         return false;
@@ -458,9 +471,9 @@ bool NetExercise::readSettings(QuizSnapshot& options)
 void NetExercise::enter(double startTime)
 {
     QList<QHostAddress> listed;
-    QFile addressFile(fileName(NetFile::Addresses));
-    if (addressFile.open(QIODevice::ReadOnly))
-        listed = parseNetAddressFile(addressFile.read(maxAddressLines * (maxAddressLength + 2)));
+    if (const std::optional<QByteArray> text
+        = readSharedFile(fileName(NetFile::Addresses), maxAddressLines * (maxAddressLength + 2)))
+        listed = parseNetAddressFile(*text);
     const QList<QNetworkAddressEntry> own = interfaceEntries(false);
     const QHostAddress literal(masterComputer);
     const bool ownListed = loopbackChoice(listed, own).has_value();

@@ -117,6 +117,7 @@ struct NetParticipant
     double overallScore = 0; // percent
     int grade = 0;
     bool resultEntered = false;
+    bool finished = false; // its TN-FERTIG came: later progress reports are not taken
 };
 
 // One judged answer as TN-AKTION reports it.

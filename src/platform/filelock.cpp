@@ -5,6 +5,7 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -36,13 +37,37 @@ int tryLock(int fd, FileShare share)
 
 SharedOpen openShared(QFile& file, QIODevice::OpenMode mode, FileShare share)
 {
-    if (!file.open(mode))
-        return SharedOpen::Failed;
 #ifdef Q_OS_UNIX
-    const int error = tryLock(file.handle(), share);
-    if (error == 0)
+    // The file itself, never a link planted under its name (O_NOFOLLOW), and without waiting on
+    // a planted pipe (O_NONBLOCK); what opened must be a regular file. Checking before opening
+    // would leave a moment to swap the file.
+    const bool writes = mode.testFlag(QIODevice::WriteOnly);
+    int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    if (writes)
+        flags |= (mode.testFlag(QIODevice::ReadOnly) ? O_RDWR : O_WRONLY) | O_CREAT
+            | (mode.testFlag(QIODevice::Append) ? O_APPEND : 0);
+    else
+        flags |= O_RDONLY;
+    const int fd = ::open(QFile::encodeName(file.fileName()).constData(), flags, 0666);
+    if (fd < 0)
+        return SharedOpen::Failed;
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return SharedOpen::Failed;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const int error = tryLock(fd, share);
+    if (error == 0) {
+        // Emptied only under the lock, as QFile would on opening for writing alone.
+        const bool truncate = writes && !mode.testFlag(QIODevice::ReadOnly) && !mode.testFlag(QIODevice::Append);
+        if ((truncate && ::ftruncate(fd, 0) != 0) || !file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return SharedOpen::Failed;
+        }
         return SharedOpen::Opened;
-    file.close();
+    }
+    ::close(fd);
     // POSIX allows either for a lock someone else holds. ENOLCK is a lock manager that cannot
     // take the lock now (a busy or unreachable NFS lock daemon): worth another attempt too.
     if (error == EAGAIN || error == EACCES || error == ENOLCK)
@@ -52,6 +77,6 @@ SharedOpen openShared(QFile& file, QIODevice::OpenMode mode, FileShare share)
     return SharedOpen::Failed;
 #else
     Q_UNUSED(share);
-    return SharedOpen::Opened;
+    return file.open(mode) ? SharedOpen::Opened : SharedOpen::Failed;
 #endif
 }

@@ -31,4 +31,8 @@ enum class SharedOpen {
 
 // Opens file (its name set, not open yet) with mode and the share mode. Without waiting: a
 // conflict gives InUse at once. A mode with write access creates a missing file, as QFile does.
+// Shared folders may hold what another user planted: a symbolic link, a pipe, a device or a
+// folder under the name gives Failed, and a link is never followed (nor a missing file created
+// at its target). The file is opened on the descriptor that was checked, so its fileName() reads
+// empty until it is closed: keep the name at hand.
 SharedOpen openShared(QFile& file, QIODevice::OpenMode mode, FileShare share);

@@ -372,10 +372,7 @@ HighScoreAppendPlan planHighScoreAppend(const QByteArray& existing, const HighSc
 
 bool appendHighScoreEntry(const QString& fileName, const HighScoreEntry& entry)
 {
-    // A folder, a pipe or a device under the list's name is no list to append to.
-    const QFileInfo info(fileName);
-    if (info.exists() && !info.isFile())
-        return false;
+    // openShared refuses a folder, a pipe, a device or a link under the list's name.
     QFile file(fileName);
     // Unbuffered: each write reaches the file at once, so a failure shows where it happens.
     if (openShared(file, QIODevice::ReadWrite | QIODevice::Unbuffered, FileShare::DenyAll) != SharedOpen::Opened)
@@ -409,9 +406,7 @@ bool appendHighScoreEntry(const QString& fileName, const HighScoreEntry& entry)
 bool readHighScoreFile(const QString& fileName, HighScoreList& list)
 {
     list.clear();
-    // Opening a pipe for reading would wait for a writer that never comes.
-    if (!QFileInfo(fileName).isFile())
-        return false;
+    // openShared does not wait on a pipe planted under the name, nor follow a link.
     QFile file(fileName);
     if (openShared(file, QIODevice::ReadOnly, FileShare::DenyWrite) != SharedOpen::Opened)
         return false;

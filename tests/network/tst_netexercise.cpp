@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(QList<QHostAddress>)
 
 namespace {
@@ -55,6 +57,7 @@ private slots:
     void masterAddress();
     void teacherReadsMessages();
     void publishAndJoin();
+    void plantedFilesAreNeverFollowed();
     void endReportsReachTheList_data();
     void endReportsReachTheList();
 };
@@ -179,6 +182,22 @@ void TestNetExercise::teacherReadsMessages()
     garbled[8] = "drei";
     QCOMPARE(read(garbled), Kind::Dropped);
     QCOMPARE(read(finishMessage(pupil, 4, "01:05")), Kind::Dropped);
+    // Figures no quiz can have: rates outside 0..100 however they are written, more open
+    // questions than questions.
+    for (const auto& [field, value] :
+        {std::pair(12, "100.5"), std::pair(12, "-0.5"), std::pair(13, "1e300"), std::pair(10, "11")}) {
+        QStringList odd = action;
+        odd[field] = QString::fromLatin1(value);
+        QCOMPARE(read(odd), Kind::Dropped);
+    }
+
+    // After its TN-FERTIG a late progress report does not set the participant running again.
+    QCOMPARE(read(finishMessage(pupil, 1, "01:10")), Kind::Finished);
+    QStringList late = action;
+    late[8] = "4";
+    QCOMPARE(read(late), Kind::Dropped);
+    QCOMPARE(reader.participants().value(pupil).endStatus, 1);
+    QCOMPARE(reader.participants().value(pupil).correct, 3);
 
     // The result comes with a decimal comma from a German machine; a second report adds nothing.
     QStringList result = bestListMessage(pupil, QString(), "PC12", 46000.5, 65000, 0.3);
@@ -224,6 +243,50 @@ void TestNetExercise::publishAndJoin()
     teacher.withdraw();
     QVERIFY(!pupilSide.released());
     QVERIFY(!QFile::exists(dir.filePath("ZEP-1-zepnetzuebung.zep")));
+}
+
+// A pupil who can write the shared folder plants links to the teacher's own files under the
+// exercise's names before the teacher publishes, a link to a file not yet there as the class
+// list, and a pipe as the settings: the teacher's files stay as they were, nothing is created
+// behind a link, and a pupil joining is told no, at once.
+void TestNetExercise::plantedFilesAreNeverFollowed()
+{
+    QTemporaryDir shared;
+    QTemporaryDir home;
+    NetExercise teacher;
+    teacher.folder = shared.path() + "/";
+    const QList<NetFile> published {NetFile::Topic, NetFile::Settings, NetFile::Addresses, NetFile::Release};
+    for (NetFile kind : published) {
+        const QString own = home.filePath(QStringLiteral("eigen%1.txt").arg(int(kind)));
+        QFile file(own);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("vom Lehrer") == 10);
+        file.close();
+        QVERIFY(QFile::link(own, teacher.fileName(kind)));
+    }
+    TopicDocument document;
+    document.picture = QImage(40, 20, QImage::Format_RGB32);
+    QCOMPARE(teacher.publish(document, {}, QStringLiteral("LEHRER")), NetExercise::PublishResult::Published);
+    for (NetFile kind : published) {
+        const QFileInfo info(teacher.fileName(kind));
+        QVERIFY2(info.isFile() && !info.isSymLink(), qPrintable(info.fileName()));
+        QFile own(home.filePath(QStringLiteral("eigen%1.txt").arg(int(kind))));
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray("vom Lehrer"));
+    }
+
+    const QString planted = home.filePath(QStringLiteral("neu.txt"));
+    QVERIFY(QFile::link(planted, teacher.fileName(NetFile::HighScores)));
+    HighScoreEntry entry;
+    entry.Name = QStringLiteral("Klassenbester");
+    QVERIFY(!appendHighScoreEntry(teacher.fileName(NetFile::HighScores), entry));
+    QVERIFY(!QFile::exists(planted));
+
+    QVERIFY(QFile::remove(teacher.fileName(NetFile::Settings)));
+    QVERIFY(::mkfifo(QFile::encodeName(teacher.fileName(NetFile::Settings)).constData(), 0666) == 0);
+    NetExercise pupilSide;
+    pupilSide.folder = teacher.folder;
+    QuizSnapshot options;
+    QVERIFY(!pupilSide.readSettings(options));
 }
 
 void TestNetExercise::endReportsReachTheList_data()
