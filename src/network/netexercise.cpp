@@ -265,12 +265,19 @@ QStringList bestListMessage(const QString& participantId, const QString& name, c
         netRealText(performance)};
 }
 
-NetMessageReader::Outcome NetMessageReader::read(const QString& computer, const QString& userName, const QString& text)
+NetMessageReader::Outcome NetMessageReader::read(
+    const QString& rawComputer, const QString& rawUserName, const QString& text)
 {
+    Outcome outcome;
+    // A real message is well under a kilobyte: anything far larger is not split and looked at.
+    if (text.size() > maxNetMessageLength)
+        return outcome;
+    // Names are kept, shown and entered in the class list cut to a length a table can show.
+    const QString computer = rawComputer.left(maxNetNameLength);
+    const QString userName = rawUserName.left(maxNetNameLength);
     QStringList lines = text.split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
-    Outcome outcome;
     if (lines.size() < 2 || lines.at(1).size() != 30)
         return outcome;
     const QString& name = lines.at(0);
@@ -278,9 +285,12 @@ NetMessageReader::Outcome NetMessageReader::read(const QString& computer, const 
     outcome.participantId = id;
 
     if (name == NetMessages::init && lines.size() == 4) {
+        // A participant announces itself once; a second TN-INIT would rename it.
+        if (m_participants.contains(id))
+            return outcome;
         NetParticipant& participant = m_participants[id];
         participant.id = id;
-        participant.name = lines.at(2).isEmpty() ? userName : lines.at(2);
+        participant.name = lines.at(2).isEmpty() ? userName : lines.at(2).left(maxNetNameLength);
         participant.computer = computer;
         participant.userName = userName;
         participant.startText = lines.at(3);
@@ -350,8 +360,8 @@ NetMessageReader::Outcome NetMessageReader::read(const QString& computer, const 
             return outcome;
         }
         participant.resultEntered = true;
-        const QString entryName = lines.at(2).isEmpty() ? userName : lines.at(2);
-        const QString entryComputer = lines.at(3).isEmpty() ? computer : lines.at(3);
+        const QString entryName = lines.at(2).isEmpty() ? userName : lines.at(2).left(maxNetNameLength);
+        const QString entryComputer = lines.at(3).isEmpty() ? computer : lines.at(3).left(maxNetNameLength);
         outcome.kind = Kind::Result;
         outcome.result = localHighScoreEntry(entryName, entryComputer, *start, *elapsed, *performance);
         return outcome;

@@ -129,10 +129,16 @@ struct NetAction
     int wrongAssignments = 0;
 };
 
+// A message text longer than this is dropped unread (a real one is under 1 KB); the names a
+// message carries (participant, computer, user) are cut to maxNetNameLength.
+inline constexpr qsizetype maxNetMessageLength = 4096;
+inline constexpr qsizetype maxNetNameLength = 64;
+
 // The master's reading of incoming messages. Only participants announced by a TN-INIT are
-// accepted, and only messages whose every number lies in range; the rest is dropped. Each
-// participant's result is taken once: a join draws a new identifier, so one result per
-// identifier is one per participant and quiz start.
+// accepted, once each (a second TN-INIT is dropped, not a rename), and only messages whose every
+// number lies in range; the rest is dropped. Progress reported after a participant's TN-FERTIG
+// is not taken. Each participant's result is taken once: a join draws a new identifier, so one
+// result per identifier is one per participant and quiz start.
 class NetMessageReader
 {
 public:

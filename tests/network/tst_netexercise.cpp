@@ -173,6 +173,14 @@ void TestNetExercise::teacherReadsMessages()
     QCOMPARE(read(action), Kind::Dropped);
     QCOMPARE(read(initMessage(pupil, QString(), 46000.5)), Kind::Joined);
     QCOMPARE(reader.participants().value(pupil).name, QStringLiteral("schueler12"));
+    // Announced once: a second TN-INIT renames nobody.
+    QCOMPARE(read(initMessage(pupil, QStringLiteral("Klassenbester"), 46000.5)), Kind::Dropped);
+    QCOMPARE(reader.participants().value(pupil).name, QStringLiteral("schueler12"));
+    // A name of 60 KB is kept cut; a message far larger than any real one is not read at all.
+    const QString other = QString(pupil).replace(u'A', u'Q');
+    QCOMPARE(read(initMessage(other, QString(3000, u'n'), 46000.5)), Kind::Joined);
+    QCOMPARE(reader.participants().value(other).name.size(), maxNetNameLength);
+    QCOMPARE(read(initMessage(pupil.toLower(), QString(60000, u'n'), 46000.5)), Kind::Dropped);
     QCOMPARE(read(action), Kind::Action);
     QCOMPARE(reader.participants().value(pupil).correct, 3);
     QStringList beyond = action;
