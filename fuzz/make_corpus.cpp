@@ -1,11 +1,12 @@
 // Writes the seed corpora of the fuzz targets into FOLDER/fuzz_document, FOLDER/fuzz_commatext,
-// FOLDER/fuzz_registry, FOLDER/fuzz_highscore and FOLDER/fuzz_mailslot: topic files of every kind
+// FOLDER/fuzz_registry, FOLDER/fuzz_highscore, FOLDER/fuzz_mailslot and FOLDER/fuzz_netmessages:
+// topic files of every kind
 // as the program writes them, variants put together by hand (optional keys left out, another
 // format version, pictures of every PNG colour type, bit depth and interlacing, cut-off files),
 // comma texts of every shape a caption takes, registry stores as the program, regedit (UTF-16,
 // REGEDIT4) and hand editing leave them, high-score lists whole, cut off, damaged and with other
-// key lists, and message datagrams as the network exercise sends them, with other line ends, cut
-// short and foreign.
+// key lists, message datagrams as the network exercise sends them, with other line ends, cut
+// short and foreign, and sequences of the exercise's messages from joining to the result.
 //
 //   make_corpus FOLDER
 
@@ -14,6 +15,7 @@
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
 #include "network/mailslot.h"
+#include "network/netmessages.h"
 #include "platform/cp1252.h"
 #include "platform/registry.h"
 #include "results/highscorefile.h"
@@ -527,6 +529,33 @@ bool writeMailslotSeeds(const QDir& folder)
     return ok;
 }
 
+// Sequences of the exercise's messages as fuzz_netmessages reads them: a sender byte, the text,
+// a zero byte.
+bool writeNetMessageSeeds(const QDir& folder)
+{
+    const QString id = QStringLiteral("QWERTZUIOPASDFGHJKLYXCVBNMQWER");
+    const auto text = [](char sender, const QStringList& lines) {
+        return QByteArray(1, sender) + toCp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")) + '\0';
+    };
+    const QStringList action = {QStringLiteral("TN-AKTION"), id, "2", "-2", "1", "0", "10:15:00", "10", "3", "1", "6",
+        "01:05", "75.0", "30.0", "5"};
+    const QByteArray join = text('\1', initMessage(id, QStringLiteral("Jürgen"), 46000.5));
+    const QByteArray whole = join + text('\1', action) + text('\1', finishMessage(id, 1, QStringLiteral("01:10")))
+        + text('\1', bestListMessage(id, QString(), QStringLiteral("PC-07"), 46000.5, 65000, 0.3));
+    const QByteArray seeds[][2] = {
+        {"join.msg", join},
+        {"whole-quiz.msg", whole},
+        {"time-out-twice.msg",
+            whole + text('\1', finishMessage(id, 3, QStringLiteral("00:00")))
+                + text('\1', bestListMessage(id, QString(), QStringLiteral("PC-07"), 46000.5, 65000, 0.3))},
+        {"other-sender.msg", join + text('\2', action)},
+    };
+    bool ok = true;
+    for (const auto& [name, bytes] : seeds)
+        ok = writeFile(folder.filePath(QString::fromLatin1(name)), bytes) && ok;
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -541,8 +570,9 @@ int main(int argc, char* argv[])
     const QString registryStores = QStringLiteral("fuzz_registry");
     const QString highScoreLists = QStringLiteral("fuzz_highscore");
     const QString datagrams = QStringLiteral("fuzz_mailslot");
+    const QString messages = QStringLiteral("fuzz_netmessages");
     if (!root.mkpath(documents) || !root.mkpath(commaTexts) || !root.mkpath(registryStores)
-        || !root.mkpath(highScoreLists) || !root.mkpath(datagrams)) {
+        || !root.mkpath(highScoreLists) || !root.mkpath(datagrams) || !root.mkpath(messages)) {
         std::fprintf(stderr, "make_corpus: cannot create the folders below %s\n", argv[1]);
         return 1;
     }
@@ -550,6 +580,6 @@ int main(int argc, char* argv[])
         && writeCommaTextSeeds(QDir(root.filePath(commaTexts)))
         && writeRegistrySeeds(QDir(root.filePath(registryStores)))
         && writeHighScoreSeeds(QDir(root.filePath(highScoreLists)))
-        && writeMailslotSeeds(QDir(root.filePath(datagrams)));
+        && writeMailslotSeeds(QDir(root.filePath(datagrams))) && writeNetMessageSeeds(QDir(root.filePath(messages)));
     return ok ? 0 : 1;
 }

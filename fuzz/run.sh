@@ -5,7 +5,7 @@
 # build and named in the output.
 #
 #   fuzz/run.sh SECONDS [TARGET...]      targets: fuzz_document fuzz_commatext fuzz_registry
-#                                        fuzz_highscore fuzz_mailslot (default: all)
+#                                        fuzz_highscore fuzz_mailslot fuzz_netmessages (default: all)
 #
 # The build goes to build/fuzz (or $FUZZ_BUILD_DIR); the corpora grown there are reused by the
 # next run.
@@ -19,7 +19,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_document fuzz_commatext fuzz_registry fuzz_highscore fuzz_mailslot)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_document fuzz_commatext fuzz_registry fuzz_highscore fuzz_mailslot fuzz_netmessages)
 
 fuzz_dir="${FUZZ_BUILD_DIR:-$root/build/fuzz}"
 
@@ -50,6 +50,8 @@ for target in "${targets[@]}"; do
         fuzz_highscore) max_len=65536 ;;
         # A little over the largest datagram the reader takes, so that the refusal is reached.
         fuzz_mailslot) max_len=66000 ;;
+        # Several messages, one of them a little over the length the reader takes.
+        fuzz_netmessages) max_len=8192 ;;
         *) echo "error: unknown fuzz target $target" >&2; exit 2 ;;
     esac
     corpus="$fuzz_dir/corpus/$target"

@@ -2,7 +2,6 @@
 
 #include "common/randomgenerator.h"
 #include "document/binaryio.h"
-#include "document/oledate.h"
 #include "document/zepformat.h"
 #include "network/mailslot.h"
 #include "network/netclassmodel.h"
@@ -16,7 +15,6 @@
 #include <QNetworkInterface>
 #include <QThread>
 
-#include <cmath>
 #include <memory>
 #include <thread>
 
@@ -84,15 +82,6 @@ std::optional<QHostAddress> loopbackChoice(const QList<QHostAddress>& listed, co
             return *it;
     }
     return QHostAddress(QHostAddress::LocalHost);
-}
-
-std::optional<int> parseInt(const QString& text, int first, int last)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (!ok || !inRange(value, first, last))
-        return std::nullopt;
-    return value;
 }
 
 } // namespace
@@ -210,35 +199,6 @@ QString drawParticipantId()
     return id;
 }
 
-QString netTimeText(double oleDate)
-{
-    const QDateTime time = fromOleDate(oleDate);
-    return time.isValid() ? time.toString(QStringLiteral("HH:mm:ss")) : QString();
-}
-
-QString netRealText(double value)
-{
-    // 'g' with 15 digits gives the shortest text that reads back as the day and time to the
-    // millisecond, and QString::number never uses the locale's comma.
-    return QString::number(value, 'g', 15);
-}
-
-std::optional<double> parseNetReal(const QString& text)
-{
-    QString normal = text.trimmed();
-    normal.replace(u',', u'.');
-    bool ok = false;
-    const double value = normal.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-QStringList initMessage(const QString& participantId, const QString& name, double startTime)
-{
-    return {NetMessages::init, participantId, name, netTimeText(startTime)};
-}
-
 QStringList actionMessage(const QString& participantId, const QuizSession& quiz, int target)
 {
     const QList<DocObject>& objects = quiz.document().objects;
@@ -251,122 +211,6 @@ QStringList actionMessage(const QString& participantId, const QuizSession& quiz,
         QString::number(quiz.questionCount), QString::number(quiz.correctCount), QString::number(quiz.wrongCount),
         QString::number(quiz.openCount), quiz.currentClockText(), QString::number(rates.successRate * 100, 'f', 1),
         QString::number(rates.overallScore * 100, 'f', 1), QString::number(gradeOf(rates.overallScore))};
-}
-
-QStringList finishMessage(const QString& participantId, int endStatus, const QString& clockText)
-{
-    return {NetMessages::finish, participantId, QString::number(endStatus), clockText};
-}
-
-QStringList bestListMessage(const QString& participantId, const QString& name, const QString& computer,
-    double startTime, qint32 elapsedMs, double performance)
-{
-    return {NetMessages::bestList, participantId, name, computer, netRealText(startTime), QString::number(elapsedMs),
-        netRealText(performance)};
-}
-
-NetMessageReader::Outcome NetMessageReader::read(
-    const QString& rawComputer, const QString& rawUserName, const QString& text)
-{
-    Outcome outcome;
-    // A real message is well under a kilobyte: anything far larger is not split and looked at.
-    if (text.size() > maxNetMessageLength)
-        return outcome;
-    // Names are kept, shown and entered in the class list cut to a length a table can show.
-    const QString computer = rawComputer.left(maxNetNameLength);
-    const QString userName = rawUserName.left(maxNetNameLength);
-    QStringList lines = text.split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    if (lines.size() < 2 || lines.at(1).size() != 30)
-        return outcome;
-    const QString& name = lines.at(0);
-    const QString id = lines.at(1);
-    outcome.participantId = id;
-
-    if (name == NetMessages::init && lines.size() == 4) {
-        // A participant announces itself once; a second TN-INIT would rename it.
-        if (m_participants.contains(id))
-            return outcome;
-        NetParticipant& participant = m_participants[id];
-        participant.id = id;
-        participant.name = lines.at(2).isEmpty() ? userName : lines.at(2).left(maxNetNameLength);
-        participant.computer = computer;
-        participant.userName = userName;
-        participant.startText = lines.at(3);
-        outcome.kind = Kind::Joined;
-        return outcome;
-    }
-    const auto known = m_participants.find(id);
-    if (known == m_participants.end())
-        return outcome;
-    NetParticipant& participant = known.value();
-
-    if (name == NetMessages::action && lines.size() == 15) {
-        const auto target = parseInt(lines.at(2), -1, m_objectCount - 1);
-        const auto coverState = parseInt(lines.at(3), CoverState::Closed, CoverState::Uncovered);
-        const auto wrongAssignments = parseInt(lines.at(4), 0, 1'000'000);
-        const auto status = parseInt(lines.at(5), 0, 3);
-        const auto count = parseInt(lines.at(7), 0, 1'000'000);
-        const auto correct = parseInt(lines.at(8), 0, 1'000'000);
-        const auto wrong = parseInt(lines.at(9), 0, 1'000'000);
-        const auto open = parseInt(lines.at(10), 0, 1'000'000);
-        const auto rate = parseNetReal(lines.at(12));
-        const auto score = parseNetReal(lines.at(13));
-        const auto grade = parseInt(lines.at(14), 1, 6);
-        // Rates are percentages, checked as the reals they are (a conversion to int first would
-        // take -0.99 and 100.99, and is undefined for huge values); more open questions than
-        // questions would make the answered ones negative.
-        const auto percent = [](std::optional<double> value) { return value && *value >= 0 && *value <= 100; };
-        if (!target || !coverState || !wrongAssignments || !status || !count || !correct || !wrong || !open
-            || *open > *count || !percent(rate) || !percent(score) || !grade)
-            return outcome;
-        // A report older than one already taken (datagrams may overtake each other), or one that
-        // comes after the participant said it has finished: the past stays as it was reported.
-        if (*correct + *wrong < participant.correct + participant.wrong || participant.finished)
-            return outcome;
-        participant.endStatus = *status;
-        participant.questionCount = *count;
-        participant.correct = *correct;
-        participant.wrong = *wrong;
-        participant.open = *open;
-        participant.clockText = lines.at(11).left(16);
-        participant.successRate = *rate;
-        participant.overallScore = *score;
-        participant.grade = *grade;
-        outcome.kind = Kind::Action;
-        outcome.action = NetAction {id, *target, *coverState, *wrongAssignments};
-        return outcome;
-    }
-    if (name == NetMessages::finish && lines.size() == 4) {
-        const auto status = parseInt(lines.at(2), 0, 3);
-        if (!status)
-            return outcome;
-        participant.endStatus = *status;
-        participant.clockText = lines.at(3).left(16);
-        participant.finished = true;
-        outcome.kind = Kind::Finished;
-        return outcome;
-    }
-    if (name == NetMessages::bestList && lines.size() == 7) {
-        const auto start = parseNetReal(lines.at(4));
-        const auto elapsed = parseInt(lines.at(5), 0, std::numeric_limits<qint32>::max());
-        const auto performance = parseNetReal(lines.at(6));
-        if (!start || !fromOleDate(*start).isValid() || !elapsed || !performance || *performance < 0
-            || *performance > 1)
-            return outcome;
-        if (participant.resultEntered) {
-            outcome.kind = Kind::Finished; // the second report of a time-out: already in the list
-            return outcome;
-        }
-        participant.resultEntered = true;
-        const QString entryName = lines.at(2).isEmpty() ? userName : lines.at(2).left(maxNetNameLength);
-        const QString entryComputer = lines.at(3).isEmpty() ? computer : lines.at(3).left(maxNetNameLength);
-        outcome.kind = Kind::Result;
-        outcome.result = localHighScoreEntry(entryName, entryComputer, *start, *elapsed, *performance);
-        return outcome;
-    }
-    return outcome;
 }
 
 NetExercise::NetExercise(QObject* parent)
