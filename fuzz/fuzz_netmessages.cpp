@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (text.size() > maxNetMessageLength)
             check(outcome.kind == Kind::Dropped, "a message beyond the length limit was read", input);
         if (outcome.kind != Kind::Dropped)
-            check(reader.participants().contains(outcome.participantId), "an outcome for an unknown participant",
-                input);
+            check(
+                reader.participants().contains(outcome.participantId), "an outcome for an unknown participant", input);
         if (outcome.kind == Kind::Result) {
             check(outcome.result.has_value(), "a result without its entry", input);
             check(!results.contains(outcome.participantId), "a participant's result was taken twice", input);
@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(p.name.size() <= maxNetNameLength && p.computer.size() <= maxNetNameLength
                 && p.userName.size() <= maxNetNameLength,
             "a name is longer than the limit", input);
-        check(p.open >= 0 && p.open <= p.questionCount && p.correct >= 0 && p.wrong >= 0,
-            "counts no quiz can have", input);
+        check(p.open >= 0 && p.open <= p.questionCount && p.correct >= 0 && p.wrong >= 0, "counts no quiz can have",
+            input);
         check(p.successRate >= 0 && p.successRate <= 100 && p.overallScore >= 0 && p.overallScore <= 100,
             "a rate beyond 0..100", input);
         check(p.grade >= 0 && p.grade <= 6 && p.endStatus >= 0 && p.endStatus <= 3, "a grade or status out of range",

@@ -296,6 +296,8 @@ private:
     bool m_startupCancelled = false;
     bool m_quizFinished = true;
     int m_netRole = 0;
+    // The teacher was told that others may write the communication folder (once a run).
+    bool m_warnedWritableFolder = false;
     NetExercise* m_net = nullptr;
     NetControlWindow* m_netControlWindow = nullptr;
     // The start time a participant's quiz keeps: taken when joining.

@@ -11,6 +11,7 @@
 #include "network/netexercise.h"
 #include "network/ui/netcontrolwindow.h"
 #include "platform/mailslottransport.h"
+#include "platform/sharedfile.h"
 #include "platform/systeminfo.h"
 #include "quiz/ui/labeloptionsdialog.h"
 #include "quiz/ui/questionoptionsdialog.h"
@@ -18,6 +19,7 @@
 #include "ui/messages.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 
 namespace NetTexts {
@@ -37,6 +39,10 @@ const QString noExerciseHere = QStringLiteral(
 const QString endQuestion = QStringLiteral(
     "Netzwerk-Übung beenden?\r\nÜbungsteilnehmer können die laufende Übung noch zu Ende bearbeiten, die "
     "Kontrollanzeige wird jedoch nicht mehr aktualisiert.");
+const QString folderWritable = QStringLiteral(
+    "Andere Benutzer dürfen in den Kommunikationsordner \"%1\" schreiben. Schüler könnten dort die Dateien "
+    "der Netzwerk-Übung ersetzen und so die Ergebnisse umleiten oder verfälschen.\r\nBitte sorgen Sie dafür, "
+    "dass Schüler in diesem Ordner nur lesen dürfen.");
 } // namespace NetTexts
 
 void TForm1::createNetExercise()
@@ -91,6 +97,11 @@ void TForm1::initiateNetExercise()
     else
         m_uebOptForm->applyTo(m_quizOptions);
 
+    // Where pupils can write the folder, they can swap the exercise's files: said once a run.
+    if (!m_warnedWritableFolder && othersMayWriteFolder(m_net->folder)) {
+        m_warnedWritableFolder = true;
+        showInfo(NetTexts::folderWritable.arg(QDir::toNativeSeparators(m_net->folder)));
+    }
     clearHighScoreList();
     QString failedPath;
     const NetExercise::PublishResult published

@@ -168,4 +168,3 @@ NetMessageReader::Outcome NetMessageReader::read(
     }
     return outcome;
 }
-

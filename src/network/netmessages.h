@@ -96,4 +96,3 @@ private:
     int m_objectCount;
     QHash<QString, NetParticipant> m_participants;
 };
-

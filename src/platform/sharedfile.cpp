@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #else
 #include <QSaveFile>
@@ -67,6 +68,26 @@ std::optional<QByteArray> readSharedFile(const QString& path, qint64 maxBytes)
     return content;
 }
 
+bool othersMayWriteFolder(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    struct statfs fileSystem = {};
+    struct stat status = {};
+    if (::statfs(path.constData(), &fileSystem) != 0 || ::stat(path.constData(), &status) != 0
+        || !S_ISDIR(status.st_mode))
+        return false;
+    // The magic numbers of statfs(2): CIFS, SMB2, SMB and NFS.
+    switch (static_cast<unsigned long>(fileSystem.f_type)) {
+    case 0xFF534D42ul:
+    case 0xFE534D42ul:
+    case 0x517Bul:
+    case 0x6969ul:
+        return false;
+    default:
+        return (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    }
+}
+
 #else
 
 bool writeSharedFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write)
@@ -90,6 +111,12 @@ std::optional<QByteArray> readSharedFile(const QString& path, qint64 maxBytes)
     if (bytes.size() > maxBytes)
         return std::nullopt;
     return bytes;
+}
+
+bool othersMayWriteFolder(const QString&)
+{
+    // Windows folders carry access lists, which the share's administrator sets.
+    return false;
 }
 
 #endif

@@ -25,3 +25,9 @@ bool writeSharedFileAtomically(const QString& path, const std::function<bool(QIO
 // waiting; nullopt for anything else (a link, a pipe, a device, a folder), for a file larger than
 // maxBytes, and for a read error.
 std::optional<QByteArray> readSharedFile(const QString& path, qint64 maxBytes);
+
+// Whether users other than the folder's owner may create or replace files in it: true only on a
+// local file system whose folder mode grants write access to its group or to everyone. A network
+// mount (SMB/CIFS, NFS) gives false, since the mount makes its owners and modes up and the server
+// decides; so does a folder that cannot be looked at.
+bool othersMayWriteFolder(const QString& folder);

@@ -21,6 +21,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -31,6 +32,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 class TestQuizWindow : public QObject
 {
@@ -57,6 +60,7 @@ private slots:
     void screenReaderOnTiles_data();
     void screenReaderOnTiles();
     void failedRejoinKeepsEndedQuiz();
+    void initiationWarnsOfWritableFolder();
 
 private:
     void open(const TopicDocument& doc);
@@ -770,6 +774,34 @@ void TestQuizWindow::failedRejoinKeepsEndedQuiz()
     QVERIFY(
         m_messages->texts().contains(QStringLiteral("Eine Wiederholung der Netzwerk-Übung wurde nicht zugelassen.")));
     QTRY_COMPARE(m_window->cardMode(), int(TForm1::LearningCard));
+}
+
+// A teacher initiating an exercise in a folder that pupils may write to is told so, once a run;
+// the exercise starts all the same.
+void TestQuizWindow::initiationWarnsOfWritableFolder()
+{
+    open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
+    const QString kom = m_dir->filePath("kom") + u'/';
+    QVERIFY(QDir().mkpath(kom));
+    folders().commFolder = kom;
+    folders().commChannel = QStringLiteral("QW-WARN");
+    // The options dialog of the initiation is confirmed with "Übung starten".
+    QTimer confirm;
+    connect(&confirm, &QTimer::timeout, this, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    confirm.start(20);
+    const auto warnings
+        = [this] { return int(m_messages->texts().filter(QStringLiteral("Kommunikationsordner")).size()); };
+    const QByteArray folder = QFile::encodeName(kom);
+    for (const auto& [mode, expected] : {std::pair(0755, 0), std::pair(0777, 1), std::pair(0777, 1)}) {
+        QVERIFY(::chmod(folder.constData(), mode_t(mode)) == 0);
+        m_window->menuItem("Netzwerkuebunginitiieren1")->trigger();
+        QCOMPARE(m_window->netRole(), 2);
+        QCOMPARE(warnings(), expected);
+        QVERIFY(m_window->endNetExercise(false));
+    }
 }
 
 QTEST_MAIN(TestQuizWindow)

@@ -75,6 +75,8 @@ private slots:
     void writeReplacesPlantedEntries();
     void readTakesOnlyRegularFiles_data();
     void readTakesOnlyRegularFiles();
+    void folderWritableByOthers_data();
+    void folderWritableByOthers();
 };
 
 void TestFileLock::conflicts_data()
@@ -245,6 +247,26 @@ void TestFileLock::readTakesOnlyRegularFiles()
     if (read)
         QCOMPARE(*content, QByteArray("Notenliste"));
     QVERIFY(clock.elapsed() < 5000);
+}
+
+void TestFileLock::folderWritableByOthers_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("others");
+    QTest::newRow("the owner's alone") << 0755 << false;
+    QTest::newRow("the group may write") << 0775 << true;
+    QTest::newRow("everyone may write") << 0757 << true;
+    QTest::newRow("everyone, sticky") << 01777 << true;
+}
+
+void TestFileLock::folderWritableByOthers()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, others);
+    QTemporaryDir dir;
+    QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), mode_t(mode)) == 0);
+    QCOMPARE(othersMayWriteFolder(dir.path()), others);
+    QVERIFY(!othersMayWriteFolder(dir.filePath(QStringLiteral("fehlt"))));
 }
 
 QTEST_GUILESS_MAIN(TestFileLock)
