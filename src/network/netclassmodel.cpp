@@ -170,6 +170,9 @@ QVariant NetParticipantTable::data(const QModelIndex& index, int role) const
     if (role == Qt::TextAlignmentRole)
         return index.column() >= Answered && index.column() != Status ? int(Qt::AlignRight | Qt::AlignVCenter)
                                                                       : int(Qt::AlignLeft | Qt::AlignVCenter);
+    // The names are shown whole where a column too narrow for them elides them.
+    if (role == Qt::ToolTipRole && index.column() <= Name)
+        return data(index, Qt::DisplayRole);
     if (role != Qt::DisplayRole)
         return {};
     const bool reported = p.questionCount > 0;
@@ -288,6 +291,8 @@ QVariant NetQuestionTable::data(const QModelIndex& index, int role) const
     if (role == Qt::TextAlignmentRole)
         return index.column() == Caption ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                          : int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::ToolTipRole && index.column() == Caption)
+        return row.caption;
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {

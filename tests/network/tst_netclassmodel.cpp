@@ -7,6 +7,7 @@
 #include "support/manualtick.h"
 
 #include <QFile>
+#include <QHeaderView>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -64,6 +65,7 @@ private slots:
     void droppedMessages_data();
     void droppedMessages();
     void windowAndExport();
+    void longNamesLeaveColumnsAlone();
 };
 
 void TestNetClassModel::classProgress()
@@ -208,6 +210,32 @@ void TestNetClassModel::windowAndExport()
     QVERIFY(table.contains(QStringLiteral("PC-Büro")));
     // One cell per column: the header's and each row's cells.
     QCOMPARE(table.count(QStringLiteral("<td")), 3 * NetParticipantTable::ColumnCount);
+}
+
+// Rows with the longest names a message may carry leave the columns as they were (measuring every
+// row for each newcomer froze the teacher's window under a flood); the whole name is in the
+// cell's tooltip.
+void TestNetClassModel::longNamesLeaveColumnsAlone()
+{
+    NetParticipantTable participants;
+    NetQuestionTable questions(participants);
+    participants.reset(rivers());
+    questions.reset(rivers());
+    NetControlWindow window(participants, questions);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QHeaderView* header = window.participantView()->horizontalHeader();
+    QList<int> widths;
+    for (int column = 0; column < header->count(); ++column)
+        widths << header->sectionSize(column);
+    const QString longName(maxNetNameLength, u'W');
+    for (char who = 'L'; who < 'P'; ++who)
+        participants.read(longName, longName, initMessage(id(who), longName, 46000.5).join("\r\n"));
+    QCOMPARE(window.participantView()->model()->rowCount(), 4);
+    for (int column = 0; column < header->count(); ++column)
+        QCOMPARE(header->sectionSize(column), widths.at(column));
+    const QModelIndex named = window.participantView()->model()->index(3, NetParticipantTable::Name);
+    QCOMPARE(named.data(Qt::ToolTipRole).toString(), longName);
 }
 
 QTEST_MAIN(TestNetClassModel)

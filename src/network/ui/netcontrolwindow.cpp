@@ -16,9 +16,17 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
-QTableView* makeView(QAbstractItemModel& model, const char* name)
+// A text column (names, captions) is this wide at first; longer texts are elided and shown
+// whole in their tooltip.
+constexpr int textColumnWidth = 150;
+
+// The widths are set once, from the headers: they never depend on measuring the rows, which a
+// flood of participants with long names would make take minutes. The teacher may drag them.
+QTableView* makeView(QAbstractItemModel& model, const char* name, std::initializer_list<int> textColumns)
 {
     auto* view = new QTableView;
     view->setObjectName(QString::fromLatin1(name));
@@ -26,11 +34,16 @@ QTableView* makeView(QAbstractItemModel& model, const char* name)
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setAlternatingRowColors(true);
+    view->setTextElideMode(Qt::ElideRight);
+    view->setWordWrap(false);
     view->verticalHeader()->hide();
-    // Column widths follow the contents when rows come, not on every message: measuring every
-    // cell's text for each of a class's messages would cost more than the rest together.
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted, view, [view] { view->resizeColumnsToContents(); });
-    QObject::connect(&model, &QAbstractItemModel::modelReset, view, [view] { view->resizeColumnsToContents(); });
+    QHeaderView* header = view->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    for (int column = 0; column < model.columnCount(); ++column) {
+        const int fit = header->sectionSizeHint(column);
+        const bool text = std::find(textColumns.begin(), textColumns.end(), column) != textColumns.end();
+        header->resizeSection(column, text ? qMax(fit, textColumnWidth) : fit);
+    }
     return view;
 }
 
@@ -49,8 +62,9 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
     , m_participants(participants)
     , m_questions(questions)
     , m_pages(new QTabWidget(this))
-    , m_participantView(makeView(participants, "TeilnehmerGrid"))
-    , m_questionView(makeView(questions, "FragenGrid"))
+    , m_participantView(makeView(participants, "TeilnehmerGrid",
+          {NetParticipantTable::Computer, NetParticipantTable::User, NetParticipantTable::Name}))
+    , m_questionView(makeView(questions, "FragenGrid", {NetQuestionTable::Caption}))
     , m_summary(new QLabel(this))
     , m_clock(new QTimer(this))
 {
@@ -97,8 +111,6 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
     connect(&m_participants, &QAbstractItemModel::modelReset, this, &NetControlWindow::refreshSummary);
     m_clock->start(1000);
     refreshSummary();
-    m_participantView->resizeColumnsToContents();
-    m_questionView->resizeColumnsToContents();
 }
 
 QString NetControlWindow::summaryText() const
