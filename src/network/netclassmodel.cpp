@@ -215,11 +215,19 @@ QVariant NetParticipantTable::data(const QModelIndex& index, int role) const
 
 QVariant NetParticipantTable::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return {};
+    if (role == widestCellRole) {
+        // What the widest cell of a real class holds (names are elided instead).
+        static const char* const widest[] = {"", "", "", "00:00:00", "100 von 100", "1000", "1000", "1000", "100:00",
+            "100.0 %", "100.0 %", "6", "abgebrochen", "9999 s"};
+        return QString::fromUtf8(widest[section]);
+    }
+    if (role != Qt::DisplayRole)
         return {};
     static const char* const titles[] = {"Rechner", "Benutzer", "Name", "Beginn", "Beantwortet", "Richtig", "Falsch",
         "Offen", "Zeit", "Quote", "Gesamtleistung", "Note", "Status", "Letzte Meldung vor"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+    return QString::fromUtf8(titles[section]);
 }
 
 NetQuestionTable::NetQuestionTable(const NetParticipantTable& participants, QObject* parent)
@@ -313,11 +321,15 @@ QVariant NetQuestionTable::data(const QModelIndex& index, int role) const
 
 QVariant NetQuestionTable::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return {};
+    if (role == widestCellRole)
+        return section == Caption ? QString() : QStringLiteral("1000");
+    if (role != Qt::DisplayRole)
         return {};
     static const char* const titles[]
         = {"Frage / Beschriftung", "sofort richtig", "richtig nach Fehlern", "noch nicht richtig", "Fehlversuche"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+    return QString::fromUtf8(titles[section]);
 }
 
 QByteArray tableAsCsv(const QAbstractItemModel& model)

@@ -18,6 +18,11 @@ struct NetTargetState
     int wrongAssignments = 0;
 };
 
+// The header role that gives, per column, the text of the widest cell a real class shows there
+// (empty for the name columns, whose long texts are elided): the control display sets its column
+// widths from it once, never by measuring the rows.
+inline constexpr int widestCellRole = Qt::UserRole + 1;
+
 // The participants' page: one row per participant identifier, sorted by computer name, then by
 // start time, then by identifier. Rows are inserted where they belong, so that a view keeps its
 // scroll position and selection.

@@ -22,10 +22,11 @@ namespace {
 
 // A text column (names, captions) is this wide at first; longer texts are elided and shown
 // whole in their tooltip.
-constexpr int textColumnWidth = 150;
+constexpr int textColumnWidth = 120;
 
-// The widths are set once, from the headers: they never depend on measuring the rows, which a
-// flood of participants with long names would make take minutes. The teacher may drag them.
+// The widths are set once, from the headers and the widest cell each column holds in a real
+// class: they never depend on measuring the rows, which a flood of participants with long names
+// would make take minutes. The teacher may drag them.
 QTableView* makeView(QAbstractItemModel& model, const char* name, std::initializer_list<int> textColumns)
 {
     auto* view = new QTableView;
@@ -39,10 +40,14 @@ QTableView* makeView(QAbstractItemModel& model, const char* name, std::initializ
     view->verticalHeader()->hide();
     QHeaderView* header = view->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
+    const QFontMetrics metrics(view->font());
     for (int column = 0; column < model.columnCount(); ++column) {
-        const int fit = header->sectionSizeHint(column);
-        const bool text = std::find(textColumns.begin(), textColumns.end(), column) != textColumns.end();
-        header->resizeSection(column, text ? qMax(fit, textColumnWidth) : fit);
+        const QString widest = model.headerData(column, Qt::Horizontal, widestCellRole).toString();
+        // A cell's text keeps a few pixels of margin on either side, as the view draws it.
+        int fit = qMax(header->sectionSizeHint(column), metrics.horizontalAdvance(widest) + 12);
+        if (std::find(textColumns.begin(), textColumns.end(), column) != textColumns.end())
+            fit = qMax(fit, textColumnWidth);
+        header->resizeSection(column, fit);
     }
     return view;
 }
