@@ -53,35 +53,28 @@ QList<QHostAddress> resolveWithLimit(const QString& name)
     return shared->done ? shared->addresses : QList<QHostAddress>();
 }
 
-// The address entries of this machine's interfaces; with onlyUp those of interfaces that are up.
-QList<QNetworkAddressEntry> interfaceEntries(bool onlyUp)
+// Whether address lies on one of the networks of this machine's interfaces (not loopback, not a
+// virtual bridge); this machine's own addresses among them.
+bool onOwnNetwork(const QHostAddress& address, const QList<OwnAddress>& own)
 {
-    QList<QNetworkAddressEntry> entries;
-    for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
-        if (!onlyUp || interface.flags().testFlag(QNetworkInterface::IsUp))
-            entries += interface.addressEntries();
-    }
-    return entries;
+    return std::any_of(own.begin(), own.end(), [&address](const OwnAddress& a) {
+        const QNetworkAddressEntry& e = a.entry;
+        return !isVirtualBridge(a.interfaceName) && !e.ip().isLoopback() && e.prefixLength() >= 0
+            && address.isInSubnet(e.ip(), e.prefixLength());
+    });
 }
 
-// The loopback address to send to when the master runs on this machine: a listed address is one
-// of this machine's own (every list ends with loopback, which proves nothing), or the master
-// listed loopback addresses only, which it does when bound to one.
-std::optional<QHostAddress> loopbackChoice(const QList<QHostAddress>& listed, const QList<QNetworkAddressEntry>& own)
+// This machine's addresses on interfaces that are up.
+QList<OwnAddress> ownAddresses()
 {
-    const auto isOwn = [&own](const QHostAddress& address) {
-        return !address.isLoopback()
-            && std::any_of(own.begin(), own.end(), [&address](const auto& entry) { return entry.ip() == address; });
-    };
-    const bool onlyLoopback = !listed.isEmpty()
-        && std::all_of(listed.begin(), listed.end(), [](const QHostAddress& address) { return address.isLoopback(); });
-    if (!onlyLoopback && std::none_of(listed.begin(), listed.end(), isOwn))
-        return std::nullopt;
-    for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
-        if (it->isLoopback())
-            return *it;
+    QList<OwnAddress> addresses;
+    for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
+        if (!interface.flags().testFlag(QNetworkInterface::IsUp))
+            continue;
+        for (const QNetworkAddressEntry& entry : interface.addressEntries())
+            addresses.append({interface.name(), entry});
     }
-    return QHostAddress(QHostAddress::LocalHost);
+    return addresses;
 }
 
 } // namespace
@@ -155,14 +148,23 @@ QList<QHostAddress> parseNetAddressFile(const QByteArray& text)
     return addresses;
 }
 
-QList<QHostAddress> masterAddressesToPublish(const QHostAddress& boundTo, const QList<QNetworkAddressEntry>& own)
+bool isVirtualBridge(const QString& interfaceName)
+{
+    static const char* const prefixes[]
+        = {"docker", "br-", "virbr", "vboxnet", "vmnet", "lxcbr", "lxdbr", "veth", "podman", "cni"};
+    return std::any_of(std::begin(prefixes), std::end(prefixes),
+        [&interfaceName](const char* prefix) { return interfaceName.startsWith(QLatin1String(prefix)); });
+}
+
+QList<QHostAddress> masterAddressesToPublish(const QHostAddress& boundTo, const QList<OwnAddress>& own)
 {
     if (boundTo != QHostAddress::AnyIPv4 && boundTo != QHostAddress::Any)
         return {boundTo};
     QList<QHostAddress> addresses;
-    for (const QNetworkAddressEntry& entry : own) {
-        const QHostAddress ip = entry.ip();
-        if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback() && !addresses.contains(ip))
+    for (const OwnAddress& address : own) {
+        const QHostAddress ip = address.entry.ip();
+        if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback()
+            && !isVirtualBridge(address.interfaceName) && !addresses.contains(ip))
             addresses.append(ip);
     }
     addresses.append(QHostAddress(QHostAddress::LocalHost));
@@ -170,24 +172,38 @@ QList<QHostAddress> masterAddressesToPublish(const QHostAddress& boundTo, const 
 }
 
 QHostAddress chooseMasterAddress(
-    const QList<QHostAddress>& listed, const QList<QNetworkAddressEntry>& own, const QList<QHostAddress>& resolved)
+    const QList<QHostAddress>& listed, const QList<OwnAddress>& own, const QList<QHostAddress>& resolved)
 {
-    if (const std::optional<QHostAddress> loopback = loopbackChoice(listed, own))
-        return *loopback;
+    const auto onBridge = [&own](const QHostAddress& address) {
+        return std::any_of(own.begin(), own.end(),
+            [&address](const OwnAddress& a) { return isVirtualBridge(a.interfaceName) && a.entry.ip() == address; });
+    };
+    QList<QHostAddress> candidates;
+    for (const QHostAddress& address : listed) {
+        if (!address.isLoopback() && !onBridge(address))
+            candidates.append(address);
+    }
     for (const QHostAddress& address : resolved) {
-        if (listed.contains(address))
+        if (candidates.contains(address) && onOwnNetwork(address, own))
             return address;
     }
-    for (const QHostAddress& address : listed) {
-        for (const QNetworkAddressEntry& entry : own) {
-            if (!entry.ip().isLoopback() && entry.prefixLength() >= 0
-                && address.isInSubnet(entry.ip(), entry.prefixLength()))
-                return address;
-        }
+    for (const QHostAddress& address : candidates) {
+        if (onOwnNetwork(address, own))
+            return address;
     }
-    if (!resolved.isEmpty())
+    for (const QHostAddress& address : resolved) {
+        if (candidates.contains(address))
+            return address;
+    }
+    if (!resolved.isEmpty() && !candidates.isEmpty())
         return resolved.first();
-    return listed.isEmpty() ? QHostAddress() : listed.first();
+    if (!candidates.isEmpty())
+        return candidates.first();
+    for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
+        if (it->isLoopback())
+            return *it;
+    }
+    return resolved.isEmpty() ? QHostAddress() : resolved.first();
 }
 
 QString drawParticipantId()
@@ -268,7 +284,7 @@ NetExercise::PublishResult NetExercise::publish(
     if (!writeSharedFileAtomically(
             settingsPath, [&settings](QIODevice& device) { return writeNetSettings(device, settings); }))
         return fail(PublishResult::SettingsUnwritable, settingsPath);
-    const QList<QHostAddress> addresses = masterAddressesToPublish(m_bindAddress, interfaceEntries(true));
+    const QList<QHostAddress> addresses = masterAddressesToPublish(m_bindAddress, ownAddresses());
     const QString addressPath = fileName(NetFile::Addresses);
     if (!writeSharedFileAtomically(
             addressPath, [&addresses](QIODevice& device) { return device.write(netAddressFileText(addresses)) >= 0; }))
@@ -328,14 +344,16 @@ void NetExercise::enter(double startTime)
     if (const std::optional<QByteArray> text
         = readSharedFile(fileName(NetFile::Addresses), maxAddressLines * (maxAddressLength + 2)))
         listed = parseNetAddressFile(*text);
-    const QList<QNetworkAddressEntry> own = interfaceEntries(false);
+    const QList<OwnAddress> own = ownAddresses();
     const QHostAddress literal(masterComputer);
-    const bool ownListed = loopbackChoice(listed, own).has_value();
-    // The name is looked up only when the listed addresses do not already say where to send.
+    // The name is looked up only when the list leaves a choice: none or several of its addresses
+    // on this machine's own networks.
+    const auto onOwn = std::count_if(listed.begin(), listed.end(),
+        [&own](const QHostAddress& a) { return !a.isLoopback() && onOwnNetwork(a, own); });
     QList<QHostAddress> resolved;
     if (!literal.isNull())
         resolved = {literal};
-    else if (!ownListed && !masterComputer.isEmpty())
+    else if (!masterComputer.isEmpty() && onOwn != 1)
         resolved = m_resolver(masterComputer);
     masterAddress = chooseMasterAddress(listed, own, resolved);
 

@@ -61,18 +61,29 @@ std::optional<NetExerciseSettings> readNetSettings(QIODevice& device);
 // 64 characters and skips what is no address.
 QByteArray netAddressFileText(const QList<QHostAddress>& addresses);
 QList<QHostAddress> parseNetAddressFile(const QByteArray& text);
+// One address of one of this machine's interfaces that are up.
+struct OwnAddress
+{
+    QString interfaceName;
+    QNetworkAddressEntry entry;
+};
+// Interfaces that virtualisation software makes with the same address on every machine it runs
+// on (docker0 172.17.0.1, virbr0 192.168.122.1, vboxnet0 192.168.56.1, ...): such an address says
+// nothing about which machine it belongs to, so it is neither published nor chosen.
+bool isVirtualBridge(const QString& interfaceName);
+
 // What the master publishes: the one address it is bound to, or (bound to every address) this
-// machine's IPv4 addresses that are up and not loopback, then 127.0.0.1 last.
-QList<QHostAddress> masterAddressesToPublish(const QHostAddress& boundTo, const QList<QNetworkAddressEntry>& own);
+// machine's IPv4 addresses that are not loopback nor on a virtual bridge, then 127.0.0.1 last.
+QList<QHostAddress> masterAddressesToPublish(const QHostAddress& boundTo, const QList<OwnAddress>& own);
 // The one address a participant sends to, from the master's listed addresses, this machine's
-// interface entries and what the master's name resolves to (empty when it does not):
-// a listed loopback address (or 127.0.0.1) when a listed address other than loopback is this
-// machine's own, or when the master listed only loopback addresses (it is bound to one); else the
-// resolved address that is listed; else the first listed address on the network of one of this
-// machine's interfaces; else the first resolved, else the first listed address. Null when there
-// is nothing at all.
+// addresses and what the master's name resolves to (empty when it does not). Never an address
+// of a virtual bridge of this machine's. First a listed address on one of this machine's own
+// networks (the resolved one among them first), which also reaches a master on this machine,
+// since it receives on every address; else the resolved address that is listed; else the first
+// resolved, else the first listed address other than loopback; loopback (the last one listed)
+// only when the list holds nothing else. Null when there is nothing at all.
 QHostAddress chooseMasterAddress(
-    const QList<QHostAddress>& listed, const QList<QNetworkAddressEntry>& own, const QList<QHostAddress>& resolved);
+    const QList<QHostAddress>& listed, const QList<OwnAddress>& own, const QList<QHostAddress>& resolved);
 
 // 30 capital letters A to Z from the program's random generator.
 QString drawParticipantId();

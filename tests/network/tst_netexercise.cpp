@@ -133,11 +133,20 @@ void TestNetExercise::masterAddress_data()
     QTest::addColumn<QString>("chosen");
     const QList<QHostAddress> teacher = addresses({"10.0.0.5", "192.168.1.20", "127.0.0.1"});
 
+    // The teacher receives on every address: its address on this machine's network reaches it.
     QTest::newRow("teacher on this machine")
-        << addresses({"192.168.1.7", "127.0.0.1"}) << QList<QHostAddress>() << "127.0.0.1";
+        << addresses({"192.168.1.7", "127.0.0.1"}) << QList<QHostAddress>() << "192.168.1.7";
     QTest::newRow("teacher bound to a loopback address")
         << addresses({"127.0.0.2"}) << QList<QHostAddress>() << "127.0.0.2";
-    QTest::newRow("name resolves to a listed address") << teacher << addresses({"10.0.0.5"}) << "10.0.0.5";
+    QTest::newRow("name resolves to a listed address on this network")
+        << teacher << addresses({"192.168.1.20"}) << "192.168.1.20";
+    QTest::newRow("name resolves to a listed address on another network")
+        << teacher << addresses({"10.0.0.5"}) << "192.168.1.20";
+    // Docker's bridge has this address on every machine running it, this pupil's too.
+    QTest::newRow("teacher lists a bridge this machine has too")
+        << addresses({"172.17.0.1", "192.168.1.20", "127.0.0.1"}) << QList<QHostAddress>() << "192.168.1.20";
+    QTest::newRow("only a bridge and loopback listed")
+        << addresses({"172.17.0.1", "127.0.0.1"}) << QList<QHostAddress>() << "127.0.0.1";
     QTest::newRow("cloned name resolves elsewhere: same network")
         << teacher << addresses({"192.168.1.99"}) << "192.168.1.20";
     QTest::newRow("no name server: same network") << teacher << QList<QHostAddress>() << "192.168.1.20";
@@ -153,10 +162,13 @@ void TestNetExercise::masterAddress()
     QFETCH(QList<QHostAddress>, listed);
     QFETCH(QList<QHostAddress>, resolved);
     QFETCH(QString, chosen);
-    // This pupil's machine: 192.168.1.7 on a /24, and loopback. Every teacher's list ends with
-    // loopback, which does not make the teacher this machine.
-    const QList<QNetworkAddressEntry> own = {entry("127.0.0.1", 8), entry("192.168.1.7", 24)};
+    // This pupil's machine: 192.168.1.7 on a /24, loopback, and Docker's bridge. Every teacher's
+    // list ends with loopback, which does not make the teacher this machine.
+    const QList<OwnAddress> own
+        = {{"lo", entry("127.0.0.1", 8)}, {"eth0", entry("192.168.1.7", 24)}, {"docker0", entry("172.17.0.1", 16)}};
     QCOMPARE(chooseMasterAddress(listed, own, resolved).toString(), chosen);
+    // A teacher's machine with the same bridge does not publish it.
+    QVERIFY(!masterAddressesToPublish(QHostAddress::AnyIPv4, own).contains(QHostAddress("172.17.0.1")));
     QCOMPARE(parseNetAddressFile(netAddressFileText(listed)), listed);
 }
 
