@@ -25,7 +25,7 @@ constexpr int bindReportTimeoutMs = 2000;
 
 // Messages the thread keeps between two hand-overs. With a long CheckInterval and a sender
 // that floods the mailbox they would otherwise pile up without end; beyond this the newest are
-// dropped, as a full mailslot refuses further writes.
+// dropped, as a full mailslot refuses further writes. maxMailslotWaitingBytes bounds their bytes.
 constexpr qsizetype maxQueuedMessages = 100000;
 
 } // namespace
@@ -125,8 +125,14 @@ private:
             const int slice = int(qBound(qint64(0), deadline.remainingTime(), qint64(receiveSliceMs)));
             for (const QByteArray& datagram : endpoint.receive(slice)) {
                 std::optional<MailslotMessage> message = parseMailslotDatagram(datagram);
-                if (message && m_received.size() < maxQueuedMessages)
-                    m_received.append(std::move(*message));
+                if (!message || m_received.size() >= maxQueuedMessages)
+                    continue;
+                const qint64 bytes = waitingBytes(*message);
+                if (m_waitingBytes->load() + bytes > maxMailslotWaitingBytes)
+                    continue;
+                *m_waitingBytes += bytes;
+                m_receivedBytes += bytes;
+                m_received.append(std::move(*message));
             }
         } while (!isInterruptionRequested() && !deadline.hasExpired());
     }
@@ -139,10 +145,17 @@ private:
         // the component's events. The component outlives this thread in any case.
         QMetaObject::invokeMethod(
             m_owner,
-            [owner = m_owner, generation = m_generation, messages = std::exchange(m_received, {})] {
+            [owner = m_owner, generation = m_generation, messages = std::exchange(m_received, {}),
+                waiting = m_waitingBytes, bytes = std::exchange(m_receivedBytes, 0)] {
                 owner->deliverMessages(generation, messages);
+                *waiting -= bytes;
             },
             Qt::QueuedConnection);
+    }
+
+    static qint64 waitingBytes(const MailslotMessage& message)
+    {
+        return qint64(message.computer.size() + message.userName.size() + message.text.size()) * qint64(sizeof(QChar));
     }
 
     TALMailSlot2* const m_owner;
@@ -153,6 +166,10 @@ private:
     std::atomic<bool> m_bound {false};
     QSemaphore m_bindReported;
     QList<MailslotMessage> m_received; // this thread's alone
+    qint64 m_receivedBytes = 0; // of m_received
+    // Bytes received and not yet delivered; shared with the hand-overs in flight, which count
+    // down what they delivered.
+    std::shared_ptr<std::atomic<qint64>> m_waitingBytes = std::make_shared<std::atomic<qint64>>(0);
 };
 
 TALMailSlot2::TALMailSlot2(QObject* parent)

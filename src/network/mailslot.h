@@ -36,6 +36,13 @@ QByteArray buildMailslotDatagram(const QString& userName, const QString& compute
 // the third line's end, unchanged (line breaks and any NUL kept). Any bytes are safe to pass.
 std::optional<MailslotMessage> parseMailslotDatagram(const QByteArray& datagram);
 
+// What the component's polling thread keeps for its thread at most, in bytes of text (the
+// messages received and not yet delivered, whether waiting for the next hand-over or handed over
+// and not yet taken): a window too busy to take them meanwhile, under a flood of large datagrams,
+// would otherwise let them grow without end. Beyond it the newest are dropped, as a full mailslot
+// refuses further writes.
+inline constexpr qint64 maxMailslotWaitingBytes = 8 * 1024 * 1024;
+
 class TCheckThread;
 
 // The channel component. An active component owns the mailbox of its name on this machine and

@@ -90,6 +90,7 @@ private slots:
     void deactivateWhileMessagesArrive();
     void handlerThatDeactivatesGetsNoMore();
     void burstIsDeliveredWhole();
+    void busyWindowBoundsWhatWaits();
 };
 
 void TestMailslot::portOfMailBox_data()
@@ -457,6 +458,35 @@ void TestMailslot::burstIsDeliveredWhole()
     QTRY_COMPARE_WITH_TIMEOUT(inbox.messages.size(), count, 10000);
     for (int i = 0; i < count; ++i)
         QCOMPARE(inbox.messages[i].text, QString::number(i) + QStringLiteral("\r\n"));
+}
+
+// A window too busy to take its messages while a sender floods the mailbox with large datagrams:
+// what waits for it stays within maxMailslotWaitingBytes, the rest is dropped, and once the
+// window has taken what waited, messages come through again.
+void TestMailslot::busyWindowBoundsWhatWaits()
+{
+    auto slot = component(QStringLiteral("TST-BIG"), computerA, 50);
+    Inbox inbox(slot.get());
+    slot->setActive(true);
+    QVERIFY(slot->isActive());
+    const QString big(30000, u'x');
+    const qint64 bytesEach = (big.size() + 4) * qint64(sizeof(QChar));
+    const int sent = int(2 * maxMailslotWaitingBytes / bytesEach);
+    // This thread is the busy window: it runs no event loop while it sends.
+    for (int i = 0; i < sent; ++i) {
+        QVERIFY(sendMailslotDatagram(computerA, QStringLiteral("TST-BIG"), message(big)));
+        if (i % 4 == 3)
+            QThread::usleep(2000);
+    }
+    QTRY_VERIFY(!inbox.messages.isEmpty());
+    // Longer than the thread needs to hand over whatever it kept: nothing more comes.
+    QTest::qWait(1000);
+    QVERIFY2(inbox.messages.size() * bytesEach <= maxMailslotWaitingBytes + bytesEach,
+        qPrintable(QStringLiteral("%1 of %2 delivered").arg(inbox.messages.size()).arg(sent)));
+
+    inbox.messages.clear();
+    QVERIFY(sendMailslotDatagram(computerA, QStringLiteral("TST-BIG"), message(QStringLiteral("wieder da"))));
+    QTRY_COMPARE(inbox.texts(), QStringList {QStringLiteral("wieder da\r\n")});
 }
 
 QTEST_GUILESS_MAIN(TestMailslot)
