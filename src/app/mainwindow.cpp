@@ -211,6 +211,12 @@ void TForm1::createTopBar()
     titleFont.setBold(true);
     m_dokTitelLab->setFont(titleFont);
     titleRow->addWidget(m_dokTitelLab);
+    m_netNoticeLab = new QLabel(m_titelPan);
+    m_netNoticeLab->setObjectName(QStringLiteral("NetHinweisLab"));
+    m_netNoticeLab->setWordWrap(true);
+    m_netNoticeLab->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    m_netNoticeLab->hide();
+    titleRow->addWidget(m_netNoticeLab);
     row->addWidget(m_titelPan, 1);
 
     m_prevDokPan
@@ -665,7 +671,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (!mayLeaveQuiz() || !confirmLeaveDocument()) {
+    if (!mayLeaveQuiz() || !confirmLeaveDocument() || !settleWaitingResults()) {
         event->ignore();
         return;
     }

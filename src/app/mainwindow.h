@@ -178,6 +178,11 @@ public slots:
     bool endNetExercise(bool confirm);
     // The teacher's live view of the exercise initiated here; outside one it says so.
     void showControlDisplay();
+    // Results of the exercise that could not be written to the class's list yet: tried once more,
+    // then the teacher chooses to save them elsewhere (Yes), let them go (No) or stay (Cancel,
+    // false).
+    bool settleWaitingResults();
+    void showWaitingResults(int count);
     void goToStartPage();
     void showPreviousDocument();
     void previousTopic();
@@ -300,6 +305,7 @@ private:
     bool m_warnedWritableFolder = false;
     NetExercise* m_net = nullptr;
     NetControlWindow* m_netControlWindow = nullptr;
+    QLabel* m_netNoticeLab = nullptr; // results of the exercise waiting to be saved
     // The start time a participant's quiz keeps: taken when joining.
     std::optional<double> m_netStartTime;
     QString m_startArgument;

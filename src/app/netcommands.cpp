@@ -16,11 +16,14 @@
 #include "quiz/ui/labeloptionsdialog.h"
 #include "quiz/ui/questionoptionsdialog.h"
 #include "quiz/ui/quizpanel.h"
+#include "results/highscorefile.h"
+#include "ui/dialogservice.h"
 #include "ui/messages.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 
 namespace NetTexts {
 const QString notReleased = QStringLiteral(
@@ -43,6 +46,12 @@ const QString folderWritable = QStringLiteral(
     "Andere Benutzer dürfen in den Kommunikationsordner \"%1\" schreiben. Schüler könnten dort die Dateien "
     "der Netzwerk-Übung ersetzen und so die Ergebnisse umleiten oder verfälschen.\r\nBitte sorgen Sie dafür, "
     "dass Schüler in diesem Ordner nur lesen dürfen.");
+const QString resultsWaiting = QStringLiteral(
+    "%1 der Netzwerk-Übung noch nicht in \"%2\" gespeichert (Datei gesperrt oder nicht beschreibbar). Es wird "
+    "laufend erneut versucht.");
+const QString resultsUnsaved = QStringLiteral(
+    "%1 nicht gespeichert werden: Die Bestenliste \"%2\" lässt sich zurzeit nicht beschreiben.\r\nSollen die "
+    "Ergebnisse in einer anderen Datei gespeichert werden? Mit \"Nein\" gehen sie verloren.");
 } // namespace NetTexts
 
 void TForm1::createNetExercise()
@@ -56,6 +65,7 @@ void TForm1::createNetExercise()
         if (m_netRole == 1)
             m_net->sendAction(m_quiz, target);
     });
+    connect(m_net, &NetExercise::waitingResultsChanged, this, &TForm1::showWaitingResults);
     connect(m_quizPanel, &QuizPanel::timeLimitExpired, this, [this] {
         if (m_netRole == 1)
             sendFinishMessages();
@@ -102,6 +112,9 @@ void TForm1::initiateNetExercise()
         m_warnedWritableFolder = true;
         showInfo(NetTexts::folderWritable.arg(QDir::toNativeSeparators(m_net->folder)));
     }
+    // The results of the last exercise go into its list before that is deleted.
+    if (!settleWaitingResults())
+        return;
     clearHighScoreList();
     QString failedPath;
     const NetExercise::PublishResult published
@@ -136,8 +149,13 @@ bool TForm1::endNetExercise(bool confirm)
     }
     if (confirm && !askYesNo(NetTexts::endQuestion))
         return false;
+    if (!settleWaitingResults())
+        return false;
     m_netRole = 0;
     m_net->withdraw();
+    // Results held back for their pupil's end report are taken now; what cannot be written
+    // still waits, is tried again and is asked about at exit.
+    m_net->writeWaitingResults();
     updateModeButtons();
     return true;
 }
@@ -152,10 +170,62 @@ void TForm1::showControlDisplay()
         m_netControlWindow = new NetControlWindow(*m_net->participantTable(), *m_net->questionTable(), this);
         connect(
             m_netControlWindow, &NetControlWindow::highScoreListRequested, this, [this] { showHighScoreList(true); });
+        m_netControlWindow->setNotice(m_netNoticeLab->text());
     }
     m_netControlWindow->show();
     m_netControlWindow->raise();
     m_netControlWindow->activateWindow();
+}
+
+void TForm1::showWaitingResults(int count)
+{
+    const QString text = count == 0
+        ? QString()
+        : NetTexts::resultsWaiting.arg(
+            count == 1 ? QStringLiteral("1 Ergebnis ist") : QStringLiteral("%1 Ergebnisse sind").arg(count),
+            QDir::toNativeSeparators(m_net->fileName(NetFile::HighScores)));
+    m_netNoticeLab->setText(text);
+    m_netNoticeLab->setToolTip(text);
+    m_netNoticeLab->setVisible(count > 0);
+    if (m_netControlWindow)
+        m_netControlWindow->setNotice(text);
+}
+
+bool TForm1::settleWaitingResults()
+{
+    while (!m_net->writeWaitingResults()) {
+        const qsizetype count = m_net->waitingResults().size();
+        const QString text = NetTexts::resultsUnsaved.arg(
+            count == 1 ? QStringLiteral("1 Ergebnis konnte") : QStringLiteral("%1 Ergebnisse konnten").arg(count),
+            QDir::toNativeSeparators(m_net->fileName(NetFile::HighScores)));
+        switch (askYesNoCancel(text)) {
+        case MessageButton::Yes: {
+            FileDialogRequest request;
+            request.title = QStringLiteral("Ergebnisse speichern unter");
+            request.fileName = QStringLiteral("ergebnisse.hsc");
+            request.defaultSuffix = QStringLiteral("hsc");
+            request.filter = QStringLiteral("Bestenliste (*.hsc)|*.hsc|Alle Dateien (*.*)|*.*");
+            const QString path = dialogService().saveFileName(this, request);
+            if (path.isEmpty())
+                break;
+            // Appended in order; what one append could not take stays for the next question.
+            QList<HighScoreEntry> waiting = m_net->takeWaitingResults();
+            while (!waiting.isEmpty() && appendHighScoreEntry(path, waiting.first()))
+                waiting.removeFirst();
+            if (waiting.isEmpty())
+                return true;
+            showFileUnwritable(path);
+            m_net->keepWaitingResults(waiting);
+            break;
+        }
+        case MessageButton::No:
+            m_net->takeWaitingResults();
+            return true;
+        default:
+            return false;
+        }
+    }
+    return true;
 }
 
 void TForm1::joinNetCommand()

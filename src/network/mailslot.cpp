@@ -17,9 +17,6 @@ namespace {
 
 const QString messageTag = QStringLiteral("Message");
 
-// How long the thread waits for datagrams at a time: the longest a stop request waits.
-constexpr int receiveSliceMs = 15;
-
 // How long activation waits for the thread to bind the mailbox.
 constexpr int bindReportTimeoutMs = 2000;
 
@@ -27,6 +24,10 @@ constexpr int bindReportTimeoutMs = 2000;
 // that floods the mailbox they would otherwise pile up without end; beyond this the newest are
 // dropped, as a full mailslot refuses further writes. maxMailslotWaitingBytes bounds their bytes.
 constexpr qsizetype maxQueuedMessages = 100000;
+
+// Senders whose refused datagrams are counted apart between two hand-overs; the rest are counted
+// under the null address. Addresses can be forged, so their number must not grow without end.
+constexpr qsizetype maxRefusingSenders = 256;
 
 } // namespace
 
@@ -74,13 +75,21 @@ class TCheckThread : public QThread
 {
 public:
     TCheckThread(TALMailSlot2* owner, quint64 generation, const QString& mailBox, const QHostAddress& bindAddress,
-        int checkInterval)
+        qsizetype maxDatagramSize, int checkInterval)
         : m_owner(owner)
         , m_generation(generation)
         , m_mailBox(mailBox)
         , m_bindAddress(bindAddress)
+        , m_maxDatagramSize(maxDatagramSize)
         , m_checkInterval(checkInterval)
     { }
+
+    // Ends the thread soon: its wait for datagrams returns at once.
+    void stop()
+    {
+        requestInterruption();
+        m_wakeup.raise();
+    }
 
     // Called after start(): whether the thread bound the mailbox. When it did not (or did not
     // say so in time), the thread is ending or has ended.
@@ -91,7 +100,7 @@ public:
 protected:
     void run() override
     {
-        MailslotEndpoint endpoint(m_mailBox, m_bindAddress);
+        MailslotEndpoint endpoint(m_mailBox, m_bindAddress, m_maxDatagramSize);
         m_bound.store(endpoint.isOpen());
         m_bindReported.release();
         if (!endpoint.isOpen())
@@ -122,14 +131,16 @@ private:
     {
         const QDeadlineTimer deadline(milliseconds);
         do {
-            const int slice = int(qBound(qint64(0), deadline.remainingTime(), qint64(receiveSliceMs)));
-            for (const QByteArray& datagram : endpoint.receive(slice)) {
-                std::optional<MailslotMessage> message = parseMailslotDatagram(datagram);
-                if (!message || m_received.size() >= maxQueuedMessages)
+            for (const MailslotDatagram& datagram : endpoint.receive(int(deadline.remainingTime()), &m_wakeup)) {
+                std::optional<MailslotMessage> message
+                    = datagram.tooLarge ? std::nullopt : parseMailslotDatagram(datagram.bytes);
+                const qint64 bytes = message ? waitingBytes(*message) : 0;
+                if (!message || m_received.size() >= maxQueuedMessages
+                    || m_waitingBytes->load() + bytes > maxMailslotWaitingBytes) {
+                    refuse(datagram.sender);
                     continue;
-                const qint64 bytes = waitingBytes(*message);
-                if (m_waitingBytes->load() + bytes > maxMailslotWaitingBytes)
-                    continue;
+                }
+                message->sender = datagram.sender;
                 *m_waitingBytes += bytes;
                 m_receivedBytes += bytes;
                 m_received.append(std::move(*message));
@@ -137,17 +148,26 @@ private:
         } while (!isInterruptionRequested() && !deadline.hasExpired());
     }
 
+    void refuse(const QHostAddress& sender)
+    {
+        if (m_refused.size() < maxRefusingSenders || m_refused.contains(sender))
+            ++m_refused[sender];
+        else
+            ++m_refused[QHostAddress()];
+    }
+
     void handOver()
     {
-        if (m_received.isEmpty())
+        if (m_received.isEmpty() && m_refused.isEmpty())
             return;
         // The call is posted to the component; were the component gone, Qt would drop it with
         // the component's events. The component outlives this thread in any case.
         QMetaObject::invokeMethod(
             m_owner,
             [owner = m_owner, generation = m_generation, messages = std::exchange(m_received, {}),
-                waiting = m_waitingBytes, bytes = std::exchange(m_receivedBytes, 0)] {
-                owner->deliverMessages(generation, messages);
+                refusals = std::exchange(m_refused, {}), waiting = m_waitingBytes,
+                bytes = std::exchange(m_receivedBytes, 0)] {
+                owner->deliverMessages(generation, messages, refusals);
                 *waiting -= bytes;
             },
             Qt::QueuedConnection);
@@ -162,11 +182,14 @@ private:
     const quint64 m_generation;
     const QString m_mailBox;
     const QHostAddress m_bindAddress;
+    const qsizetype m_maxDatagramSize;
     std::atomic<int> m_checkInterval;
+    MailslotWakeup m_wakeup;
     std::atomic<bool> m_bound {false};
     QSemaphore m_bindReported;
     QList<MailslotMessage> m_received; // this thread's alone
     qint64 m_receivedBytes = 0; // of m_received
+    QHash<QHostAddress, int> m_refused; // since the last hand-over
     // Bytes received and not yet delivered; shared with the hand-overs in flight, which count
     // down what they delivered.
     std::shared_ptr<std::atomic<qint64>> m_waitingBytes = std::make_shared<std::atomic<qint64>>(0);
@@ -207,16 +230,17 @@ void TALMailSlot2::setActive(bool active)
     if (active == isActive())
         return;
     if (active) {
-        auto thread = std::make_unique<TCheckThread>(this, ++m_generation, m_mailBox, m_bindAddress, m_checkInterval);
+        auto thread = std::make_unique<TCheckThread>(
+            this, ++m_generation, m_mailBox, m_bindAddress, m_maxDatagramSize, m_checkInterval);
         thread->start(m_threadPriority);
         if (thread->waitUntilBound()) {
             m_thread = std::move(thread);
         } else {
-            thread->requestInterruption();
+            thread->stop();
             thread->wait();
         }
     } else {
-        m_thread->requestInterruption();
+        m_thread->stop();
         m_thread->wait();
         m_thread.reset();
     }
@@ -249,13 +273,25 @@ void TALMailSlot2::setBindAddress(const QHostAddress& address)
     m_bindAddress = address;
 }
 
-void TALMailSlot2::deliverMessages(quint64 generation, const QList<MailslotMessage>& messages)
+void TALMailSlot2::setMaxDatagramSize(qsizetype bytes)
+{
+    m_maxDatagramSize = qBound(qsizetype(0), bytes, maxMailslotDatagramSize);
+}
+
+void TALMailSlot2::deliverMessages(
+    quint64 generation, const QList<MailslotMessage>& messages, const QHash<QHostAddress, int>& refusals)
 {
     // A handler may deactivate the component, move it to another mailbox or delete it; the
     // rest of the hand-over then belongs to nobody.
     const QPointer<TALMailSlot2> alive(this);
+    const auto current = [&] { return alive && generation == m_generation && m_thread; };
+    for (auto refusal = refusals.begin(); refusal != refusals.end() && current(); ++refusal)
+        emit refused(refusal.key(), refusal.value());
     for (const MailslotMessage& message : messages) {
-        if (!alive || generation != m_generation || !m_thread)
+        if (!current())
+            return;
+        emit messageFrom(message.sender, message.computer, message.userName, message.text);
+        if (!current())
             return;
         emit newMessage(message.computer, message.userName, message.text);
     }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/mailslottransport.h"
+
 #include <QByteArray>
+#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -20,6 +23,7 @@
 
 struct MailslotMessage
 {
+    QHostAddress sender; // where the datagram came from; null where the platform does not say
     QString computer;
     QString userName;
     QString text; // the payload lines, each with its CR LF; empty for a message without payload
@@ -101,6 +105,13 @@ public:
     void setBindAddress(const QHostAddress& address);
     QHostAddress bindAddress() const { return m_bindAddress; }
 
+    // Datagrams longer than this are dropped by the polling thread before they are decoded, and
+    // counted for refused(); at most (and by default) maxMailslotDatagramSize. Taken at the next
+    // activation. A receiver that knows how long its messages are sets it, so that a flood of
+    // large datagrams costs it next to nothing.
+    void setMaxDatagramSize(qsizetype bytes);
+    qsizetype maxDatagramSize() const { return m_maxDatagramSize; }
+
     // Sends lines as one message to this component's mailbox on the computer. Works whether the
     // component is active or not; a failed send is dropped silently.
     void sendMessage(const QHostAddress& computer, const QStringList& lines);
@@ -111,6 +122,11 @@ public:
 
 signals:
     void newMessage(const QString& computer, const QString& userName, const QString& text);
+    // The same message with the address it came from, emitted just before newMessage.
+    void messageFrom(const QHostAddress& sender, const QString& computer, const QString& userName, const QString& text);
+    // Datagrams from sender that were not delivered since the last hand-over: too large, not a
+    // message, or beyond what the thread keeps. Reported with each hand-over.
+    void refused(const QHostAddress& sender, int count);
     // A setting was refused; the text is for the user.
     void warning(const QString& message);
 
@@ -125,7 +141,8 @@ private:
         QByteArray datagram;
     };
 
-    void deliverMessages(quint64 generation, const QList<MailslotMessage>& messages);
+    void deliverMessages(
+        quint64 generation, const QList<MailslotMessage>& messages, const QHash<QHostAddress, int>& refusals);
     void queueSend(PendingSend send);
     void nameResolved(int lookupId, const QList<QHostAddress>& addresses);
     void sendResolvedInOrder();
@@ -136,6 +153,7 @@ private:
     QString m_computerName;
     QString m_userName;
     QHostAddress m_bindAddress = QHostAddress(QHostAddress::AnyIPv4);
+    qsizetype m_maxDatagramSize = maxMailslotDatagramSize;
     std::unique_ptr<TCheckThread> m_thread;
     // Tells the hand-overs of the current activation from those of an earlier one.
     quint64 m_generation = 0;

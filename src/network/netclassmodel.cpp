@@ -45,7 +45,7 @@ NetParticipantTable::NetParticipantTable(const TickSource& tick, QObject* parent
 void NetParticipantTable::reset(const TopicDocument& published)
 {
     beginResetModel();
-    m_reader = NetMessageReader(int(published.objects.size()));
+    m_reader = NetMessageReader(int(published.objects.size()), m_tick);
     m_order.clear();
     m_lastMessage.clear();
     m_targets.clear();
@@ -78,9 +78,9 @@ int NetParticipantTable::rowOf(const QString& id) const
 }
 
 NetMessageReader::Outcome NetParticipantTable::read(
-    const QString& computer, const QString& userName, const QString& text)
+    const QHostAddress& sender, const QString& computer, const QString& userName, const QString& text)
 {
-    const NetMessageReader::Outcome outcome = m_reader.read(computer, userName, text);
+    const NetMessageReader::Outcome outcome = m_reader.read(sender, computer, userName, text);
     if (outcome.kind == NetMessageReader::Kind::Dropped)
         return outcome;
     const QString& id = outcome.participantId;
@@ -103,9 +103,27 @@ NetMessageReader::Outcome NetParticipantTable::read(
             emit targetsChanged(outcome.action->target);
         }
     }
+    rowChanged(id);
+    return outcome;
+}
+
+void NetParticipantTable::rowChanged(const QString& id)
+{
     if (const int row = rowOf(id); row >= 0)
         emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::DisplayRole, Qt::BackgroundRole});
-    return outcome;
+}
+
+QList<NetMessageReader::Outcome> NetParticipantTable::takeOverdueResults(quint32 heldMs)
+{
+    const QList<NetMessageReader::Outcome> taken = m_reader.takeOverdueResults(heldMs);
+    for (const NetMessageReader::Outcome& outcome : taken)
+        rowChanged(outcome.participantId);
+    return taken;
+}
+
+void NetParticipantTable::countRefused(const QHostAddress& sender, int count)
+{
+    m_reader.countRefused(sender, count);
 }
 
 void NetParticipantTable::refreshSilence()
@@ -140,10 +158,32 @@ QString NetParticipantTable::summary() const
     }
     const QString average
         = m_order.isEmpty() ? QStringLiteral("-") : QString::number(overall / double(m_order.size()), 'f', 1) + " %";
-    return QStringLiteral("Teilnehmer: %1    fertig: %2    Gesamtleistung im Mittel: %3")
-        .arg(m_order.size())
-        .arg(finished)
-        .arg(average);
+    QString text = QStringLiteral("Teilnehmer: %1    fertig: %2    Gesamtleistung im Mittel: %3")
+                       .arg(m_order.size())
+                       .arg(finished)
+                       .arg(average);
+    const QHash<QHostAddress, int>& refusals = m_reader.refusals();
+    if (refusals.isEmpty())
+        return text;
+    QList<std::pair<int, QHostAddress>> senders;
+    qint64 total = 0;
+    for (auto it = refusals.begin(); it != refusals.end(); ++it) {
+        senders.append({it.value(), it.key()});
+        total += it.value();
+    }
+    std::sort(senders.begin(), senders.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second.toString() < b.second.toString();
+    });
+    QStringList most;
+    for (qsizetype i = 0; i < senders.size() && i < 3; ++i) {
+        const QHostAddress& sender = senders.at(i).second;
+        most.append(QStringLiteral("%1: %2")
+                        .arg(sender.isNull() ? QStringLiteral("andere") : sender.toString())
+                        .arg(senders.at(i).first));
+    }
+    if (senders.size() > 3)
+        most.append(QStringLiteral("…"));
+    return text + QStringLiteral("    abgewiesene Meldungen: %1 (%2)").arg(total).arg(most.join(QStringLiteral(", ")));
 }
 
 int NetParticipantTable::rowCount(const QModelIndex& parent) const
@@ -167,11 +207,16 @@ QVariant NetParticipantTable::data(const QModelIndex& index, int role) const
             = {QColor(255, 255, 200), QColor(200, 240, 200), QColor(255, 210, 200), QColor(255, 230, 170)};
         return colours[qBound(0, p.endStatus, 3)];
     }
+    // A row with notes is marked where the teacher reads its names and its notes.
+    if (role == Qt::BackgroundRole && (index.column() == Notes || index.column() == Name)
+        && !netParticipantNotes(p).isEmpty())
+        return QColor(255, 190, 190);
     if (role == Qt::TextAlignmentRole)
-        return index.column() >= Answered && index.column() != Status ? int(Qt::AlignRight | Qt::AlignVCenter)
-                                                                      : int(Qt::AlignLeft | Qt::AlignVCenter);
+        return index.column() >= Answered && index.column() != Status && index.column() != Notes
+            ? int(Qt::AlignRight | Qt::AlignVCenter)
+            : int(Qt::AlignLeft | Qt::AlignVCenter);
     // The names are shown whole where a column too narrow for them elides them.
-    if (role == Qt::ToolTipRole && index.column() <= Name)
+    if (role == Qt::ToolTipRole && (index.column() <= Name || index.column() == Notes))
         return data(index, Qt::DisplayRole);
     if (role != Qt::DisplayRole)
         return {};
@@ -179,6 +224,8 @@ QVariant NetParticipantTable::data(const QModelIndex& index, int role) const
     switch (index.column()) {
     case Computer:
         return p.computer;
+    case Address:
+        return p.address.isNull() ? QString() : p.address.toString();
     case User:
         return p.userName;
     case Name:
@@ -208,6 +255,8 @@ QVariant NetParticipantTable::data(const QModelIndex& index, int role) const
         return last == m_lastMessage.constEnd() ? QString()
                                                 : QString::number(ticksSince(*last, m_tick.now()) / 1000) + " s";
     }
+    case Notes:
+        return netParticipantNotes(p).join(QStringLiteral("; "));
     default:
         return {};
     }
@@ -219,14 +268,14 @@ QVariant NetParticipantTable::headerData(int section, Qt::Orientation orientatio
         return {};
     if (role == widestCellRole) {
         // What the widest cell of a real class holds (names are elided instead).
-        static const char* const widest[] = {"", "", "", "00:00:00", "100 von 100", "1000", "1000", "1000", "100:00",
-            "100.0 %", "100.0 %", "6", "abgebrochen", "9999 s"};
+        static const char* const widest[] = {"", "255.255.255.255", "", "", "00:00:00", "100 von 100", "1000", "1000",
+            "1000", "100:00", "100.0 %", "100.0 %", "6", "abgebrochen", "9999 s", ""};
         return QString::fromUtf8(widest[section]);
     }
     if (role != Qt::DisplayRole)
         return {};
-    static const char* const titles[] = {"Rechner", "Benutzer", "Name", "Beginn", "Beantwortet", "Richtig", "Falsch",
-        "Offen", "Zeit", "Quote", "Gesamtleistung", "Note", "Status", "Letzte Meldung vor"};
+    static const char* const titles[] = {"Rechner", "Adresse", "Benutzer", "Name", "Beginn", "Beantwortet", "Richtig",
+        "Falsch", "Offen", "Zeit", "Quote", "Gesamtleistung", "Note", "Status", "Letzte Meldung vor", "Hinweis"};
     return QString::fromUtf8(titles[section]);
 }
 

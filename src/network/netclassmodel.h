@@ -32,6 +32,7 @@ class NetParticipantTable : public QAbstractTableModel
 public:
     enum Column {
         Computer,
+        Address,
         User,
         Name,
         Start,
@@ -45,6 +46,7 @@ public:
         Grade,
         Status,
         Silent,
+        Notes,
         ColumnCount
     };
 
@@ -53,7 +55,13 @@ public:
     // Starts afresh for a newly published document.
     void reset(const TopicDocument& published);
     // One message as the master's channel delivered it; returns what the reader made of it.
-    NetMessageReader::Outcome read(const QString& computer, const QString& userName, const QString& text);
+    NetMessageReader::Outcome read(
+        const QHostAddress& sender, const QString& computer, const QString& userName, const QString& text);
+    // The results held for their TN-FERTIG too long, taken now.
+    QList<NetMessageReader::Outcome> takeOverdueResults(quint32 heldMs = NetMessageReader::resultHoldMs);
+    // Datagrams the channel refused before they were read. Refusals change no row: the summary,
+    // which the control display refreshes every second, counts them.
+    void countRefused(const QHostAddress& sender, int count);
     // The seconds since each participant's last message, refreshed once a second by the window.
     void refreshSilence();
 
@@ -61,7 +69,8 @@ public:
     QString participantAt(int row) const { return m_order.value(row); }
     // "läuft", "fertig", "abgebrochen", "Zeitlimit".
     static QString statusText(int endStatus);
-    // The summary line: participants, finished, the class's average overall performance.
+    // The summary line: participants, finished, the class's average overall performance, and the
+    // messages refused, with the addresses that sent the most.
     QString summary() const;
     // Each participant's last reported state per target object.
     const QHash<QString, QHash<int, NetTargetState>>& targetStates() const { return m_targets; }
@@ -80,6 +89,7 @@ private:
     const NetParticipant& participant(const QString& id) const;
     bool lessThan(const QString& a, const QString& b) const;
     int rowOf(const QString& id) const;
+    void rowChanged(const QString& id);
 
     const TickSource& m_tick;
     NetMessageReader m_reader;

@@ -243,7 +243,14 @@ NetExercise::NetExercise(QObject* parent)
     m_masterSlot->setObjectName(QStringLiteral("MasterMailslot"));
     m_masterSlot->setMailBox(channel);
     m_masterSlot->setCheckInterval(150);
-    connect(m_masterSlot, &TALMailSlot2::newMessage, this, &NetExercise::masterMessage);
+    // A real message is well under a kilobyte: larger datagrams are dropped before decoding.
+    m_masterSlot->setMaxDatagramSize(maxNetMessageLength);
+    connect(m_masterSlot, &TALMailSlot2::messageFrom, this, &NetExercise::masterMessage);
+    connect(m_masterSlot, &TALMailSlot2::refused, m_participants, &NetParticipantTable::countRefused);
+    m_retryTimer.setInterval(retryIntervalMs);
+    connect(&m_retryTimer, &QTimer::timeout, this, &NetExercise::writeWaitingResults);
+    m_holdTimer.setInterval(500);
+    connect(&m_holdTimer, &QTimer::timeout, this, [this] { takeOverdueResults(); });
 }
 
 NetExercise::~NetExercise()
@@ -294,6 +301,7 @@ NetExercise::PublishResult NetExercise::publish(
         return fail(PublishResult::ReleaseUnwritable, releasePath);
 
     masterComputer = computer;
+    m_listPath = fileName(NetFile::HighScores);
     m_published = document;
     m_participants->reset(m_published);
     m_questions->reset(m_published);
@@ -311,6 +319,7 @@ bool NetExercise::openMaster()
 void NetExercise::withdraw()
 {
     m_masterSlot->setActive(false);
+    takeOverdueResults(0);
     deleteExerciseFiles();
 }
 
@@ -403,16 +412,68 @@ void NetExercise::deleteExerciseFiles()
         QFile::remove(fileName(file));
 }
 
-void NetExercise::masterMessage(const QString& computer, const QString& userName, const QString& text)
+void NetExercise::masterMessage(
+    const QHostAddress& sender, const QString& computer, const QString& userName, const QString& text)
 {
-    const NetMessageReader::Outcome outcome = m_participants->read(computer, userName, text);
+    const NetMessageReader::Outcome outcome = m_participants->read(sender, computer, userName, text);
     if (outcome.kind == NetMessageReader::Kind::Dropped)
         return;
-    if (outcome.kind == NetMessageReader::Kind::Result && outcome.result) {
-        const QString list = fileName(NetFile::HighScores);
-        const HighScoreEntry entry = *outcome.result;
-        const bool appended = retryHighScoreAccess([&list, &entry] { return appendHighScoreEntry(list, entry); });
-        emit resultAppended(entry, appended);
-    }
+    if (outcome.kind == NetMessageReader::Kind::Held && !m_holdTimer.isActive())
+        m_holdTimer.start();
+    takeResult(outcome);
     emit participantChanged(outcome.participantId);
+}
+
+void NetExercise::takeOverdueResults(quint32 heldMs)
+{
+    for (const NetMessageReader::Outcome& outcome : m_participants->takeOverdueResults(heldMs)) {
+        takeResult(outcome);
+        emit participantChanged(outcome.participantId);
+    }
+    if (!m_participants->reader().holdsResults())
+        m_holdTimer.stop();
+}
+
+void NetExercise::takeResult(const NetMessageReader::Outcome& outcome)
+{
+    if (outcome.kind != NetMessageReader::Kind::Result || !outcome.result || !outcome.listed)
+        return;
+    m_waiting.append(*outcome.result);
+    writeWaitingResults();
+    // Written in order of arrival, the newest last: it is in the list when nothing waits.
+    emit resultAppended(*outcome.result, m_waiting.isEmpty());
+}
+
+bool NetExercise::writeWaitingResults()
+{
+    // One attempt each, never a wait: a list held by another program is tried again by the timer,
+    // so the teacher's window never stops for the file. The order of arrival is kept.
+    while (!m_waiting.isEmpty() && appendHighScoreEntry(m_listPath, m_waiting.first()))
+        m_waiting.removeFirst();
+    if (m_waiting.isEmpty())
+        m_retryTimer.stop();
+    else if (!m_retryTimer.isActive())
+        m_retryTimer.start();
+    if (m_reportedWaiting != m_waiting.size()) {
+        m_reportedWaiting = int(m_waiting.size());
+        emit waitingResultsChanged(m_reportedWaiting);
+    }
+    return m_waiting.isEmpty();
+}
+
+void NetExercise::keepWaitingResults(const QList<HighScoreEntry>& results)
+{
+    m_waiting = results + m_waiting;
+    writeWaitingResults();
+}
+
+QList<HighScoreEntry> NetExercise::takeWaitingResults()
+{
+    m_retryTimer.stop();
+    const QList<HighScoreEntry> waiting = std::exchange(m_waiting, {});
+    if (m_reportedWaiting != 0) {
+        m_reportedWaiting = 0;
+        emit waitingResultsChanged(0);
+    }
+    return waiting;
 }

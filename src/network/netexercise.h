@@ -10,6 +10,7 @@
 #include <QNetworkAddressEntry>
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -125,8 +126,8 @@ public:
         QString* failedPath = nullptr);
     // Opens the master's channel on the exercise's channel; false when its port is taken.
     bool openMaster();
-    // The end on the initiating machine: the channel closed, the exercise files (not the list)
-    // deleted.
+    // The end on the initiating machine: the channel closed, results still held for their
+    // TN-FERTIG taken, the exercise files (not the list) deleted.
     void withdraw();
     // The document as published; object indexes in TN-AKTION refer to it.
     const TopicDocument& publishedDocument() const { return m_published; }
@@ -148,6 +149,19 @@ public:
     // TN-FERTIG, then for a finished or timed-out quiz after 50 ms TN-BESTLIST.
     void sendFinish(const QuizSession& quiz, const QString& computer);
 
+    // Results the master received that are not in the class's list yet: an append that fails
+    // (the file held by another program, a full disk, a server gone) keeps them here, in order,
+    // and they are tried again every retryIntervalMs and before every new result, so that none is
+    // lost. writeWaitingResults tries at once and says whether all are written; the window asks
+    // the teacher about what still waits at the end of the exercise and at exit.
+    static constexpr int retryIntervalMs = 1000;
+    const QList<HighScoreEntry>& waitingResults() const { return m_waiting; }
+    bool writeWaitingResults();
+    // The waiting results given up (saved elsewhere or let go by the teacher); what could not be
+    // saved elsewhere either is given back, to wait before any newer result.
+    QList<HighScoreEntry> takeWaitingResults();
+    void keepWaitingResults(const QList<HighScoreEntry>& results);
+
     // Both channels closed (at exit).
     void closeChannels();
     // Deletes the topic, settings, address and release files of the configured channel.
@@ -155,12 +169,17 @@ public:
 
 signals:
     // The master read a message of a known participant; for a result, after it was appended to
-    // the class's list (appended false when the list could not be written).
+    // the class's list (appended false when the list could not be written now: it waits).
     void participantChanged(const QString& participantId);
     void resultAppended(const HighScoreEntry& entry, bool appended);
+    // The number of results waiting for the class's list changed.
+    void waitingResultsChanged(int count);
 
 private:
-    void masterMessage(const QString& computer, const QString& userName, const QString& text);
+    void masterMessage(
+        const QHostAddress& sender, const QString& computer, const QString& userName, const QString& text);
+    void takeResult(const NetMessageReader::Outcome& outcome);
+    void takeOverdueResults(quint32 heldMs = NetMessageReader::resultHoldMs);
     void send(const QStringList& lines);
 
     TALMailSlot2* m_participantSlot;
@@ -170,4 +189,9 @@ private:
     TopicDocument m_published;
     NetParticipantTable* m_participants;
     NetQuestionTable* m_questions;
+    QString m_listPath; // the class's list of the exercise published last
+    QList<HighScoreEntry> m_waiting;
+    int m_reportedWaiting = 0;
+    QTimer m_retryTimer;
+    QTimer m_holdTimer; // takes results held for their TN-FERTIG too long
 };

@@ -18,6 +18,34 @@ class QUdpSocket;
 // The largest datagram a mailbox takes; larger ones are consumed and dropped.
 inline constexpr qsizetype maxMailslotDatagramSize = 64 * 1024;
 
+// One datagram as it arrived, with the address it came from (null where the platform gives none,
+// as native mailslots do). A datagram over the endpoint's size limit comes without its bytes.
+struct MailslotDatagram
+{
+    QByteArray bytes;
+    QHostAddress sender;
+    bool tooLarge = false;
+};
+
+// Ends an endpoint's wait early, from any thread: once raised, every wait that is given it
+// returns at once. A receiving thread that waits for datagrams long is stopped with it, instead
+// of waking every few milliseconds to look for a stop request. (A Windows build waits on the
+// mailslot's handle and an event together.)
+class MailslotWakeup
+{
+public:
+    MailslotWakeup();
+    ~MailslotWakeup();
+    MailslotWakeup(const MailslotWakeup&) = delete;
+    MailslotWakeup& operator=(const MailslotWakeup&) = delete;
+
+    void raise();
+    int descriptor() const { return m_descriptor; }
+
+private:
+    int m_descriptor = -1;
+};
+
 // The UDP port of a mailbox: 20000 + (32-bit FNV-1a over the UTF-8 bytes of the upper-cased
 // name) % 10000, so 20000 to 29999. Mailslot names ignore case, hence the upper-casing. The
 // range lies below Linux's ephemeral ports (32768 and up), so a socket that the system binds
@@ -31,7 +59,9 @@ quint16 mailslotPort(const QString& mailBox);
 class MailslotEndpoint
 {
 public:
-    explicit MailslotEndpoint(const QString& mailBox, const QHostAddress& bindAddress = QHostAddress::AnyIPv4);
+    // Datagrams over maxDatagramSize bytes (at most maxMailslotDatagramSize) are not read.
+    explicit MailslotEndpoint(const QString& mailBox, const QHostAddress& bindAddress = QHostAddress::AnyIPv4,
+        qsizetype maxDatagramSize = maxMailslotDatagramSize);
     ~MailslotEndpoint();
     MailslotEndpoint(const MailslotEndpoint&) = delete;
     MailslotEndpoint& operator=(const MailslotEndpoint&) = delete;
@@ -39,17 +69,18 @@ public:
     // Whether the mailbox was bound; an endpoint that failed stays closed and receives nothing.
     bool isOpen() const;
 
-    // Waits up to waitMs milliseconds for a datagram (not at all when one is waiting already),
-    // then takes the waiting datagrams in arrival order, at most maxDatagramsPerCall of them so
-    // that a sender that never stops cannot hold the caller here. Datagrams over
-    // maxMailslotDatagramSize bytes are consumed and left out. Empty when nothing came or the
-    // endpoint is closed.
-    QList<QByteArray> receive(int waitMs);
+    // Waits up to waitMs milliseconds for a datagram (not at all when one is waiting already, and
+    // no longer once wakeup is raised), then takes the waiting datagrams in arrival order, at most
+    // maxDatagramsPerCall of them so that a sender that never stops cannot hold the caller here.
+    // A datagram over the size limit is consumed unread and reported as tooLarge. Empty when
+    // nothing came or the endpoint is closed.
+    QList<MailslotDatagram> receive(int waitMs, const MailslotWakeup* wakeup = nullptr);
 
     static constexpr int maxDatagramsPerCall = 4096;
 
 private:
     std::unique_ptr<QUdpSocket> m_socket;
+    qsizetype m_maxDatagramSize;
 };
 
 // Sends datagram as one datagram to the mailbox on the machine at address to. Returns whether

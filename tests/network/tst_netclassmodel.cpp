@@ -77,7 +77,7 @@ void TestNetClassModel::classProgress()
     participants.reset(doc);
     questions.reset(doc);
     const auto send = [&](const Sender& from, const QStringList& lines) {
-        return participants.read(from.computer, from.user, lines.join("\r\n") + "\r\n").kind;
+        return participants.read(QHostAddress(), from.computer, from.user, lines.join("\r\n") + "\r\n").kind;
     };
     using Kind = NetMessageReader::Kind;
     const Sender pc2 {"PC02", "bernd"}, pc1 {"pc01", "anna"};
@@ -150,9 +150,10 @@ void TestNetClassModel::droppedMessages()
     QFETCH(QStringList, lines);
     NetParticipantTable participants;
     participants.reset(rivers());
-    participants.read("PC01", "anna", initMessage(id('A'), QString(), 46000.5).join("\r\n"));
+    participants.read(QHostAddress(), "PC01", "anna", initMessage(id('A'), QString(), 46000.5).join("\r\n"));
     const NetParticipant before = participants.reader().participants().value(id('A'));
-    QCOMPARE(participants.read("PC01", "anna", lines.join("\r\n")).kind, NetMessageReader::Kind::Dropped);
+    QCOMPARE(
+        participants.read(QHostAddress(), "PC01", "anna", lines.join("\r\n")).kind, NetMessageReader::Kind::Dropped);
     QCOMPARE(participants.rowCount(), 1);
     QCOMPARE(participants.reader().participants().value(id('A')).correct, before.correct);
     QCOMPARE(participants.reader().participants().value(id('A')).endStatus, before.endStatus);
@@ -166,8 +167,10 @@ void TestNetClassModel::windowAndExport()
     doc.objects[0].Cap = QStringLiteral("Rhein; \"Vater\" Rhein");
     participants.reset(doc);
     questions.reset(doc);
-    participants.read("PC-Büro", "jürgen", initMessage(id('A'), QStringLiteral("Jürgen Müller"), 46000.5).join("\r\n"));
-    participants.read("PC-Büro", "jürgen", action('A', 0, CoverState::Uncovered, 2, 1, 2, 2).join("\r\n"));
+    participants.read(QHostAddress(), "PC-Büro", "jürgen",
+        initMessage(id('A'), QStringLiteral("Jürgen Müller"), 46000.5).join("\r\n"));
+    participants.read(
+        QHostAddress(), "PC-Büro", "jürgen", action('A', 0, CoverState::Uncovered, 2, 1, 2, 2).join("\r\n"));
 
     NetControlWindow window(participants, questions);
     window.show();
@@ -176,7 +179,7 @@ void TestNetClassModel::windowAndExport()
     QVERIFY(window.summaryText().contains("Teilnehmer: 1"));
     // A participant joining later appears without losing the teacher's selection.
     window.participantView()->selectRow(0);
-    participants.read("PC-Aula", "karl", initMessage(id('K'), QString(), 46000.5).join("\r\n"));
+    participants.read(QHostAddress(), "PC-Aula", "karl", initMessage(id('K'), QString(), 46000.5).join("\r\n"));
     QCOMPARE(window.participantView()->model()->rowCount(), 2);
     QCOMPARE(window.participantView()->selectionModel()->selectedRows().value(0).row(), 1);
 
@@ -230,7 +233,7 @@ void TestNetClassModel::longNamesLeaveColumnsAlone()
         widths << header->sectionSize(column);
     const QString longName(maxNetNameLength, u'W');
     for (char who = 'L'; who < 'P'; ++who)
-        participants.read(longName, longName, initMessage(id(who), longName, 46000.5).join("\r\n"));
+        participants.read(QHostAddress(), longName, longName, initMessage(id(who), longName, 46000.5).join("\r\n"));
     QCOMPARE(window.participantView()->model()->rowCount(), 4);
     for (int column = 0; column < header->count(); ++column)
         QCOMPARE(header->sectionSize(column), widths.at(column));

@@ -176,7 +176,7 @@ void TestNetExercise::teacherReadsMessages()
 {
     NetMessageReader reader(3);
     const auto read = [&reader](const QStringList& lines) {
-        return reader.read(QStringLiteral("PC12"), QStringLiteral("schueler12"), message(lines)).kind;
+        return reader.read(QHostAddress(), QStringLiteral("PC12"), QStringLiteral("schueler12"), message(lines)).kind;
     };
     using Kind = NetMessageReader::Kind;
     const QStringList action = {
@@ -222,7 +222,7 @@ void TestNetExercise::teacherReadsMessages()
     // The result comes with a decimal comma from a German machine; a second report adds nothing.
     QStringList result = bestListMessage(pupil, QString(), "PC12", 46000.5, 65000, 0.3);
     result[6] = "0,3";
-    const NetMessageReader::Outcome first = reader.read("PC12", "schueler12", message(result));
+    const NetMessageReader::Outcome first = reader.read(QHostAddress(), "PC12", "schueler12", message(result));
     QCOMPARE(first.kind, Kind::Result);
     QVERIFY(first.result);
     QCOMPARE(first.result->Name, QStringLiteral("schueler12"));

@@ -71,6 +71,7 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
           {NetParticipantTable::Computer, NetParticipantTable::User, NetParticipantTable::Name}))
     , m_questionView(makeView(questions, "FragenGrid", {NetQuestionTable::Caption}))
     , m_summary(new QLabel(this))
+    , m_notice(new QLabel(this))
     , m_clock(new QTimer(this))
 {
     setObjectName(QStringLiteral("KontrollanzeigeForm"));
@@ -82,7 +83,13 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
     auto* participantPage = new QWidget;
     auto* participantColumn = new QVBoxLayout(participantPage);
     participantColumn->addWidget(m_participantView);
+    m_notice->setObjectName(QStringLiteral("HinweisLab"));
+    m_notice->setWordWrap(true);
+    m_notice->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    m_notice->hide();
+    participantColumn->addWidget(m_notice);
     m_summary->setObjectName(QStringLiteral("ZusammenfassungLab"));
+    m_summary->setWordWrap(true);
     participantColumn->addWidget(m_summary);
     m_pages->addTab(participantPage, QStringLiteral("&Teilnehmer"));
     m_pages->addTab(m_questionView, QStringLiteral("&Fragen"));
@@ -121,6 +128,12 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
 QString NetControlWindow::summaryText() const
 {
     return m_summary->text();
+}
+
+void NetControlWindow::setNotice(const QString& text)
+{
+    m_notice->setText(text);
+    m_notice->setVisible(!text.isEmpty());
 }
 
 void NetControlWindow::refreshSummary()

@@ -22,6 +22,8 @@ public:
     QTableView* participantView() const { return m_participantView; }
     QTableView* questionView() const { return m_questionView; }
     QString summaryText() const;
+    // A running notice above the summary (results waiting to be saved); empty hides it.
+    void setNotice(const QString& text);
 
     // Writes the page shown as CSV (semicolons, UTF-8 with byte-order mark) or as tab-separated
     // text to path, replacing a file there only once all is written. False, after an error message,
@@ -45,5 +47,6 @@ private:
     QTableView* m_participantView;
     QTableView* m_questionView;
     QLabel* m_summary;
+    QLabel* m_notice;
     QTimer* m_clock;
 };
