@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
+#include "network/mailslot.h"
 #include "network/netexercise.h"
 #include "quiz/normalizetext.h"
 #include "quiz/ui/quizenddialog.h"
@@ -61,6 +62,8 @@ private slots:
     void screenReaderOnTiles();
     void failedRejoinKeepsEndedQuiz();
     void initiationWarnsOfWritableFolder();
+    void unsavedResultsAreAskedAboutAtTheEnd_data();
+    void unsavedResultsAreAskedAboutAtTheEnd();
 
 private:
     void open(const TopicDocument& doc);
@@ -802,6 +805,71 @@ void TestQuizWindow::initiationWarnsOfWritableFolder()
         QCOMPARE(warnings(), expected);
         QVERIFY(m_window->endNetExercise(false));
     }
+}
+
+void TestQuizWindow::unsavedResultsAreAskedAboutAtTheEnd_data()
+{
+    QTest::addColumn<MessageButton>("answer");
+    QTest::addColumn<bool>("ended");
+    QTest::addColumn<int>("savedElsewhere");
+    QTest::newRow("saved elsewhere") << MessageButton::Yes << true << 1;
+    QTest::newRow("let go") << MessageButton::No << true << 0;
+    QTest::newRow("not ended") << MessageButton::Cancel << false << 0;
+}
+
+// A pupil's result that the class's list could not take waits with a notice in the top bar; ending
+// the exercise asks what to do with it.
+void TestQuizWindow::unsavedResultsAreAskedAboutAtTheEnd()
+{
+    QFETCH(MessageButton, answer);
+    QFETCH(bool, ended);
+    QFETCH(int, savedElsewhere);
+    open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
+    const QString kom = m_dir->filePath("kom") + u'/';
+    QVERIFY(QDir().mkpath(kom));
+    folders().commFolder = kom;
+    folders().commChannel = QStringLiteral("QW-WAIT");
+    QTimer confirm;
+    connect(&confirm, &QTimer::timeout, this, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    confirm.start(20);
+    const QHostAddress teacher(QStringLiteral("127.0.0.2"));
+    m_window->netExercise()->setBindAddress(teacher);
+    m_window->menuItem("Netzwerkuebunginitiieren1")->trigger();
+    QCOMPARE(m_window->netRole(), 2);
+    const QString list = m_window->netExercise()->fileName(NetFile::HighScores);
+    QVERIFY(QDir().mkdir(list));
+
+    TALMailSlot2 pupil;
+    pupil.setMailBox(folders().commChannel);
+    const QString id(30, u'W');
+    pupil.sendMessage(teacher, initMessage(id, QString(), 46000.5));
+    pupil.sendMessage(teacher, finishMessage(id, 1, "01:00"));
+    pupil.sendMessage(teacher, bestListMessage(id, QStringLiteral("Wanda"), "PC-3", 46000.5, 60000, 0.5));
+    auto* notice = m_window->findChild<QLabel*>(QStringLiteral("NetHinweisLab"));
+    QTRY_VERIFY_WITH_TIMEOUT(!notice->isHidden(), 5000);
+    QVERIFY2(notice->text().startsWith(QStringLiteral("1 Ergebnis ist der Netzwerk-Übung noch nicht in")),
+        qPrintable(notice->text()));
+
+    const QString elsewhere = m_dir->filePath("gerettet.hsc");
+    m_dialogs->saveAnswer = elsewhere;
+    m_messages->answers = {MessageButton::Yes, answer};
+    m_window->menuItem("LehrerNetzwerkUebungbeenden1")->trigger();
+    QVERIFY(m_messages->texts().last().startsWith(QStringLiteral("1 Ergebnis konnte nicht gespeichert werden")));
+    QCOMPARE(m_window->netRole(), ended ? 0 : 2);
+    QCOMPARE(notice->isHidden(), ended);
+    HighScoreList saved;
+    readHighScoreFile(elsewhere, saved);
+    QCOMPARE(saved.size(), savedElsewhere);
+    if (savedElsewhere > 0)
+        QCOMPARE(saved.first().Name, QStringLiteral("Wanda"));
+    if (!ended) {
+        m_messages->answers = {MessageButton::No};
+        QVERIFY(m_window->endNetExercise(false));
+    }
+    QVERIFY(QDir().rmdir(list));
 }
 
 QTEST_MAIN(TestQuizWindow)

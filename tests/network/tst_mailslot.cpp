@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QUdpSocket>
 #include <QtTest>
 
 #include <atomic>
@@ -302,19 +303,33 @@ void TestMailslot::twoComputersExchangeMessages()
     QCOMPARE(inboxA.messages.size(), 1);
 }
 
+// Datagrams that are no message, or longer than the receiver's limit, are refused and counted
+// for their sender; a message comes with the address it was sent from.
 void TestMailslot::foreignDatagramsAreDropped()
 {
     auto slot = component(QStringLiteral("TST-FRM"), computerA, 50);
+    slot->setMaxDatagramSize(200);
     Inbox inbox(slot.get());
+    QList<QHostAddress> senders;
+    connect(slot.get(), &TALMailSlot2::messageFrom, this,
+        [&senders](const QHostAddress& sender) { senders.append(sender); });
+    QHash<QHostAddress, int> refused;
+    connect(slot.get(), &TALMailSlot2::refused, this,
+        [&refused](const QHostAddress& sender, int count) { refused[sender] += count; });
     slot->setActive(true);
     QVERIFY(slot->isActive());
-    for (const QByteArray& foreign :
-        {QByteArray(), QByteArray("message\r\nu\r\nc\r\n"), QByteArray("GET / HTTP/1.0\r\n")})
-        QVERIFY(sendMailslotDatagram(computerA, QStringLiteral("TST-FRM"), foreign));
-    QVERIFY(sendMailslotDatagram(computerA, QStringLiteral("TST-FRM"), message(QStringLiteral("echt"))));
+    QUdpSocket pupil;
+    QVERIFY(pupil.bind(QHostAddress(QStringLiteral("127.0.0.5")), 0));
+    const quint16 port = mailslotPort(QStringLiteral("TST-FRM"));
+    for (const QByteArray& foreign : {QByteArray(), QByteArray("message\r\nu\r\nc\r\n"),
+             QByteArray("GET / HTTP/1.0\r\n"), message(QString(200, u'x'))})
+        QCOMPARE(pupil.writeDatagram(foreign, computerA, port), foreign.size());
+    QCOMPARE(pupil.writeDatagram(message(QStringLiteral("echt")), computerA, port), message("echt").size());
     QTRY_COMPARE_WITH_TIMEOUT(inbox.messages.size(), 1, 2000);
     QTest::qWait(200);
     QCOMPARE(inbox.texts(), QStringList {"echt\r\n"});
+    QCOMPARE(senders, QList<QHostAddress> {QHostAddress(QStringLiteral("127.0.0.5"))});
+    QCOMPARE(refused, (QHash<QHostAddress, int> {{QHostAddress(QStringLiteral("127.0.0.5")), 4}}));
 }
 
 void TestMailslot::pollingPeriod_data()

@@ -3,14 +3,21 @@
 // arriving in the class's high-score list once.
 
 #include "network/mailslot.h"
+#include "network/netclassmodel.h"
 #include "network/netexercise.h"
+#include "platform/mailslottransport.h"
+#include "support/manualtick.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QUdpSocket>
 
 #include <sys/stat.h>
 
@@ -41,6 +48,36 @@ QString message(const QStringList& lines)
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
+const QHostAddress teacherAddress(QStringLiteral("127.0.0.2"));
+const QHostAddress flooderAddress(QStringLiteral("127.0.0.9"));
+
+// The other process of floodAndForgeriesFromAnotherProcess, as a pupil's one-line script would:
+// from 127.0.0.9, six results of 100 % in 1 ms, each right after its TN-INIT, without an answer
+// or an end report, then 300 TN-INIT with 60 KB names and 300 with new identifiers.
+int sendFloodAndForgeries(const QString& channel)
+{
+    QUdpSocket socket;
+    if (!socket.bind(flooderAddress, 0))
+        return 1;
+    const auto send = [&](const QStringList& lines) {
+        socket.writeDatagram(buildMailslotDatagram("flut", "PC-FLUT", lines), teacherAddress, mailslotPort(channel));
+    };
+    for (int i = 0; i < 6; ++i) {
+        const QString id = QString(29, u'K') + QChar(u'A' + i);
+        send(initMessage(id, QStringLiteral("Klassenbester"), 46000.5));
+        send(bestListMessage(id, QStringLiteral("Klassenbester"), "PC-07", 46000.5, 1, 1.0));
+    }
+    for (int i = 0; i < 600; ++i) {
+        QString id(30, u'F');
+        id[0] = QChar(u'A' + i % 26);
+        id[1] = QChar(u'A' + i / 26);
+        send(initMessage(id, i % 2 == 0 ? QString(60 * 1024, u'n') : QStringLiteral("Flut"), 46000.5));
+        if (i % 50 == 0)
+            QThread::msleep(5); // the teacher's receive buffer holds a few hundred datagrams
+    }
+    return 0;
+}
+
 } // namespace
 
 class TestNetExercise : public QObject
@@ -56,10 +93,15 @@ private slots:
     void masterAddress_data();
     void masterAddress();
     void teacherReadsMessages();
+    void resultsWaitForTheirEndReport_data();
+    void resultsWaitForTheirEndReport();
+    void limitsPerSendingAddress();
     void publishAndJoin();
     void plantedFilesAreNeverFollowed();
     void endReportsReachTheList_data();
     void endReportsReachTheList();
+    void floodAndForgeriesFromAnotherProcess();
+    void resultsWaitWhileTheListCannotBeWritten();
 };
 
 void TestNetExercise::settingsFile_data()
@@ -232,6 +274,132 @@ void TestNetExercise::teacherReadsMessages()
     QCOMPARE(read(result), Kind::Finished);
 }
 
+void TestNetExercise::resultsWaitForTheirEndReport_data()
+{
+    QTest::addColumn<bool>("progress"); // a TN-AKTION with 8 of 10 right came first
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<double>("performance");
+    QTest::addColumn<double>("start");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("end report first") << true << "end, result" << 0.8 << 46000.5 << false;
+    QTest::newRow("result overtakes its end report") << true << "result, end" << 0.8 << 46000.5 << false;
+    QTest::newRow("no end report: taken after the wait") << true << "result" << 0.8 << 46000.5 << false;
+    QTest::newRow("last progress report lost") << true << "end, result" << 0.9 << 46000.5 << false;
+    QTest::newRow("more than the progress allows") << true << "end, result" << 1.0 << 46000.5 << true;
+    QTest::newRow("another start") << true << "end, result" << 0.8 << 46000.6 << true;
+    QTest::newRow("forged: nothing answered, all right") << false << "result" << 1.0 << 46000.5 << true;
+    QTest::newRow("nothing answered, time over") << false << "end, result" << 0.0 << 46000.5 << false;
+}
+
+void TestNetExercise::resultsWaitForTheirEndReport()
+{
+    QFETCH(bool, progress);
+    QFETCH(QString, order);
+    QFETCH(double, performance);
+    QFETCH(double, start);
+    QFETCH(bool, marked);
+    ManualTick tick(1000);
+    NetMessageReader reader(3, tick);
+    const QHostAddress from(QStringLiteral("10.0.0.5"));
+    using Kind = NetMessageReader::Kind;
+    const auto read = [&](const QStringList& lines) { return reader.read(from, "PC12", "anna", message(lines)); };
+    QCOMPARE(read(initMessage(pupil, QString(), 46000.5)).kind, Kind::Joined);
+    if (progress)
+        QCOMPARE(read({NetMessages::action, pupil, "1", "-2", "0", "0", "12:00:00", "10", "8", "1", "1", "01:05",
+                          "88.9", "80.0", "2"})
+                     .kind,
+            Kind::Action);
+
+    const QStringList result = bestListMessage(pupil, QString(), "PC12", start, 65000, performance);
+    const QStringList end = finishMessage(pupil, 1, "01:10");
+    NetMessageReader::Outcome taken;
+    if (order == "end, result") {
+        QCOMPARE(read(end).kind, Kind::Finished);
+        taken = read(result);
+    } else if (order == "result, end") {
+        QCOMPARE(read(result).kind, Kind::Held);
+        taken = read(end);
+    } else {
+        QCOMPARE(read(result).kind, Kind::Held);
+        tick.advance(NetMessageReader::resultHoldMs - 1);
+        QVERIFY(reader.takeOverdueResults().isEmpty());
+        tick.advance(1);
+        const QList<NetMessageReader::Outcome> overdue = reader.takeOverdueResults();
+        QCOMPARE(overdue.size(), 1);
+        taken = overdue.first();
+    }
+    QCOMPARE(taken.kind, Kind::Result);
+    QVERIFY(taken.listed);
+    QCOMPARE(taken.result->Leistung, performance);
+    QVERIFY(!reader.holdsResults());
+    const NetParticipant participant = reader.participants().value(pupil);
+    QCOMPARE(participant.resultMismatch, marked);
+    QCOMPARE(netParticipantNotes(participant).contains("Ergebnis passt nicht zum Verlauf"), marked);
+    // A late copy of either report adds nothing.
+    QCOMPARE(read(result).kind, Kind::Finished);
+    QVERIFY(reader.takeOverdueResults(0).isEmpty());
+}
+
+// One address holds at most four unfinished participants and enters at most ten results; a
+// message from another address is kept and its row marked; every refusal is counted for the
+// address it came from.
+void TestNetExercise::limitsPerSendingAddress()
+{
+    ManualTick tick(1000);
+    NetParticipantTable table(tick);
+    TopicDocument published;
+    published.objects.resize(3);
+    table.reset(published);
+    using Kind = NetMessageReader::Kind;
+    const auto id = [](int n) { return QString(29, u'P') + QChar(u'A' + n); };
+    const auto read = [&](const char* address, const QStringList& lines) {
+        return table.read(QHostAddress(QString::fromLatin1(address)), "PC", "u", message(lines));
+    };
+    const auto init = [&](const char* address, int n) { return read(address, initMessage(id(n), {}, 46000.5)).kind; };
+
+    for (int n = 0; n < 4; ++n)
+        QCOMPARE(init("10.0.0.66", n), Kind::Joined);
+    QCOMPARE(init("10.0.0.66", 4), Kind::Dropped);
+    // The class is not locked out by one address's flood; nor is a channel without addresses.
+    QCOMPARE(init("10.0.0.7", 5), Kind::Joined);
+    for (int n = 6; n < 12; ++n)
+        QCOMPARE(table.read(QHostAddress(), "PC", "u", message(initMessage(id(n), {}, 46000.5))).kind, Kind::Joined);
+    // A finished participant frees its place.
+    QCOMPARE(read("10.0.0.66", finishMessage(id(0), 2, "00:10")).kind, Kind::Finished);
+    QCOMPARE(init("10.0.0.66", 4), Kind::Joined);
+
+    // The pupil at 10.0.0.7 is reported from another address: kept, marked.
+    QCOMPARE(read("10.0.0.8", finishMessage(id(5), 1, "01:00")).kind, Kind::Finished);
+    QCOMPARE(table.reader().participants().value(id(5)).changedAddress, QHostAddress(QStringLiteral("10.0.0.8")));
+    const int row = [&] {
+        for (int r = 0; r < table.rowCount(); ++r)
+            if (table.participantAt(r) == id(5))
+                return r;
+        return -1;
+    }();
+    QCOMPARE(table.index(row, NetParticipantTable::Address).data().toString(), QStringLiteral("10.0.0.7"));
+    QCOMPARE(table.index(row, NetParticipantTable::Notes).data().toString(),
+        QStringLiteral("Meldung von anderer Adresse: 10.0.0.8"));
+
+    // Results one after another from one address: ten go into the list, the rest are shown.
+    QList<bool> listed;
+    for (int n = 20; n < 32; ++n) {
+        QCOMPARE(init("10.0.0.99", n), Kind::Joined);
+        read("10.0.0.99", finishMessage(id(n), 1, "00:01"));
+        listed.append(read("10.0.0.99", bestListMessage(id(n), {}, "PC", 46000.5, 1, 0)).listed);
+    }
+    QCOMPARE(listed.count(true), NetMessageReader::maxResultsPerSender);
+    QCOMPARE(listed.mid(10), QList<bool>({false, false}));
+    QVERIFY(table.reader().participants().value(id(31)).resultNotListed);
+
+    // Refused: the fifth unfinished one, a second TN-INIT, an unknown participant, garbage.
+    QCOMPARE(init("10.0.0.7", 5), Kind::Dropped);
+    QCOMPARE(read("10.0.0.7", finishMessage(id(25) + "X", 1, "00:01")).kind, Kind::Dropped);
+    table.countRefused(QHostAddress(QStringLiteral("10.0.0.66")), 500);
+    QVERIFY2(table.summary().endsWith("abgewiesene Meldungen: 503 (10.0.0.66: 501, 10.0.0.7: 2)"),
+        qPrintable(table.summary()));
+}
+
 void TestNetExercise::publishAndJoin()
 {
     QTemporaryDir dir;
@@ -374,5 +542,116 @@ void TestNetExercise::endReportsReachTheList()
     }
 }
 
-QTEST_GUILESS_MAIN(TestNetExercise)
+// A teacher on 127.0.0.2 and a pupil of this process; another process floods and forges from
+// 127.0.0.9. The pupil's result arrives unmarked; the flooder holds at most four participants,
+// its forged results are marked, and its refusals are counted for its address.
+void TestNetExercise::floodAndForgeriesFromAnotherProcess()
+{
+    QTemporaryDir dir;
+    TopicDocument document;
+    document.picture = QImage(40, 20, QImage::Format_RGB32);
+    document.objects.resize(3);
+    NetExercise teacher;
+    teacher.folder = dir.path() + "/";
+    teacher.channel = QStringLiteral("NX-FLUT");
+    teacher.setBindAddress(teacherAddress);
+    QCOMPARE(teacher.publish(document, {}, QStringLiteral("LEHRER")), NetExercise::PublishResult::Published);
+    QVERIFY(teacher.openMaster());
+
+    QProcess flooder;
+    flooder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--flood"), teacher.channel});
+    TALMailSlot2 pupilSide;
+    pupilSide.setMailBox(teacher.channel);
+    pupilSide.setSenderNames("PC-12", "anna");
+    const QString id = QString(30, u'R');
+    pupilSide.sendMessage(teacherAddress, initMessage(id, QString(), 46000.5));
+    pupilSide.sendMessage(teacherAddress,
+        {NetMessages::action, id, "1", "-2", "0", "0", "12:00:00", "3", "3", "0", "0", "00:20", "100.0", "100.0", "1"});
+    pupilSide.sendMessage(teacherAddress, finishMessage(id, 1, "00:21"));
+    pupilSide.sendMessage(teacherAddress, bestListMessage(id, QString(), "PC-12", 46000.5, 21000, 1.0));
+    QVERIFY(flooder.waitForFinished(30000));
+    QCOMPARE(flooder.exitCode(), 0);
+
+    // The forged results wait for end reports that never come, then go in, marked.
+    const auto& participants = teacher.reader().participants();
+    const auto fromFlooder = [&] {
+        QList<NetParticipant> found;
+        for (const NetParticipant& p : participants)
+            if (p.address == flooderAddress)
+                found.append(p);
+        return found;
+    };
+    const auto allTaken = [&] {
+        const QList<NetParticipant> forged = fromFlooder();
+        return participants.value(id).resultEntered && !forged.isEmpty()
+            && std::all_of(forged.begin(), forged.end(), [](const NetParticipant& p) { return p.resultEntered; });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allTaken(), 10000);
+    const NetParticipant real = participants.value(id);
+    QVERIFY(netParticipantNotes(real).isEmpty());
+    QCOMPARE(fromFlooder().size(), NetMessageReader::maxUnfinishedPerSender);
+    for (const NetParticipant& forged : fromFlooder()) {
+        QCOMPARE(forged.name, QStringLiteral("Klassenbester"));
+        QVERIFY(forged.resultMismatch);
+    }
+    QVERIFY(teacher.reader().refusals().value(flooderAddress) >= 590);
+    QVERIFY(teacher.participantTable()->summary().contains(QStringLiteral("(127.0.0.9: ")));
+    HighScoreList list;
+    QVERIFY(readHighScoreFile(teacher.fileName(NetFile::HighScores), list));
+    QCOMPARE(list.size(), 1 + NetMessageReader::maxUnfinishedPerSender);
+}
+
+// A list that cannot be written keeps the results waiting, in order, and says so; they are
+// written once it can be.
+void TestNetExercise::resultsWaitWhileTheListCannotBeWritten()
+{
+    QTemporaryDir dir;
+    TopicDocument document;
+    document.picture = QImage(40, 20, QImage::Format_RGB32);
+    NetExercise teacher;
+    teacher.folder = dir.path() + "/";
+    teacher.channel = QStringLiteral("NX-WAIT");
+    teacher.setBindAddress(teacherAddress);
+    QCOMPARE(teacher.publish(document, {}, QStringLiteral("LEHRER")), NetExercise::PublishResult::Published);
+    QVERIFY(teacher.openMaster());
+    QSignalSpy waiting(&teacher, &NetExercise::waitingResultsChanged);
+    QSignalSpy appended(&teacher, &NetExercise::resultAppended);
+    // A folder where the list belongs: no append can open it.
+    const QString list = teacher.fileName(NetFile::HighScores);
+    QVERIFY(QDir().mkdir(list));
+
+    TALMailSlot2 pupilSide;
+    pupilSide.setMailBox(teacher.channel);
+    for (const char* name : {"anna", "bernd"}) {
+        const QString id = QString(30, QChar::fromLatin1(name[0]).toUpper());
+        pupilSide.setSenderNames(QStringLiteral("PC-") + name, QString::fromLatin1(name));
+        pupilSide.sendMessage(teacherAddress, initMessage(id, QString(), 46000.5));
+        pupilSide.sendMessage(teacherAddress, finishMessage(id, 3, "05:00"));
+        pupilSide.sendMessage(teacherAddress, bestListMessage(id, QString(), QString(), 46000.5, 300000, 0));
+        QTRY_COMPARE_WITH_TIMEOUT(appended.size(), int(name[0] - 'a') + 1, 5000);
+        QCOMPARE(appended.last().at(1).toBool(), false);
+    }
+    QCOMPARE(teacher.waitingResults().size(), 2);
+    QCOMPARE(waiting.first().first().toInt(), 1);
+    QCOMPARE(waiting.last().first().toInt(), 2);
+
+    QVERIFY(QDir().rmdir(list));
+    QTRY_COMPARE_WITH_TIMEOUT(teacher.waitingResults().size(), 0, 3 * NetExercise::retryIntervalMs);
+    QCOMPARE(waiting.last().first().toInt(), 0);
+    HighScoreList entries;
+    QVERIFY(readHighScoreFile(list, entries));
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries.at(0).Name, QStringLiteral("anna"));
+    QCOMPARE(entries.at(1).Name, QStringLiteral("bernd"));
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--flood") == 0)
+        return sendFloodAndForgeries(QString::fromLatin1(argv[2]));
+    TestNetExercise test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_netexercise.moc"

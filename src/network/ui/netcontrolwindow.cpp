@@ -73,6 +73,7 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
     , m_summary(new QLabel(this))
     , m_notice(new QLabel(this))
     , m_clock(new QTimer(this))
+    , m_summaryDue(new QTimer(this))
 {
     setObjectName(QStringLiteral("KontrollanzeigeForm"));
     setWindowTitle(QStringLiteral("Kontrollanzeige Netzwerk-Übung"));
@@ -118,9 +119,13 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
         m_participants.refreshSilence();
         refreshSummary();
     });
-    connect(&m_participants, &QAbstractItemModel::dataChanged, this, &NetControlWindow::refreshSummary);
-    connect(&m_participants, &QAbstractItemModel::rowsInserted, this, &NetControlWindow::refreshSummary);
-    connect(&m_participants, &QAbstractItemModel::modelReset, this, &NetControlWindow::refreshSummary);
+    // Once per pass of the event loop, not per message: a hand-over brings hundreds at once.
+    m_summaryDue->setSingleShot(true);
+    m_summaryDue->setInterval(0);
+    connect(m_summaryDue, &QTimer::timeout, this, &NetControlWindow::refreshSummary);
+    connect(&m_participants, &QAbstractItemModel::dataChanged, m_summaryDue, qOverload<>(&QTimer::start));
+    connect(&m_participants, &QAbstractItemModel::rowsInserted, m_summaryDue, qOverload<>(&QTimer::start));
+    connect(&m_participants, &QAbstractItemModel::modelReset, m_summaryDue, qOverload<>(&QTimer::start));
     m_clock->start(1000);
     refreshSummary();
 }

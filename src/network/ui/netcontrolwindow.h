@@ -49,4 +49,5 @@ private:
     QLabel* m_summary;
     QLabel* m_notice;
     QTimer* m_clock;
+    QTimer* m_summaryDue;
 };
