@@ -85,7 +85,9 @@ QList<QStringList> quizMessages(const QString& id)
             QString::number(100.0 * right / (answered + open), 'f', 1), QStringLiteral("2")});
     }
     messages.append(finishMessage(id, 1, QStringLiteral("04:10")));
-    messages.append(bestListMessage(id, QString(), QStringLiteral("PC"), 46000.5, 250000, 0.85));
+    // The result agrees with the last report: right answers of all answers and open questions.
+    messages.append(bestListMessage(
+        id, QString(), QStringLiteral("PC"), 46000.5, 250000, double(right) / (right + wrong + actions - right)));
     return messages;
 }
 
@@ -376,13 +378,16 @@ int main(int argc, char* argv[])
     std::thread floodRoundSender = sendAll(std::move(floodRound));
     waitForAll(beforeFlood + floodRoundSent, paceSeconds * 1000 + 10000);
     floodRoundSender.join();
-    flooder.waitForFinished(120000);
+    runUntil([&] { return flooder.state() == QProcess::NotRunning; }, 120000);
     runUntil(nullptr, 1000);
     keys.stop();
     const std::vector<double> flooded = latencies;
     const qint64 floodLost = beforeFlood + floodRoundSent - received;
     const qint64 memoryGrowth = memoryKiB("VmHWM:") - memoryBefore;
     const QString refusals = teacher.participantTable()->summary();
+    // NETCLASS_SHOT=FILE.png: the control display as the teacher sees it after the flood.
+    if (const QString shot = qEnvironmentVariable("NETCLASS_SHOT"); !shot.isEmpty())
+        window.grab().save(shot);
 
     // Idle: only the master's polling thread is at work, with the control display open and then
     // closed.

@@ -7,7 +7,8 @@
 # with the display open and closed. Prints the messages lost, the time from a datagram's sending
 # to the display showing it (median, 99th percentile, worst), the memory growth and the longest
 # key-press wait under the flood, and the CPU time while idle. NETCLASS_DEBUG=1 prints every
-# message shown later than 200 ms.
+# message shown later than 200 ms; NETCLASS_SHOT=FILE.png saves the control display after the
+# flood.
 #
 #   bench/netclass.sh
 set -euo pipefail

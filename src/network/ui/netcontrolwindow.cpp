@@ -76,6 +76,8 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
     , m_summaryDue(new QTimer(this))
 {
     setObjectName(QStringLiteral("KontrollanzeigeForm"));
+    // The notes are sentences: room for the common ones, the tooltip for the rest.
+    m_participantView->horizontalHeader()->resizeSection(NetParticipantTable::Notes, 2 * textColumnWidth);
     setWindowTitle(QStringLiteral("Kontrollanzeige Netzwerk-Übung"));
     setModal(false);
     resize(1000, 520);
