@@ -8,7 +8,7 @@
 # to the display showing it (median, 99th percentile, worst), the memory growth and the longest
 # key-press wait under the flood, and the CPU time while idle. NETCLASS_DEBUG=1 prints every
 # message shown later than 200 ms; NETCLASS_SHOT=FILE.png saves the control display after the
-# flood.
+# flood; NETCLASS_FLOOD=0 leaves the flood out.
 #
 #   bench/netclass.sh
 set -euo pipefail

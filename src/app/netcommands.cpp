@@ -193,6 +193,7 @@ void TForm1::showWaitingResults(int count)
 
 bool TForm1::settleWaitingResults()
 {
+    m_net->takeHeldResults();
     while (!m_net->writeWaitingResults()) {
         const qsizetype count = m_net->waitingResults().size();
         const QString text = NetTexts::resultsUnsaved.arg(

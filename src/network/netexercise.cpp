@@ -247,6 +247,9 @@ NetExercise::NetExercise(QObject* parent)
     m_masterSlot->setMaxDatagramSize(maxNetMessageLength);
     connect(m_masterSlot, &TALMailSlot2::messageFrom, this, &NetExercise::masterMessage);
     connect(m_masterSlot, &TALMailSlot2::refused, m_participants, &NetParticipantTable::countRefused);
+    m_writeDue.setSingleShot(true);
+    m_writeDue.setInterval(0);
+    connect(&m_writeDue, &QTimer::timeout, this, &NetExercise::writeWaitingResults);
     m_retryTimer.setInterval(retryIntervalMs);
     connect(&m_retryTimer, &QTimer::timeout, this, &NetExercise::writeWaitingResults);
     m_holdTimer.setInterval(500);
@@ -438,18 +441,28 @@ void NetExercise::takeResult(const NetMessageReader::Outcome& outcome)
 {
     if (outcome.kind != NetMessageReader::Kind::Result || !outcome.result || !outcome.listed)
         return;
+    // Written once the hand-over of messages is done and shown: the display never waits for
+    // the file, and nothing is lost meanwhile.
     m_waiting.append(*outcome.result);
-    writeWaitingResults();
-    // Written in order of arrival, the newest last: it is in the list when nothing waits.
-    emit resultAppended(*outcome.result, m_waiting.isEmpty());
+    ++m_unreported;
+    m_writeDue.start();
 }
 
 bool NetExercise::writeWaitingResults()
 {
     // One attempt each, never a wait: a list held by another program is tried again by the timer,
     // so the teacher's window never stops for the file. The order of arrival is kept.
-    while (!m_waiting.isEmpty() && appendHighScoreEntry(m_listPath, m_waiting.first()))
-        m_waiting.removeFirst();
+    while (!m_waiting.isEmpty() && appendHighScoreEntry(m_listPath, m_waiting.first())) {
+        const HighScoreEntry written = m_waiting.takeFirst();
+        // The newest entries are the ones not reported yet.
+        if (m_waiting.size() < m_unreported) {
+            --m_unreported;
+            emit resultAppended(written, true);
+        }
+    }
+    for (qsizetype i = m_waiting.size() - m_unreported; i < m_waiting.size(); ++i)
+        emit resultAppended(m_waiting.at(i), false);
+    m_unreported = 0;
     if (m_waiting.isEmpty())
         m_retryTimer.stop();
     else if (!m_retryTimer.isActive())
@@ -470,6 +483,7 @@ void NetExercise::keepWaitingResults(const QList<HighScoreEntry>& results)
 QList<HighScoreEntry> NetExercise::takeWaitingResults()
 {
     m_retryTimer.stop();
+    m_unreported = 0;
     const QList<HighScoreEntry> waiting = std::exchange(m_waiting, {});
     if (m_reportedWaiting != 0) {
         m_reportedWaiting = 0;

@@ -149,12 +149,16 @@ public:
     // TN-FERTIG, then for a finished or timed-out quiz after 50 ms TN-BESTLIST.
     void sendFinish(const QuizSession& quiz, const QString& computer);
 
-    // Results the master received that are not in the class's list yet: an append that fails
-    // (the file held by another program, a full disk, a server gone) keeps them here, in order,
-    // and they are tried again every retryIntervalMs and before every new result, so that none is
-    // lost. writeWaitingResults tries at once and says whether all are written; the window asks
+    // Results the master received that are not in the class's list yet. A new one is written as
+    // soon as the messages that came with it are shown; an append that fails (the file held by
+    // another program, a full disk, a server gone) keeps them here, in order, and they are tried
+    // again every retryIntervalMs and with every new result, so that none is lost. Each attempt
+    // is one, never a wait. writeWaitingResults tries at once and says whether all are written; the window asks
     // the teacher about what still waits at the end of the exercise and at exit.
     static constexpr int retryIntervalMs = 1000;
+    // Results still held for their pupil's TN-FERTIG, taken now (before the exercise's reading
+    // ends: at a new initiation and at exit).
+    void takeHeldResults() { takeOverdueResults(0); }
     const QList<HighScoreEntry>& waitingResults() const { return m_waiting; }
     bool writeWaitingResults();
     // The waiting results given up (saved elsewhere or let go by the teacher); what could not be
@@ -168,8 +172,8 @@ public:
     void deleteExerciseFiles();
 
 signals:
-    // The master read a message of a known participant; for a result, after it was appended to
-    // the class's list (appended false when the list could not be written now: it waits).
+    // The master read a message of a known participant. For a result, resultAppended follows once
+    // the list was tried (appended false when it could not be written now: the result waits).
     void participantChanged(const QString& participantId);
     void resultAppended(const HighScoreEntry& entry, bool appended);
     // The number of results waiting for the class's list changed.
@@ -192,6 +196,8 @@ private:
     QString m_listPath; // the class's list of the exercise published last
     QList<HighScoreEntry> m_waiting;
     int m_reportedWaiting = 0;
+    qsizetype m_unreported = 0; // the newest waiting results, not yet tried nor announced
+    QTimer m_writeDue; // writes new results after the hand-over in progress
     QTimer m_retryTimer;
     QTimer m_holdTimer; // takes results held for their TN-FERTIG too long
 };
