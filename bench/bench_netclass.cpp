@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QHash>
 #include <QKeyEvent>
+#include <QNetworkProxy>
 #include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -208,7 +209,7 @@ int main(int argc, char* argv[])
     NetControlWindow window(*teacher.participantTable(), *teacher.questionTable());
     // Every pupil's row in view, so that each message shows in a paint (a row scrolled out of view
     // is not painted until the teacher scrolls to it).
-    window.resize(1400, 1400);
+    window.resize(1400, 2400);
     window.show();
 
     QElapsedTimer clock;
@@ -236,6 +237,7 @@ int main(int argc, char* argv[])
                 // Each pupil's machine sends from its own address, with a socket per message as
                 // the program does.
                 QUdpSocket socket;
+                socket.setProxy(QNetworkProxy::NoProxy);
                 socket.bind(pupilAddress(message.pupil), 0);
                 socket.writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost), mailslotPort(channel));
                 ++sent;

@@ -494,9 +494,11 @@ void TestMailslot::busyWindowBoundsWhatWaits()
             QThread::usleep(2000);
     }
     QTRY_VERIFY(!inbox.messages.isEmpty());
-    // Longer than the thread needs to hand over whatever it kept: nothing more comes.
+    // Longer than the thread needs to hand over whatever it kept: nothing more comes than the
+    // bound and what the system's receive buffer (about 200 KB) still held when the window took
+    // the first hand-over.
     QTest::qWait(1000);
-    QVERIFY2(inbox.messages.size() * bytesEach <= maxMailslotWaitingBytes + bytesEach,
+    QVERIFY2(inbox.messages.size() * bytesEach <= maxMailslotWaitingBytes + 256 * 1024 + bytesEach,
         qPrintable(QStringLiteral("%1 of %2 delivered").arg(inbox.messages.size()).arg(sent)));
 
     inbox.messages.clear();
