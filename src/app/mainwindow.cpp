@@ -217,6 +217,14 @@ void TForm1::createTopBar()
     m_netNoticeLab->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     m_netNoticeLab->hide();
     titleRow->addWidget(m_netNoticeLab);
+    m_netStatusLab = new QLabel(m_titelPan);
+    m_netStatusLab->setObjectName(QStringLiteral("NetStatusLab"));
+    QFont statusFont(QStringLiteral("Arial"), 8);
+    m_netStatusLab->setFont(statusFont);
+    m_netStatusLab->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_netStatusLab->setStyleSheet(QStringLiteral("color: #005a00;"));
+    m_netStatusLab->hide();
+    titleRow->addWidget(m_netStatusLab);
     row->addWidget(m_titelPan, 1);
 
     m_prevDokPan
@@ -671,7 +679,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (!mayLeaveQuiz() || !confirmLeaveDocument() || !settleWaitingResults()) {
+    if (!mayLeaveQuiz() || !confirmLeaveDocument() || !mayEndWhilePupilsWork() || !settleWaitingResults()) {
         event->ignore();
         return;
     }

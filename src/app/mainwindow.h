@@ -183,6 +183,11 @@ public slots:
     // false).
     bool settleWaitingResults();
     void showWaitingResults(int count);
+    // The line in the top bar that tells the teacher an exercise runs, on which channel, with how
+    // many pupils; hidden when none runs.
+    void showNetStatus();
+    // Closing the program while pupils still work on the exercise initiated here: asked first.
+    bool mayEndWhilePupilsWork();
     void goToStartPage();
     void showPreviousDocument();
     void previousTopic();
@@ -306,6 +311,7 @@ private:
     NetExercise* m_net = nullptr;
     NetControlWindow* m_netControlWindow = nullptr;
     QLabel* m_netNoticeLab = nullptr; // results of the exercise waiting to be saved
+    QLabel* m_netStatusLab = nullptr; // the exercise initiated here: its channel and pupils
     // The start time a participant's quiz keeps: taken when joining.
     std::optional<double> m_netStartTime;
     QString m_startArgument;

@@ -52,6 +52,20 @@ const QString resultsWaiting = QStringLiteral(
 const QString resultsUnsaved = QStringLiteral(
     "%1 nicht gespeichert werden: Die Bestenliste \"%2\" lässt sich zurzeit nicht beschreiben.\r\nSollen die "
     "Ergebnisse in einer anderen Datei gespeichert werden? Mit \"Nein\" gehen sie verloren.");
+const QString alreadyRunning = QStringLiteral(
+    "Auf diesem Rechner läuft bereits eine Netzwerk-Übung (Kanal \"%1\"). Eine neue Übung kann erst initiiert "
+    "werden, wenn diese beendet ist: \"Übung beenden\" in der Kontrollanzeige (Alt+F9).");
+const QString noTopic
+    = QStringLiteral("Es ist kein Thema geöffnet. Öffnen Sie zuerst das Thema, das die Klasse bearbeiten soll; die "
+                     "Netzwerk-Übung gibt das geöffnete Thema an alle Teilnehmer weiter.");
+const QString participating = QStringLiteral(
+    "Dieser Rechner nimmt gerade an einer Netzwerk-Übung teil. Eine eigene Übung kann erst nach dem Ende der "
+    "Teilnahme initiiert werden.");
+const QString pupilsWorking = QStringLiteral(
+    "%1 noch an der Netzwerk-Übung. Wenn das Programm jetzt beendet wird, kommen ihre Ergebnisse nicht mehr in "
+    "die Bestenliste.\r\nProgramm trotzdem beenden?");
+const QString listDeleted
+    = QStringLiteral("Die Bestenliste der letzten Netzwerk-Übung (%1 Einträge) wird gelöscht. Fortfahren?");
 } // namespace NetTexts
 
 void TForm1::createNetExercise()
@@ -66,6 +80,7 @@ void TForm1::createNetExercise()
             m_net->sendAction(m_quiz, target);
     });
     connect(m_net, &NetExercise::waitingResultsChanged, this, &TForm1::showWaitingResults);
+    connect(m_net->participantTable(), &QAbstractItemModel::rowsInserted, this, &TForm1::showNetStatus);
     connect(m_quizPanel, &QuizPanel::timeLimitExpired, this, [this] {
         if (m_netRole == 1)
             sendFinishMessages();
@@ -84,6 +99,23 @@ void TForm1::takeNetSettings()
 
 void TForm1::initiateNetExercise()
 {
+    // One exercise at a time: a second initiation would wipe the class's display and list.
+    if (m_netRole == 2) {
+        showInfo(NetTexts::alreadyRunning.arg(m_net->channel));
+        return;
+    }
+    if (m_netRole == 1) {
+        showInfo(NetTexts::participating);
+        return;
+    }
+    if (m_document.filePath.isEmpty()) {
+        showInfo(NetTexts::noTopic);
+        return;
+    }
+    if (QuizSession(m_document).questionsOnOffer() == 0) {
+        showInfo(QuizTexts::nothingSelected);
+        return;
+    }
     if (!mayLeaveQuiz())
         return;
     if (m_cardMode == QuizRunning)
@@ -112,8 +144,13 @@ void TForm1::initiateNetExercise()
         m_warnedWritableFolder = true;
         showInfo(NetTexts::folderWritable.arg(QDir::toNativeSeparators(m_net->folder)));
     }
-    // The results of the last exercise go into its list before that is deleted.
+    // The results of the last exercise go into its list before that is deleted, and a list that
+    // holds results is deleted only when the teacher agrees.
     if (!settleWaitingResults())
+        return;
+    HighScoreList oldList;
+    if (readHighScoreFile(m_net->fileName(NetFile::HighScores), oldList) && !oldList.isEmpty()
+        && !askYesNo(NetTexts::listDeleted.arg(oldList.size())))
         return;
     clearHighScoreList();
     QString failedPath;
@@ -133,6 +170,9 @@ void TForm1::initiateNetExercise()
     }
     m_netRole = 2;
     updateModeButtons();
+    showNetStatus();
+    // The teacher watches the class from the start.
+    showControlDisplay();
 }
 
 void TForm1::endNetExercise()
@@ -153,6 +193,9 @@ bool TForm1::endNetExercise(bool confirm)
         return false;
     m_netRole = 0;
     m_net->withdraw();
+    showNetStatus();
+    if (m_netControlWindow)
+        m_netControlWindow->setExerciseRunning(false);
     // Results held back for their pupil's end report are taken now; what cannot be written
     // still waits, is tried again and is asked about at exit.
     m_net->writeWaitingResults();
@@ -171,10 +214,37 @@ void TForm1::showControlDisplay()
         connect(
             m_netControlWindow, &NetControlWindow::highScoreListRequested, this, [this] { showHighScoreList(true); });
         m_netControlWindow->setNotice(m_netNoticeLab->text());
+        connect(m_netControlWindow, &NetControlWindow::endRequested, this, qOverload<>(&TForm1::endNetExercise));
     }
+    m_netControlWindow->setExerciseRunning(true);
     m_netControlWindow->show();
     m_netControlWindow->raise();
     m_netControlWindow->activateWindow();
+}
+
+void TForm1::showNetStatus()
+{
+    if (m_netRole != 2) {
+        m_netStatusLab->hide();
+        return;
+    }
+    const int pupils = m_net->participantTable()->pupilCount();
+    m_netStatusLab->setText(
+        QStringLiteral("Netzwerk-Übung läuft\nKanal %1 · %2")
+            .arg(m_net->channel, pupils == 1 ? QStringLiteral("1 Schüler") : QStringLiteral("%1 Schüler").arg(pupils)));
+    m_netStatusLab->setToolTip(QStringLiteral("Kontrollanzeige: Alt+F9"));
+    m_netStatusLab->show();
+}
+
+bool TForm1::mayEndWhilePupilsWork()
+{
+    if (m_netRole != 2)
+        return true;
+    const int running = m_net->participantTable()->runningCount();
+    if (running == 0)
+        return true;
+    return askYesNo(NetTexts::pupilsWorking.arg(
+        running == 1 ? QStringLiteral("Ein Schüler arbeitet") : QStringLiteral("%1 Schüler arbeiten").arg(running)));
 }
 
 void TForm1::showWaitingResults(int count)

@@ -3,6 +3,7 @@
 #include "quiz/normalizetext.h"
 
 #include <QColor>
+#include <QSet>
 
 #include <algorithm>
 
@@ -144,6 +145,21 @@ QString NetParticipantTable::statusText(int endStatus)
     default:
         return QStringLiteral("läuft");
     }
+}
+
+int NetParticipantTable::pupilCount() const
+{
+    QSet<std::pair<QString, QString>> pupils;
+    for (const NetParticipant& p : m_reader.participants())
+        pupils.insert({p.computer.toLower(), p.userName});
+    return int(pupils.size());
+}
+
+int NetParticipantTable::runningCount() const
+{
+    const auto& participants = m_reader.participants();
+    return int(std::count_if(participants.begin(), participants.end(),
+        [](const NetParticipant& p) { return p.unfinished() && p.endStatus == 0; }));
 }
 
 QString NetParticipantTable::summary() const

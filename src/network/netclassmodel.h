@@ -69,6 +69,10 @@ public:
     QString participantAt(int row) const { return m_order.value(row); }
     // "läuft", "fertig", "abgebrochen", "Zeitlimit".
     static QString statusText(int endStatus);
+    // Pupils: participants told apart by computer and user, since a repeat starts a new
+    // participant. Running: participants whose quiz has not ended yet.
+    int pupilCount() const;
+    int runningCount() const;
     // The summary line: participants, finished, the class's average overall performance, and the
     // messages refused, with the addresses that sent the most.
     QString summary() const;

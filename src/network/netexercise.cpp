@@ -15,7 +15,10 @@
 #include <QNetworkInterface>
 #include <QThread>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -78,6 +81,38 @@ QList<OwnAddress> ownAddresses()
 }
 
 } // namespace
+
+// Renews the master's sign of life on a thread of its own, so that a window busy with a dialog
+// or a long task never lets the exercise look withdrawn.
+class NetLifeSign
+{
+public:
+    NetLifeSign(const QString& path, int intervalMs)
+        : m_thread([this, path, intervalMs] {
+            std::unique_lock lock(m_mutex);
+            while (!m_stopping) {
+                touchSharedFile(path);
+                m_wake.wait_for(lock, std::chrono::milliseconds(intervalMs), [this] { return m_stopping; });
+            }
+        })
+    { }
+
+    ~NetLifeSign()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stopping = false;
+    std::thread m_thread; // last: starts once the rest is made
+};
 
 QString netExerciseFileName(const QString& folder, const QString& channel, NetFile file)
 {
@@ -316,23 +351,28 @@ bool NetExercise::openMaster()
     m_masterSlot->setActive(false);
     m_masterSlot->setMailBox(channel);
     m_masterSlot->setActive(true);
+    m_lifeSign.reset();
+    if (m_masterSlot->isActive())
+        m_lifeSign = std::make_unique<NetLifeSign>(fileName(NetFile::Release), m_lifeSignIntervalMs);
     return m_masterSlot->isActive();
 }
 
 void NetExercise::withdraw()
 {
+    m_lifeSign.reset();
     m_masterSlot->setActive(false);
     takeOverdueResults(0);
     deleteExerciseFiles();
 }
 
-bool NetExercise::released() const
+bool NetExercise::released(const QDateTime& now) const
 {
     for (NetFile file : {NetFile::Release, NetFile::Settings, NetFile::Topic}) {
         if (!QFile::exists(fileName(file)))
             return false;
     }
-    return true;
+    const QDateTime sign = sharedFileModified(fileName(NetFile::Release));
+    return sign.isValid() && sign.secsTo(now) <= netLifeSignLimitSeconds;
 }
 
 bool NetExercise::readSettings(QuizSnapshot& options)
@@ -405,6 +445,7 @@ const NetMessageReader& NetExercise::reader() const
 
 void NetExercise::closeChannels()
 {
+    m_lifeSign.reset();
     m_participantSlot->setActive(false);
     m_masterSlot->setActive(false);
 }

@@ -13,8 +13,10 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+class NetLifeSign;
 class NetParticipantTable;
 class NetQuestionTable;
 class QIODevice;
@@ -31,6 +33,13 @@ class TALMailSlot2;
 //   .adr  the master's addresses          .okx  the release marker, written last
 //   .hsc  the class's high-score list
 enum class NetFile { Topic, Settings, Release, HighScores, Addresses };
+
+// The master renews its sign of life, the release marker's modification time, every
+// netLifeSignIntervalMs; a participant takes an exercise whose sign is older than
+// netLifeSignLimitSeconds by its own clock as withdrawn (a teacher's program that was killed
+// leaves its files behind). School clocks may differ by minutes, hence the wide bound.
+inline constexpr int netLifeSignIntervalMs = 60 * 1000;
+inline constexpr qint64 netLifeSignLimitSeconds = 15 * 60;
 
 // The path of an exercise file; folder ends with a separator.
 QString netExerciseFileName(const QString& folder, const QString& channel, NetFile file);
@@ -124,8 +133,11 @@ public:
     enum class PublishResult { Published, TopicUnwritable, SettingsUnwritable, ReleaseUnwritable };
     PublishResult publish(const TopicDocument& document, const QuizSnapshot& options, const QString& computer,
         QString* failedPath = nullptr);
-    // Opens the master's channel on the exercise's channel; false when its port is taken.
+    // Opens the master's channel on the exercise's channel and starts renewing the sign of life
+    // (on a thread of its own, whatever the window does); false when its port is taken.
     bool openMaster();
+    // Test seam: how often the sign of life is renewed.
+    void setLifeSignInterval(int milliseconds) { m_lifeSignIntervalMs = milliseconds; }
     // The end on the initiating machine: the channel closed, results still held for their
     // TN-FERTIG taken, the exercise files (not the list) deleted.
     void withdraw();
@@ -140,7 +152,9 @@ public:
     // window reads the topic; the settings give the master computer and the options; then enter()
     // draws a new participant identifier, finds the master's address, reopens the participant's
     // channel and sends TN-INIT with startTime.
-    bool released() const;
+    // Released: the release marker, the settings and the topic exist, and the marker's sign of
+    // life is at most netLifeSignLimitSeconds old at now.
+    bool released(const QDateTime& now = QDateTime::currentDateTime()) const;
     bool readSettings(QuizSnapshot& options);
     void enter(double startTime);
 
@@ -193,6 +207,8 @@ private:
     TopicDocument m_published;
     NetParticipantTable* m_participants;
     NetQuestionTable* m_questions;
+    std::unique_ptr<NetLifeSign> m_lifeSign;
+    int m_lifeSignIntervalMs = netLifeSignIntervalMs;
     QString m_listPath; // the class's list of the exercise published last
     QList<HighScoreEntry> m_waiting;
     int m_reportedWaiting = 0;

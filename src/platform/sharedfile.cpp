@@ -120,3 +120,18 @@ bool othersMayWriteFolder(const QString&)
 }
 
 #endif
+
+bool touchSharedFile(const QString& path)
+{
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), nullptr, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+QDateTime sharedFileModified(const QString& path)
+{
+    struct stat status
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1'000'000);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+
 #include <QByteArray>
 #include <QString>
 
@@ -31,3 +33,11 @@ std::optional<QByteArray> readSharedFile(const QString& path, qint64 maxBytes);
 // mount (SMB/CIFS, NFS) gives false, since the mount makes its owners and modes up and the server
 // decides; so does a folder that cannot be looked at.
 bool othersMayWriteFolder(const QString& folder);
+
+// Sets the modification time of path to now without opening or writing it, so that it works while
+// others read the file (a rewrite may fail while a pupil holds the file open over SMB). A link
+// under path has its own time set; its target is never touched. False when path is gone.
+bool touchSharedFile(const QString& path);
+
+// The modification time of path itself (a link's own, not its target's); invalid when path is gone.
+QDateTime sharedFileModified(const QString& path);

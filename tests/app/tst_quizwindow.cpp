@@ -7,6 +7,7 @@
 #include "document/zepformat.h"
 #include "network/mailslot.h"
 #include "network/netexercise.h"
+#include "network/ui/netcontrolwindow.h"
 #include "quiz/normalizetext.h"
 #include "quiz/ui/quizenddialog.h"
 #include "quiz/ui/quizpanel.h"
@@ -62,6 +63,7 @@ private slots:
     void screenReaderOnTiles();
     void failedRejoinKeepsEndedQuiz();
     void initiationWarnsOfWritableFolder();
+    void teacherRunsOneExerciseAtATime();
     void unsavedResultsAreAskedAboutAtTheEnd_data();
     void unsavedResultsAreAskedAboutAtTheEnd();
 
@@ -805,6 +807,76 @@ void TestQuizWindow::initiationWarnsOfWritableFolder()
         QCOMPARE(warnings(), expected);
         QVERIFY(m_window->endNetExercise(false));
     }
+}
+
+// The teacher's exercise from start to end: refused without a topic; once started, the control
+// display opens and the top bar says so; a second F9 is refused; closing the program while a pupil
+// works asks; the display's "Übung beenden" ends it; a new initiation asks before it deletes the
+// last exercise's results.
+void TestQuizWindow::teacherRunsOneExerciseAtATime()
+{
+    const QString kom = m_dir->filePath("kom") + u'/';
+    QVERIFY(QDir().mkpath(kom));
+    folders().commFolder = kom;
+    folders().commChannel = QStringLiteral("QW-ONE");
+    QAction* initiate = m_window->menuItem("Netzwerkuebunginitiieren1");
+    initiate->trigger();
+    QCOMPARE(m_window->netRole(), 0);
+    QVERIFY(m_messages->texts().last().startsWith(QStringLiteral("Es ist kein Thema geöffnet.")));
+
+    open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
+    QTimer confirm;
+    connect(&confirm, &QTimer::timeout, this, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    confirm.start(20);
+    const QHostAddress teacher(QStringLiteral("127.0.0.2"));
+    m_window->netExercise()->setBindAddress(teacher);
+    initiate->trigger();
+    QCOMPARE(m_window->netRole(), 2);
+    QVERIFY(m_window->controlDisplay() && m_window->controlDisplay()->isVisible());
+    auto* status = m_window->findChild<QLabel*>(QStringLiteral("NetStatusLab"));
+    QVERIFY(!status->isHidden());
+    QCOMPARE(status->text(), QStringLiteral("Netzwerk-Übung läuft\nKanal QW-ONE · 0 Schüler"));
+
+    TALMailSlot2 pupil;
+    pupil.setMailBox(folders().commChannel);
+    pupil.sendMessage(teacher, initMessage(QString(30, u'P'), QString(), 46000.5));
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Netzwerk-Übung läuft\nKanal QW-ONE · 1 Schüler"), 5000);
+
+    const qsizetype before = m_messages->shown.size();
+    initiate->trigger();
+    QCOMPARE(m_messages->shown.size(), before + 1);
+    QVERIFY(m_messages->texts().last().contains(QStringLiteral("(Kanal \"QW-ONE\")")));
+    QCOMPARE(m_window->netRole(), 2);
+
+    m_messages->answers = {MessageButton::No};
+    QVERIFY(!m_window->close());
+    QVERIFY(m_messages->texts().last().startsWith(QStringLiteral("Ein Schüler arbeitet noch an der Netzwerk-Übung.")));
+
+    auto* end = m_window->controlDisplay()->findChild<QAbstractButton*>(QStringLiteral("UebungBeendenBtn"));
+    m_messages->answers = {MessageButton::Yes};
+    end->click();
+    QVERIFY(m_messages->texts().last().startsWith(QStringLiteral("Netzwerk-Übung beenden?")));
+    QCOMPARE(m_window->netRole(), 0);
+    QVERIFY(status->isHidden());
+    QVERIFY(!end->isEnabled());
+
+    // The last exercise's list holds a result: a new initiation asks before deleting it.
+    const QString list = m_window->netExercise()->fileName(NetFile::HighScores);
+    QVERIFY(appendHighScoreEntry(list, localHighScoreEntry("Anna", "PC-1", 46000.5, 60000, 0.5)));
+    m_messages->answers = {MessageButton::No};
+    initiate->trigger();
+    QCOMPARE(m_messages->texts().last(),
+        QStringLiteral("Die Bestenliste der letzten Netzwerk-Übung (1 Einträge) wird gelöscht. Fortfahren?"));
+    QCOMPARE(m_window->netRole(), 0);
+    QVERIFY(QFile::exists(list));
+    m_messages->answers = {MessageButton::Yes};
+    initiate->trigger();
+    QCOMPARE(m_window->netRole(), 2);
+    QVERIFY(!QFile::exists(list));
+    QVERIFY(m_window->endNetExercise(false));
 }
 
 void TestQuizWindow::unsavedResultsAreAskedAboutAtTheEnd_data()

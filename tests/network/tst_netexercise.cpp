@@ -101,6 +101,8 @@ private slots:
     void endReportsReachTheList_data();
     void endReportsReachTheList();
     void floodAndForgeriesFromAnotherProcess();
+    void staleExerciseIsWithdrawn_data();
+    void staleExerciseIsWithdrawn();
     void resultsWaitWhileTheListCannotBeWritten();
 };
 
@@ -540,6 +542,45 @@ void TestNetExercise::endReportsReachTheList()
         QCOMPARE(list.first().Dauer, 65432);
         QCOMPARE(list.first().Leistung, 0.75);
     }
+}
+
+void TestNetExercise::staleExerciseIsWithdrawn_data()
+{
+    QTest::addColumn<int>("ageMinutes");
+    QTest::addColumn<bool>("released");
+    QTest::newRow("renewed a minute ago") << 1 << true;
+    QTest::newRow("teacher's clock 14 minutes behind") << 14 << true;
+    QTest::newRow("teacher's program gone 16 minutes ago") << 16 << false;
+}
+
+// The teacher renews the release marker's time while the exercise runs; a marker older than
+// 15 minutes is an exercise left behind by a program that was killed.
+void TestNetExercise::staleExerciseIsWithdrawn()
+{
+    QFETCH(int, ageMinutes);
+    QFETCH(bool, released);
+    QTemporaryDir dir;
+    TopicDocument document;
+    document.picture = QImage(40, 20, QImage::Format_RGB32);
+    NetExercise teacher;
+    teacher.folder = dir.path() + "/";
+    teacher.channel = QStringLiteral("NX-LIFE");
+    teacher.setBindAddress(teacherAddress);
+    QCOMPARE(teacher.publish(document, {}, QStringLiteral("LEHRER")), NetExercise::PublishResult::Published);
+    const QDateTime now = QDateTime::currentDateTime();
+    QFile marker(teacher.fileName(NetFile::Release));
+    QVERIFY(marker.open(QIODevice::ReadWrite));
+    QVERIFY(marker.setFileTime(now.addSecs(-60 * ageMinutes), QFileDevice::FileModificationTime));
+    QCOMPARE(teacher.released(now), released);
+
+    // A running master renews the sign, on a thread of its own, until it withdraws.
+    teacher.setLifeSignInterval(50);
+    QVERIFY(teacher.openMaster());
+    QTRY_VERIFY_WITH_TIMEOUT(teacher.released(), 2000);
+    QVERIFY(marker.setFileTime(now.addSecs(-3600), QFileDevice::FileModificationTime));
+    QTRY_VERIFY_WITH_TIMEOUT(teacher.released(), 2000);
+    teacher.withdraw();
+    QVERIFY(!teacher.released());
 }
 
 // A teacher on 127.0.0.2 and a pupil of this process; another process floods and forges from

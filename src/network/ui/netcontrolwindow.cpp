@@ -101,6 +101,9 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
     TBitBtn2* csv = makeButton(QStringLiteral("Als &CSV speichern..."), "CsvBtn");
     TBitBtn2* text = makeButton(QStringLiteral("Als Te&xt speichern..."), "TextBtn");
     TBitBtn2* list = makeButton(QStringLiteral("&Bestenliste"), "BestListBtn");
+    TBitBtn2* end = makeButton(QStringLiteral("Übung &beenden"), "UebungBeendenBtn");
+    m_endButton = end;
+    connect(end, &TBitBtn2::clicked, this, &NetControlWindow::endRequested);
     TBitBtn2* close = makeButton(QStringLiteral("Schließen"), "SchliessenBtn");
     connect(csv, &TBitBtn2::clicked, this, [this] { askAndExport(true); });
     connect(text, &TBitBtn2::clicked, this, [this] { askAndExport(false); });
@@ -110,6 +113,7 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
     for (TBitBtn2* button : {csv, text, list})
         buttons->addWidget(button);
     buttons->addStretch();
+    buttons->addWidget(end);
     buttons->addWidget(close);
 
     auto* column = new QVBoxLayout(this);
@@ -141,6 +145,11 @@ void NetControlWindow::setNotice(const QString& text)
 {
     m_notice->setText(text);
     m_notice->setVisible(!text.isEmpty());
+}
+
+void NetControlWindow::setExerciseRunning(bool running)
+{
+    m_endButton->setEnabled(running);
 }
 
 void NetControlWindow::refreshSummary()

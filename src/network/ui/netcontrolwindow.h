@@ -24,6 +24,8 @@ public:
     QString summaryText() const;
     // A running notice above the summary (results waiting to be saved); empty hides it.
     void setNotice(const QString& text);
+    // Whether the exercise runs: only then can it be ended here.
+    void setExerciseRunning(bool running);
 
     // Writes the page shown as CSV (semicolons, UTF-8 with byte-order mark) or as tab-separated
     // text to path, replacing a file there only once all is written. False, after an error message,
@@ -33,6 +35,8 @@ public:
 signals:
     // "Bestenliste": the class's high-score list.
     void highScoreListRequested();
+    // "Übung beenden": the teacher wants to end the exercise (the window asks first).
+    void endRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,6 +52,7 @@ private:
     QTableView* m_questionView;
     QLabel* m_summary;
     QLabel* m_notice;
+    QWidget* m_endButton;
     QTimer* m_clock;
     QTimer* m_summaryDue;
 };
