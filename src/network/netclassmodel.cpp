@@ -1,6 +1,7 @@
 #include "netclassmodel.h"
 
 #include "quiz/normalizetext.h"
+#include "results/highscoretext.h"
 
 #include <QColor>
 #include <QSet>
@@ -21,10 +22,39 @@ bool isQuizItem(const TopicDocument& document, const DocObject& object)
     return object.Typ == ObjectKind::Label || object.Typ == ObjectKind::ClozeGap;
 }
 
+// A cell for a spreadsheet: as the export role gives it, on one line, never a formula.
 QString field(const QAbstractItemModel& model, int row, int column)
 {
-    return row < 0 ? model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()
-                   : model.data(model.index(row, column), Qt::DisplayRole).toString();
+    const auto value = [&](int role) {
+        return row < 0 ? model.headerData(column, Qt::Horizontal, role) : model.data(model.index(row, column), role);
+    };
+    const QVariant exported = value(exportRole);
+    QString text = plainTextCell(exported.isValid() ? exported.toString() : value(Qt::DisplayRole).toString());
+    const QString start = text.trimmed();
+    if (!start.isEmpty() && QStringLiteral("=+-@").contains(start.front()))
+        text.prepend(u'\'');
+    return text;
+}
+
+// "04:10" (minutes and seconds, as the quiz shows its clock) as h:mm:ss; other text as it is.
+QString clockAsHours(const QString& clock)
+{
+    const QStringList parts = clock.split(u':');
+    bool minutesOk = false;
+    bool secondsOk = false;
+    const int minutes = parts.value(0).toInt(&minutesOk);
+    const int seconds = parts.value(1).toInt(&secondsOk);
+    if (parts.size() != 2 || !minutesOk || !secondsOk || minutes < 0 || seconds < 0 || seconds > 59)
+        return clock;
+    return QStringLiteral("%1:%2:%3")
+        .arg(minutes / 60)
+        .arg(minutes % 60, 2, 10, QChar(u'0'))
+        .arg(seconds, 2, 10, QChar(u'0'));
+}
+
+QString decimalComma(double value)
+{
+    return QString::number(value, 'f', 1).replace(u'.', u',');
 }
 
 QString csvField(QString text)
@@ -43,9 +73,10 @@ NetParticipantTable::NetParticipantTable(const TickSource& tick, QObject* parent
     , m_tick(tick)
 { }
 
-void NetParticipantTable::reset(const TopicDocument& published)
+void NetParticipantTable::reset(const TopicDocument& published, bool timeLimited)
 {
     beginResetModel();
+    m_timeLimited = timeLimited;
     m_reader = NetMessageReader(int(published.objects.size()), m_tick);
     m_order.clear();
     m_lastMessage.clear();
@@ -165,18 +196,22 @@ int NetParticipantTable::runningCount() const
 QString NetParticipantTable::summary() const
 {
     int finished = 0;
+    int timedOut = 0;
     double overall = 0;
     for (const QString& id : m_order) {
         const NetParticipant& participant = this->participant(id);
-        if (participant.endStatus == 1 || participant.endStatus == 3)
-            ++finished;
+        finished += participant.endStatus == 1;
+        timedOut += participant.endStatus == 3;
         overall += participant.overallScore;
     }
     const QString average
         = m_order.isEmpty() ? QStringLiteral("-") : QString::number(overall / double(m_order.size()), 'f', 1) + " %";
-    QString text = QStringLiteral("Teilnehmer: %1    fertig: %2    Gesamtleistung im Mittel: %3")
+    QString text = QStringLiteral("Schüler: %1 (Quizstarts: %2)    fertig: %3    Zeitlimit: %4    Gesamtleistung im "
+                                  "Mittel: %5")
+                       .arg(pupilCount())
                        .arg(m_order.size())
                        .arg(finished)
+                       .arg(timedOut)
                        .arg(average);
     const QHash<QHostAddress, int>& refusals = m_reader.refusals();
     if (refusals.isEmpty())
@@ -234,6 +269,23 @@ QVariant NetParticipantTable::data(const QModelIndex& index, int role) const
     // The names are shown whole where a column too narrow for them elides them.
     if (role == Qt::ToolTipRole && (index.column() <= Name || index.column() == Notes))
         return data(index, Qt::DisplayRole);
+    if (role == exportRole) {
+        switch (index.column()) {
+        case Time:
+            return clockAsHours(p.clockText);
+        case SuccessRate:
+            return decimalComma(p.successRate);
+        case Overall:
+            return decimalComma(p.overallScore);
+        case Silent: {
+            const auto last = m_lastMessage.constFind(id);
+            return last == m_lastMessage.constEnd() ? QString()
+                                                    : QString::number(ticksSince(*last, m_tick.now()) / 1000);
+        }
+        default:
+            return {};
+        }
+    }
     if (role != Qt::DisplayRole)
         return {};
     const bool reported = p.questionCount > 0;
@@ -288,10 +340,20 @@ QVariant NetParticipantTable::headerData(int section, Qt::Orientation orientatio
             "1000", "100:00", "100.0 %", "100.0 %", "6", "abgebrochen", "9999 s", ""};
         return QString::fromUtf8(widest[section]);
     }
+    if (role == exportRole) {
+        static const char* const exported[] = {"Rechner", "Adresse", "Benutzer", "Name", "Beginn", "Beantwortet",
+            "Richtige Antworten", "Falsche Antworten", "Offene Fragen", "", "Quote (%)", "Gesamtleistung (%)", "Note",
+            "Status", "Letzte Meldung vor (s)", "Hinweis"};
+        if (section == Time)
+            return m_timeLimited ? QStringLiteral("Restzeit (h:mm:ss)") : QStringLiteral("Bearbeitungszeit (h:mm:ss)");
+        return QString::fromUtf8(exported[section]);
+    }
     if (role != Qt::DisplayRole)
         return {};
     static const char* const titles[] = {"Rechner", "Adresse", "Benutzer", "Name", "Beginn", "Beantwortet", "Richtig",
-        "Falsch", "Offen", "Zeit", "Quote", "Gesamtleistung", "Note", "Status", "Letzte Meldung vor", "Hinweis"};
+        "Falsch", "Offen", "", "Quote", "Gesamtleistung", "Note", "Status", "Letzte Meldung vor", "Hinweis"};
+    if (section == Time)
+        return m_timeLimited ? QStringLiteral("Restzeit") : QStringLiteral("Bearbeitungszeit");
     return QString::fromUtf8(titles[section]);
 }
 
@@ -337,6 +399,25 @@ void NetQuestionTable::recount(int object)
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
         return a.mistakes != b.mistakes ? a.mistakes > b.mistakes : a.object < b.object;
     });
+    const bool reordered = !std::equal(rows.begin(), rows.end(), m_rows.begin(), m_rows.end(),
+        [](const Row& a, const Row& b) { return a.object == b.object; });
+    if (reordered) {
+        // A question that moves takes the teacher's selection with it (persistent indexes follow
+        // their question, not the row number).
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        QModelIndexList from;
+        QModelIndexList to;
+        for (const QModelIndex& old : persistentIndexList()) {
+            const int moved = m_rows.at(old.row()).object;
+            const auto at = std::find_if(rows.begin(), rows.end(), [moved](const Row& r) { return r.object == moved; });
+            from.append(old);
+            to.append(index(int(at - rows.begin()), old.column()));
+        }
+        m_rows = rows;
+        changePersistentIndexList(from, to);
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        return;
+    }
     // Only what changed is reported, so that a view keeps its selection and scroll position.
     for (int i = 0; i < rows.size(); ++i) {
         if (rows.at(i) == m_rows.at(i))
@@ -415,7 +496,7 @@ QByteArray tableAsTabText(const QAbstractItemModel& model)
     for (int row = -1; row < model.rowCount(); ++row) {
         QStringList fields;
         for (int column = 0; column < model.columnCount(); ++column)
-            fields.append(field(model, row, column).replace(u'\t', u' ').replace(u'\n', u' ').remove(u'\r'));
+            fields.append(field(model, row, column));
         text += fields.join(u'\t') + QStringLiteral("\r\n");
     }
     return text.toUtf8();

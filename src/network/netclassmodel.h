@@ -23,6 +23,11 @@ struct NetTargetState
 // widths from it once, never by measuring the rows.
 inline constexpr int widestCellRole = Qt::UserRole + 1;
 
+// The cell or header as the exports write it for a spreadsheet, where it differs from the shown
+// text: times as h:mm:ss, rates as numbers with a decimal comma under a header that names the unit,
+// headers no spreadsheet reads as a value ("Falsch" would be the truth value FALSCH).
+inline constexpr int exportRole = Qt::UserRole + 2;
+
 // The participants' page: one row per participant identifier, sorted by computer name, then by
 // start time, then by identifier. Rows are inserted where they belong, so that a view keeps its
 // scroll position and selection.
@@ -52,8 +57,9 @@ public:
 
     explicit NetParticipantTable(const TickSource& tick = systemTick(), QObject* parent = nullptr);
 
-    // Starts afresh for a newly published document.
-    void reset(const TopicDocument& published);
+    // Starts afresh for a newly published document; with a time limit the time column shows the
+    // time left, without one the time taken.
+    void reset(const TopicDocument& published, bool timeLimited = false);
     // One message as the master's channel delivered it; returns what the reader made of it.
     NetMessageReader::Outcome read(
         const QHostAddress& sender, const QString& computer, const QString& userName, const QString& text);
@@ -96,6 +102,7 @@ private:
     void rowChanged(const QString& id);
 
     const TickSource& m_tick;
+    bool m_timeLimited = false;
     NetMessageReader m_reader;
     QList<QString> m_order;
     QHash<QString, quint32> m_lastMessage;
@@ -142,6 +149,8 @@ private:
 
 // A table as text for a spreadsheet: CSV with semicolons, fields quoted where needed, CR LF line
 // ends, UTF-8 with a byte-order mark (as German LibreOffice and Excel open it without asking);
-// or tab-separated text in UTF-8. The header row comes first.
+// or tab-separated text in UTF-8. The header row comes first. Cells are written as exportRole
+// gives them; control characters become spaces, and a cell that would start a formula (=, +, -,
+// @) gets a leading apostrophe, so that a pupil's name is never evaluated.
 QByteArray tableAsCsv(const QAbstractItemModel& model);
 QByteArray tableAsTabText(const QAbstractItemModel& model);

@@ -341,7 +341,7 @@ NetExercise::PublishResult NetExercise::publish(
     masterComputer = computer;
     m_listPath = fileName(NetFile::HighScores);
     m_published = document;
-    m_participants->reset(m_published);
+    m_participants->reset(m_published, options.timeLimitOn != 0);
     m_questions->reset(m_published);
     return PublishResult::Published;
 }

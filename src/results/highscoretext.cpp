@@ -60,6 +60,15 @@ QString highScoreCellText(const HighScoreEntry& entry, int position, int column)
     return {};
 }
 
+QString plainTextCell(QString text)
+{
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = u' ';
+    }
+    return text;
+}
+
 QString highScoreListText(const HighScoreList& list)
 {
     const QString lineEnd = QStringLiteral("\r\n");
@@ -70,7 +79,7 @@ QString highScoreListText(const HighScoreList& list)
         for (int column = 0; column < highScoreColumnCount; ++column) {
             if (column > 0)
                 text += u'\t';
-            text += highScoreCellText(list[i], int(i + 1), column);
+            text += plainTextCell(highScoreCellText(list[i], int(i + 1), column));
         }
         text += lineEnd;
     }

@@ -22,6 +22,10 @@ QString highScoreEndText(double end);
 // The cell of the grid row for entry at position (counted from 1) in column 0..5.
 QString highScoreCellText(const HighScoreEntry& entry, int position, int column);
 
+// A cell as tab-separated text takes it: tabs, line breaks and other control characters become
+// spaces (a tab in a pupil's name would shift every column after it).
+QString plainTextCell(QString text);
+
 // The grid as text: the header and one row per entry (one empty row for an empty list), cells
 // separated by a tab, every row ended by CR LF.
 QString highScoreListText(const HighScoreList& list);

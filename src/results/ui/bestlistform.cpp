@@ -165,7 +165,7 @@ QString TBestListForm::gridToText() const
         for (int column = 0; column < highScoreColumnCount; ++column) {
             if (column > 0)
                 text += u'\t';
-            text += m_model->cellText(row, column);
+            text += plainTextCell(m_model->cellText(row, column));
         }
         text += lineEnd;
     }
