@@ -819,12 +819,13 @@ void TestQuizWindow::teacherRunsOneExerciseAtATime()
     QVERIFY(QDir().mkpath(kom));
     folders().commFolder = kom;
     folders().commChannel = QStringLiteral("QW-ONE");
-    QAction* initiate = m_window->menuItem("Netzwerkuebunginitiieren1");
-    initiate->trigger();
+    openPath(QString());
+    m_window->menuItem("Netzwerkuebunginitiieren1")->trigger();
     QCOMPARE(m_window->netRole(), 0);
     QVERIFY(m_messages->texts().last().startsWith(QStringLiteral("Es ist kein Thema geöffnet.")));
 
     open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
+    QAction* initiate = m_window->menuItem("Netzwerkuebunginitiieren1");
     QTimer confirm;
     connect(&confirm, &QTimer::timeout, this, [] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
