@@ -47,7 +47,7 @@ const QString folderWritable = QStringLiteral(
     "der Netzwerk-Übung ersetzen und so die Ergebnisse umleiten oder verfälschen.\r\nBitte sorgen Sie dafür, "
     "dass Schüler in diesem Ordner nur lesen dürfen.");
 const QString resultsWaiting = QStringLiteral(
-    "%1 der Netzwerk-Übung noch nicht in \"%2\" gespeichert (Datei gesperrt oder nicht beschreibbar). Es wird "
+    "%1 der Netzwerk-Übung %2 noch nicht in \"%3\" gespeichert (Datei gesperrt oder nicht beschreibbar). Es wird "
     "laufend erneut versucht.");
 const QString resultsUnsaved = QStringLiteral(
     "%1 nicht gespeichert werden: Die Bestenliste \"%2\" lässt sich zurzeit nicht beschreiben.\r\nSollen die "
@@ -252,8 +252,9 @@ void TForm1::showWaitingResults(int count)
     const QString text = count == 0
         ? QString()
         : NetTexts::resultsWaiting.arg(
-            count == 1 ? QStringLiteral("1 Ergebnis ist") : QStringLiteral("%1 Ergebnisse sind").arg(count),
-            QDir::toNativeSeparators(m_net->fileName(NetFile::HighScores)));
+            count == 1 ? QStringLiteral("1 Ergebnis") : QStringLiteral("%1 Ergebnisse").arg(count),
+            count == 1 ? QStringLiteral("ist") : QStringLiteral("sind"),
+            QDir::toNativeSeparators(m_net->resultListPath()));
     m_netNoticeLab->setText(text);
     m_netNoticeLab->setToolTip(text);
     m_netNoticeLab->setVisible(count > 0);
@@ -268,7 +269,7 @@ bool TForm1::settleWaitingResults()
         const qsizetype count = m_net->waitingResults().size();
         const QString text = NetTexts::resultsUnsaved.arg(
             count == 1 ? QStringLiteral("1 Ergebnis konnte") : QStringLiteral("%1 Ergebnisse konnten").arg(count),
-            QDir::toNativeSeparators(m_net->fileName(NetFile::HighScores)));
+            QDir::toNativeSeparators(m_net->resultListPath()));
         switch (askYesNoCancel(text)) {
         case MessageButton::Yes: {
             FileDialogRequest request;

@@ -89,10 +89,12 @@ class NetLifeSign
 public:
     NetLifeSign(const QString& path, int intervalMs)
         : m_thread([this, path, intervalMs] {
-            std::unique_lock lock(m_mutex);
-            while (!m_stopping) {
+            for (;;) {
+                // Outside the lock: a slow share must not hold up a stop request's lock.
                 touchSharedFile(path);
-                m_wake.wait_for(lock, std::chrono::milliseconds(intervalMs), [this] { return m_stopping; });
+                std::unique_lock lock(m_mutex);
+                if (m_wake.wait_for(lock, std::chrono::milliseconds(intervalMs), [this] { return m_stopping; }))
+                    return;
             }
         })
     { }

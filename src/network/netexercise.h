@@ -174,6 +174,8 @@ public:
     // ends: at a new initiation and at exit).
     void takeHeldResults() { takeOverdueResults(0); }
     const QList<HighScoreEntry>& waitingResults() const { return m_waiting; }
+    // The class's list the results go to: that of the exercise published last.
+    QString resultListPath() const { return m_listPath; }
     bool writeWaitingResults();
     // The waiting results given up (saved elsewhere or let go by the teacher); what could not be
     // saved elsewhere either is given back, to wait before any newer result.

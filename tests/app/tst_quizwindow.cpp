@@ -923,7 +923,7 @@ void TestQuizWindow::unsavedResultsAreAskedAboutAtTheEnd()
     pupil.sendMessage(teacher, bestListMessage(id, QStringLiteral("Wanda"), "PC-3", 46000.5, 60000, 0.5));
     auto* notice = m_window->findChild<QLabel*>(QStringLiteral("NetHinweisLab"));
     QTRY_VERIFY_WITH_TIMEOUT(!notice->isHidden(), 5000);
-    QVERIFY2(notice->text().startsWith(QStringLiteral("1 Ergebnis ist der Netzwerk-Übung noch nicht in")),
+    QVERIFY2(notice->text().startsWith(QStringLiteral("1 Ergebnis der Netzwerk-Übung ist noch nicht in")),
         qPrintable(notice->text()));
 
     const QString elsewhere = m_dir->filePath("gerettet.hsc");
