@@ -122,6 +122,15 @@ QString usageText()
     return text;
 }
 
+// One command's help: its synopsis and what it does, with its options.
+QString commandHelpText(const ZeptoolCommand& command)
+{
+    QString text = QStringLiteral("Aufruf:\n  ") + synopsisLine(command) + QStringLiteral("\n\n");
+    for (const QString& line : QString::fromUtf8(command.description).split(u'\n'))
+        text += QStringLiteral("  ") + line + u'\n';
+    return text;
+}
+
 int badUsage(QIODevice& err, const QString& reason)
 {
     writeConsoleText(err,
@@ -169,6 +178,13 @@ int runZeptool(const QStringList& arguments, QIODevice& out, QIODevice& err)
     const ZeptoolCommand* command = findCommand(arguments.first());
     if (!command)
         return badUsage(err, QStringLiteral("unbekannter Befehl \"%1\".").arg(arguments.first()));
+    // "--help" anywhere after a command, or "-h" alone, explains that command. ("-h" among other
+    // arguments may be a value, a title for instance.)
+    const QStringList rest = arguments.mid(1);
+    if (rest.contains(QLatin1String("--help")) || rest == QStringList {QStringLiteral("-h")}) {
+        writeConsoleText(out, commandHelpText(*command));
+        return ZeptoolOk;
+    }
     const int status = command->run(arguments.mid(1), out, err);
     if (status == ZeptoolBadUsage)
         return badUsage(err, QStringLiteral("falsche Argumente für \"%1\".").arg(QLatin1String(command->name)));

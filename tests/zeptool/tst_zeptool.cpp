@@ -169,6 +169,8 @@ private slots:
     void wrongUsage();
     void help_data();
     void help();
+    void commandHelp_data();
+    void commandHelp();
 
 private:
     QString writeTopic(const QString& name, const TopicDocument& document);
@@ -795,6 +797,31 @@ void TestZeptool::help()
         QVERIFY2(text.contains(QStringLiteral("\n  zeptool %1 ").arg(QLatin1String(command))), command);
     for (const char* notation : {"\"NaN\"", "\"Infinity\"", "\"-Infinity\""})
         QVERIFY2(text.contains(QLatin1String(notation)), notation);
+}
+
+void TestZeptool::commandHelp_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("option"); // one of the command's options its help lists
+    QTest::newRow("info") << QStringList {"info", "--help"} << QString();
+    QTest::newRow("peek") << QStringList {"peek", "-h"} << QString();
+    QTest::newRow("render") << QStringList {"render", "--help"} << QStringLiteral("--zoom");
+    QTest::newRow("make after a file") << QStringList {"make", "quelle.txt", "--help"} << QStringLiteral("--titel");
+    QTest::newRow("hsc") << QStringList {"hsc", "--help"} << QStringLiteral("--add");
+    QTest::newRow("arbeitsblatt") << QStringList {"arbeitsblatt", "--help"} << QStringLiteral("--ohne-antworten");
+}
+
+// Every command explains itself with --help and succeeds.
+void TestZeptool::commandHelp()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, option);
+    const ToolResult result = runZeptool(arguments);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.err, QByteArray());
+    const QString text = QString::fromUtf8(result.out);
+    QVERIFY2(text.startsWith(QStringLiteral("Aufruf:\n  zeptool %1 ").arg(arguments.first())), qPrintable(text));
+    QVERIFY2(text.contains(option), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestZeptool)
