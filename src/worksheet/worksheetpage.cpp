@@ -340,8 +340,10 @@ QStringList worksheetAnswers(const TopicDocument& document, int fromQuestion)
         const bool wanted = document.DokTyp == DocType::ClozeText ? o.Typ == ObjectKind::ClozeGap
             : document.DokTyp == DocType::SingleQuestions ? o.Typ == ObjectKind::Answer && o.FrageNummer >= fromQuestion
                                                           : o.Typ == ObjectKind::Label;
+        // The list gives each answer one line: the parts a tile shows on lines of their own
+        // (" | ") are joined with a space.
         if (wanted)
-            answers.append(tileCaption(o.Cap));
+            answers.append(normalizeText(o.Cap).replace(QStringLiteral(" | "), QStringLiteral(" ")));
     }
     QCollator collator {QLocale(QLocale::German, QLocale::Germany)};
     collator.setCaseSensitivity(Qt::CaseInsensitive);

@@ -67,6 +67,8 @@ int lineHeight(int height)
 
 } // namespace
 
+Q_DECLARE_METATYPE(TopicDocument)
+
 class TestWorksheetPage : public QObject
 {
     Q_OBJECT
@@ -77,6 +79,8 @@ private slots:
     void headerAndTitle_data();
     void headerAndTitle();
     void fromQuestionFive();
+    void answerListKeepsEachAnswerOnOneLine_data();
+    void answerListKeepsEachAnswerOnOneLine();
     void questionLines_data();
     void questionLines();
     void pageEndsBeforeAQuestionThatDoesNotFit();
@@ -160,6 +164,26 @@ void TestWorksheetPage::fromQuestionFive()
     render(questions(8), options, &layout);
     QCOMPARE(layout.questions, QList<int>({5, 6, 7, 8}));
     QCOMPARE(layout.answerLines.join(QString()), QStringLiteral("Antwort 5 - Antwort 6 - Antwort 7 - Antwort 8"));
+}
+
+void TestWorksheetPage::answerListKeepsEachAnswerOnOneLine_data()
+{
+    QTest::addColumn<TopicDocument>("document");
+    QTest::addColumn<QString>("listed");
+    QTest::newRow("label") << labelTopic({quizLabel(QStringLiteral("Straße | Größenmaß | dreißig Füße"), 0.3, 0.3)})
+                           << QStringLiteral("Straße Größenmaß dreißig Füße");
+    TopicDocument single = questions(1);
+    single.objects.last().Cap = QStringLiteral("erste Zeile | zweite Zeile");
+    QTest::newRow("answer") << single << QStringLiteral("erste Zeile zweite Zeile");
+}
+
+// A caption that a tile shows on several lines (" | ") takes one line in the answer list, which
+// advances a line per list line.
+void TestWorksheetPage::answerListKeepsEachAnswerOnOneLine()
+{
+    QFETCH(TopicDocument, document);
+    QFETCH(QString, listed);
+    QCOMPARE(worksheetAnswers(document, 1), QStringList {listed});
 }
 
 void TestWorksheetPage::questionLines_data()
