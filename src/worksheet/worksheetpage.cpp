@@ -146,8 +146,12 @@ private:
 
     void answerList()
     {
-        if (!m_options.answerList)
+        if (!m_options.answerList) {
+            // Half a line between the task and the content, which would sit on the task's text.
+            if (!m_options.task.isEmpty())
+                m_y += lines(0.5);
             return;
+        }
         setFont(22);
         m_layout.answerListTop = m_y;
         const QStringList answers = worksheetAnswers(m_document, m_options.fromQuestion);

@@ -79,6 +79,7 @@ private slots:
     void headerAndTitle_data();
     void headerAndTitle();
     void fromQuestionFive();
+    void taskKeepsHalfALineFromTheContent();
     void answerListKeepsEachAnswerOnOneLine_data();
     void answerListKeepsEachAnswerOnOneLine();
     void questionLines_data();
@@ -164,6 +165,18 @@ void TestWorksheetPage::fromQuestionFive()
     render(questions(8), options, &layout);
     QCOMPARE(layout.questions, QList<int>({5, 6, 7, 8}));
     QCOMPARE(layout.answerLines.join(QString()), QStringLiteral("Antwort 5 - Antwort 6 - Antwort 7 - Antwort 8"));
+}
+
+// Without the answer list the content would sit on the task's text: half a line lies between.
+void TestWorksheetPage::taskKeepsHalfALineFromTheContent()
+{
+    WorksheetOptions options;
+    options.answerList = false;
+    options.task = QStringLiteral("Aufgabe: Fülle die freien Felder aus!");
+    WorksheetLayout layout;
+    render(labelTopic({quizLabel(QStringLiteral("Elbe"), 0.3, 0.3)}), options, &layout);
+    QVERIFY2(layout.contentTop - layout.taskTop >= lineHeight(25) * 3 / 2,
+        qPrintable(QStringLiteral("task at %1, content at %2").arg(layout.taskTop).arg(layout.contentTop)));
 }
 
 void TestWorksheetPage::answerListKeepsEachAnswerOnOneLine_data()

@@ -10,9 +10,12 @@
 #include "worksheet/worksheetoutput.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -60,6 +63,7 @@ private slots:
     void saving();
     void printDialogKeepsProportions();
     void printsAtTheChosenPlace();
+    void clipboardPictureHasTheSheetsSize();
 };
 
 void TestWorksheetWindow::optionsAndPreview()
@@ -171,6 +175,21 @@ void TestWorksheetWindow::printsAtTheChosenPlace()
     const QRegularExpressionMatch match = address.match(QString::fromUtf8(text.readAllStandardOutput()));
     QVERIFY(match.hasMatch());
     QVERIFY2(qAbs(match.captured(1).toDouble() - 16.0 * pointsPerCm) < 4, qPrintable(match.captured(1)));
+}
+
+// The SVG on the clipboard pastes at the sheet's size, 16,6 cm wide, as the saved sheets.
+void TestWorksheetWindow::clipboardPictureHasTheSheetsSize()
+{
+    const TopicDocument labels = rivers();
+    TArbeitsblattForm window;
+    window.setDocument(&labels, QString());
+    window.copyToClipboard();
+    const QString svg = QString::fromUtf8(QGuiApplication::clipboard()->mimeData()->data("image/svg+xml"));
+    const QRegularExpressionMatch size
+        = QRegularExpression(QStringLiteral("<svg[^>]* width=\"([0-9.]+)mm\" height=\"([0-9.]+)mm\"")).match(svg);
+    QVERIFY2(size.hasMatch(), qPrintable(svg.left(400)));
+    QVERIFY2(qAbs(size.captured(1).toDouble() - worksheetWidthMm) < 0.5, qPrintable(size.captured(0)));
+    QVERIFY2(qAbs(size.captured(2).toDouble() - worksheetHeightMm) < 0.5, qPrintable(size.captured(0)));
 }
 
 QTEST_MAIN(TestWorksheetWindow)

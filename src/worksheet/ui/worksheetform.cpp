@@ -341,6 +341,9 @@ void TArbeitsblattForm::copyToClipboard()
         generator.setOutputDevice(&buffer);
         generator.setSize(worksheetPageSize);
         generator.setViewBox(QRect(QPoint(0, 0), worksheetPageSize));
+        // The sheet's physical size (16,6 cm wide), as the saved files have it: the size in the
+        // SVG follows from the page in pixels and the resolution.
+        generator.setResolution(qRound(worksheetPageSize.width() * 25.4 / worksheetWidthMm));
         generator.setTitle(m_titleEdit->text());
         QPainter painter(&generator);
         composeWorksheet(painter, *m_document, options());
