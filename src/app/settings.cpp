@@ -18,6 +18,7 @@ template<class Visitor> void visitSettings(Visitor& v, AppSettings& app, QuizOpt
     v.text("NetzKomKanal", app.commChannel);
     v.text("Opt-ProtOrdner", app.protocolFolder);
     v.text("Opt-BestListOrdner", app.highScoreFolder);
+    v.text("Opt-ArbeitsblattOrdner", app.worksheetFolder);
 
     LabelQuizOptions& l = quiz.labelling;
     v.choice("UebOpt-AbfrageModus", l.abfrageModus, QuizOptionChoices::abfrageModus);

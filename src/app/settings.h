@@ -18,6 +18,7 @@ struct AppSettings
     QString commChannel;
     QString protocolFolder;
     QString highScoreFolder;
+    QString worksheetFolder;
 
     bool operator==(const AppSettings&) const = default;
 };

@@ -27,6 +27,7 @@ AppSettings TForm1::currentSettings() const
     settings.commChannel = layout.commChannel;
     settings.protocolFolder = layout.protocolFolder;
     settings.highScoreFolder = layout.highScoreFolder;
+    settings.worksheetFolder = layout.worksheetFolder;
     return settings;
 }
 
@@ -43,6 +44,7 @@ void TForm1::applySettings(const AppSettings& settings)
     layout.commChannel = settings.commChannel;
     layout.protocolFolder = settings.protocolFolder;
     layout.highScoreFolder = settings.highScoreFolder;
+    layout.worksheetFolder = settings.worksheetFolder;
 }
 
 void TForm1::loadSettings()

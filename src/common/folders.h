@@ -12,6 +12,7 @@ struct FolderLayout
     QString protocolFolder; // protocol files; changed by settings and the folder dialog
     QString highScoreFolder; // high-score lists; changed by settings and the folder dialog
     QString commFolder; // network-exercise files; changed by settings only
+    QString worksheetFolder; // where worksheets were saved last; changed by settings and saving
     QString setupFolder; // read only by the e-mail dispatch
     QString commChannel; // mailbox name of the network exercise
     QString baseTopicFolder; // home folder of the topic menu

@@ -25,10 +25,10 @@ const char* const header = "Windows Registry Editor Version 5.00\n\n"
 // The value names in the order they are written.
 const QStringList writtenNames = {"Opt-Sound", "Opt-UebNameEingabe", "Opt-AutoProtSpeichern",
     "Opt-ErgebBestListEintragen", "NetzKomOrdner", "NetzKomKanal", "Opt-ProtOrdner", "Opt-BestListOrdner",
-    "UebOpt-AbfrageModus", "UebOpt-ZeitLimit", "UebOpt-ZLimitMin", "UebOpt-ZLimitSek", "UebOpt-ZuordnungRichtig",
-    "UebOpt-ZuordnungFalsch", "UebOpt-Zuordnungstexte", "UebOpt-Zuordnungsziele", "UebOptFragen-ZuordnungFalsch",
-    "UebOptFragen-Zuordnungstexte", "UebOptFragen-Zeitlimit", "UebOptFragen-ZLimitMin", "UebOptFragen-ZLimitSek",
-    "UebOptFragen-Zuordnungsziele"};
+    "Opt-ArbeitsblattOrdner", "UebOpt-AbfrageModus", "UebOpt-ZeitLimit", "UebOpt-ZLimitMin", "UebOpt-ZLimitSek",
+    "UebOpt-ZuordnungRichtig", "UebOpt-ZuordnungFalsch", "UebOpt-Zuordnungstexte", "UebOpt-Zuordnungsziele",
+    "UebOptFragen-ZuordnungFalsch", "UebOptFragen-Zuordnungstexte", "UebOptFragen-Zeitlimit", "UebOptFragen-ZLimitMin",
+    "UebOptFragen-ZLimitSek", "UebOptFragen-Zuordnungsziele"};
 
 StartOptions startOptions(DisplayInfo display = {1280, 1024, 24})
 {
@@ -185,7 +185,7 @@ void TestSettings::writtenNamesTypesAndOrder()
         types << (m.captured(2).startsWith(QStringLiteral("dword")) ? "d" : "s");
     }
     QCOMPARE(names, writtenNames);
-    QCOMPARE(types.join(QString()), QStringLiteral("ddddssssddssdddddddssd"));
+    QCOMPARE(types.join(QString()), QStringLiteral("ddddsssssddssdddddddssd"));
     QVERIFY(text.contains(QStringLiteral("\"NetzKomKanal\"=\"ZEP-1\"")));
     QVERIFY(text.contains(QStringLiteral("\"UebOpt-ZLimitMin\"=\"3\"")));
     QVERIFY(text.contains(QStringLiteral("\"Opt-AutoProtSpeichern\"=dword:00000000")));

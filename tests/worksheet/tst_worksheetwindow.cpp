@@ -2,15 +2,18 @@
 // click, saving refused for a wrong extension and written as PDF at the print margins, and the
 // print dialog keeping the page's proportions and printing where it says.
 
+#include "common/folders.h"
 #include "support/fakedialogservice.h"
 #include "support/fakemessageservice.h"
 #include "support/quiztopics.h"
+#include "widgets/radiogroup2.h"
 #include "worksheet/ui/worksheetform.h"
 #include "worksheet/ui/worksheetprintdialog.h"
 #include "worksheet/worksheetoutput.h"
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGuiApplication>
@@ -64,6 +67,7 @@ private slots:
     void printDialogKeepsProportions();
     void printsAtTheChosenPlace();
     void clipboardPictureHasTheSheetsSize();
+    void saveDialogOpensWhereTheTeacherSavedLast();
 };
 
 void TestWorksheetWindow::optionsAndPreview()
@@ -190,6 +194,34 @@ void TestWorksheetWindow::clipboardPictureHasTheSheetsSize()
     QVERIFY2(size.hasMatch(), qPrintable(svg.left(400)));
     QVERIFY2(qAbs(size.captured(1).toDouble() - worksheetWidthMm) < 0.5, qPrintable(size.captured(0)));
     QVERIFY2(qAbs(size.captured(2).toDouble() - worksheetHeightMm) < 0.5, qPrintable(size.captured(0)));
+}
+
+// The save dialogs open in the topic's folder with a name from the topic and the mode, and from
+// then on in the folder the teacher saved to last.
+void TestWorksheetWindow::saveDialogOpensWhereTheTeacherSavedLast()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("themen") && QDir(dir.path()).mkpath("blaetter"));
+    folders().worksheetFolder.clear();
+    FakeDialogService dialogs;
+    FakeMessageService messages;
+    TopicDocument labels = rivers();
+    labels.filePath = dir.filePath("themen/euro-flaggen-alle.zep");
+    TArbeitsblattForm window;
+    window.setDocument(&labels, QString());
+    window.show();
+    window.saveMetafile();
+    QCOMPARE(dialogs.requests.last().folder, dir.filePath("themen"));
+    QCOMPARE(dialogs.requests.last().fileName, QStringLiteral("euro-flaggen-alle-arbeitsblatt"));
+
+    window.findChild<TRadioGroup2*>("ModeRadio")->setItemIndex(1);
+    dialogs.saveAnswer = dir.filePath("blaetter/loesung.pdf");
+    window.savePdf();
+    QVERIFY(QFile::exists(dialogs.saveAnswer));
+    QCOMPARE(dialogs.requests.last().fileName, QStringLiteral("euro-flaggen-alle-loesung"));
+    window.saveMetafile();
+    QCOMPARE(dialogs.requests.last().folder, dir.filePath("blaetter"));
+    folders().worksheetFolder.clear();
 }
 
 QTEST_MAIN(TestWorksheetWindow)

@@ -1,5 +1,7 @@
 #include "worksheetform.h"
 
+#include "common/folders.h"
+
 #include "common/theme.h"
 #include "ui/cursors.h"
 #include "ui/dialogservice.h"
@@ -14,6 +16,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,6 +29,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
 
@@ -283,6 +287,24 @@ bool TArbeitsblattForm::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+QString worksheetSaveFolder(const QString& lastFolder, const QString& topicPath)
+{
+    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir())
+        return lastFolder;
+    const QFileInfo topicFolder(QFileInfo(topicPath).absolutePath());
+    if (!topicPath.isEmpty() && topicFolder.isDir() && topicFolder.isWritable())
+        return topicFolder.absoluteFilePath();
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+QString worksheetFileName(const QString& topicPath, WorksheetMode mode)
+{
+    static const char* const modes[] = {"arbeitsblatt", "loesung", "folie"};
+    const QString base = QFileInfo(topicPath).completeBaseName();
+    const QString kind = QString::fromLatin1(modes[qBound(0, int(mode), 2)]);
+    return base.isEmpty() ? kind : base + u'-' + kind;
+}
+
 bool TArbeitsblattForm::saveTo(const QString& path)
 {
     if (!m_document)
@@ -298,14 +320,18 @@ bool TArbeitsblattForm::saveTo(const QString& path)
 void TArbeitsblattForm::askAndSave(const FileDialogRequest& request, const QList<WorksheetFormat>& accepted)
 {
     regenerate();
-    const QString path = dialogService().saveFileName(this, request);
+    FileDialogRequest asked = request;
+    asked.folder = worksheetSaveFolder(folders().worksheetFolder, m_document ? m_document->filePath : QString());
+    asked.fileName = worksheetFileName(m_document ? m_document->filePath : QString(), options().mode);
+    const QString path = dialogService().saveFileName(this, asked);
     if (path.isEmpty())
         return;
     if (!accepted.contains(worksheetFormatForPath(path))) {
         showError(worksheetExtensionError());
         return;
     }
-    saveTo(path);
+    if (saveTo(path))
+        folders().worksheetFolder = QFileInfo(path).absolutePath();
 }
 
 void TArbeitsblattForm::saveMetafile()

@@ -73,3 +73,10 @@ private:
     int m_panStartY = -1;
     int m_panStartScroll = 0;
 };
+
+// Where the save dialogs open: the folder worksheets were saved to last, else the topic's folder
+// when it can be written, else the user's documents folder.
+QString worksheetSaveFolder(const QString& lastFolder, const QString& topicPath);
+// The name they offer, without extension: the topic's file name and the mode
+// ("euro-flaggen-alle-arbeitsblatt", "…-loesung", "…-folie"); the mode alone without a topic file.
+QString worksheetFileName(const QString& topicPath, WorksheetMode mode);
