@@ -2,6 +2,7 @@
 
 #include "common/atomicfile.h"
 #include "common/filemessages.h"
+#include "platform/cp1252.h"
 #include "worksheet/metafiledevice.h"
 
 #include <QFileInfo>
@@ -47,6 +48,31 @@ WorksheetFormat worksheetFormatForPath(const QString& path)
     if (suffix == QLatin1String("png"))
         return WorksheetFormat::Png;
     return WorksheetFormat::Unknown;
+}
+
+QString charactersLostInWmf(const TopicDocument& document, const WorksheetOptions& options)
+{
+    QStringList texts {options.title, options.task, document.lueckentext, document.fragentext};
+    for (const DocObject& object : document.objects)
+        texts.append(object.Cap);
+    QList<char32_t> lost;
+    for (const QString& text : std::as_const(texts)) {
+        for (const char32_t c : text.toUcs4()) {
+            if (c >= 0x20 && !cp1252Byte(c) && !lost.contains(c))
+                lost.append(c);
+        }
+    }
+    return QString::fromUcs4(lost.constData(), lost.size());
+}
+
+QString wmfLossWarning(const QString& characters)
+{
+    QStringList listed;
+    for (const char32_t c : characters.toUcs4())
+        listed.append(QString::fromUcs4(&c, 1));
+    return QStringLiteral("Das WMF-Format kann diese Zeichen nicht darstellen, sie erscheinen dort als \"?\": %1. "
+                          "EMF und PDF behalten sie.")
+        .arg(listed.join(u' '));
 }
 
 QString worksheetExtensionError()

@@ -29,3 +29,10 @@ bool saveWorksheet(
 
 // The text of a refused extension.
 QString worksheetExtensionError();
+
+// The characters of the sheet's texts (title, task, captions, cloze text, questions) that a WMF
+// cannot hold, since its texts are Windows-1252: each once, in the order they first appear. They
+// come out as "?" there; EMF and PDF keep them. Empty when nothing is lost.
+QString charactersLostInWmf(const TopicDocument& document, const WorksheetOptions& options);
+// The warning about them, in German.
+QString wmfLossWarning(const QString& characters);

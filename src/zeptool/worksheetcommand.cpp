@@ -86,6 +86,10 @@ int runWorksheetCommand(const QStringList& arguments, QIODevice&, QIODevice& err
     WorksheetOptions& options = parsed->options;
     options.title = parsed->title.value_or(document.titel);
     options.pictureFolder = quizPictureFolder(QCoreApplication::applicationDirPath());
+    if (worksheetFormatForPath(parsed->outputPath) == WorksheetFormat::Wmf) {
+        if (const QString lost = charactersLostInWmf(document, options); !lost.isEmpty())
+            writeConsoleText(err, QStringLiteral("zeptool: Warnung: ") + wmfLossWarning(lost) + u'\n');
+    }
     QString message;
     if (!saveWorksheet(parsed->outputPath, document, options, &message)) {
         writeConsoleText(err, message + u'\n');

@@ -68,6 +68,7 @@ private slots:
     void printsAtTheChosenPlace();
     void clipboardPictureHasTheSheetsSize();
     void saveDialogOpensWhereTheTeacherSavedLast();
+    void wmfAsksBeforeLosingCharacters();
 };
 
 void TestWorksheetWindow::optionsAndPreview()
@@ -222,6 +223,34 @@ void TestWorksheetWindow::saveDialogOpensWhereTheTeacherSavedLast()
     window.saveMetafile();
     QCOMPARE(dialogs.requests.last().folder, dir.filePath("blaetter"));
     folders().worksheetFolder.clear();
+}
+
+// A WMF turns characters outside Windows-1252 into "?": the window says which, and saves only when
+// the teacher agrees.
+void TestWorksheetWindow::wmfAsksBeforeLosingCharacters()
+{
+    QTemporaryDir dir;
+    FakeDialogService dialogs;
+    FakeMessageService messages;
+    TopicDocument labels = rivers();
+    labels.objects.append(quizLabel(QStringLiteral("Łódź"), 0.5, 0.5));
+    TArbeitsblattForm window;
+    window.setDocument(&labels, QString());
+    window.show();
+    dialogs.saveAnswer = dir.filePath(QStringLiteral("blatt.wmf"));
+    messages.answers = {MessageButton::No};
+    window.saveMetafile();
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY2(messages.shown.first().text.contains(QStringLiteral("\"?\": Ł ź.")), qPrintable(messages.shown.first().text));
+    QVERIFY(!QFile::exists(dialogs.saveAnswer));
+    messages.answers = {MessageButton::Yes};
+    window.saveMetafile();
+    QVERIFY(QFile::exists(dialogs.saveAnswer));
+    // EMF keeps them: nothing to ask.
+    dialogs.saveAnswer = dir.filePath(QStringLiteral("blatt.emf"));
+    window.saveMetafile();
+    QVERIFY(QFile::exists(dialogs.saveAnswer));
+    QCOMPARE(messages.shown.size(), 2);
 }
 
 QTEST_MAIN(TestWorksheetWindow)

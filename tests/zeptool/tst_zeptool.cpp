@@ -171,6 +171,8 @@ private slots:
     void help();
     void commandHelp_data();
     void commandHelp();
+    void wmfWarnsOfLostCharacters_data();
+    void wmfWarnsOfLostCharacters();
 
 private:
     QString writeTopic(const QString& name, const TopicDocument& document);
@@ -822,6 +824,32 @@ void TestZeptool::commandHelp()
     const QString text = QString::fromUtf8(result.out);
     QVERIFY2(text.startsWith(QStringLiteral("Aufruf:\n  zeptool %1 ").arg(arguments.first())), qPrintable(text));
     QVERIFY2(text.contains(option), qPrintable(text));
+}
+
+void TestZeptool::wmfWarnsOfLostCharacters_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("warning"); // on standard error; empty for none
+    QTest::newRow("wmf") << "wmf"
+                         << "zeptool: Warnung: Das WMF-Format kann diese Zeichen nicht darstellen, sie erscheinen "
+                            "dort als \"?\": Ł ź →. EMF und PDF behalten sie.\n";
+    QTest::newRow("emf keeps them") << "emf" << QString();
+}
+
+// A title a WMF cannot hold is written all the same, with a warning on standard error.
+void TestZeptool::wmfWarnsOfLostCharacters()
+{
+    QFETCH(QString, extension);
+    QFETCH(QString, warning);
+    const QString topic = writeTopic(QStringLiteral("polen.zep"), renderTopic());
+    QTemporaryDir temp;
+    const QString output = temp.filePath(QStringLiteral("blatt.") + extension);
+    const ToolResult result = runZeptool(
+        {QStringLiteral("arbeitsblatt"), topic, QStringLiteral("-o"), output, QStringLiteral("--titel"),
+            QStringLiteral("Łódź → Kraków")});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(result.err), warning);
+    QVERIFY(QFile::exists(output));
 }
 
 QTEST_GUILESS_MAIN(TestZeptool)

@@ -326,9 +326,15 @@ void TArbeitsblattForm::askAndSave(const FileDialogRequest& request, const QList
     const QString path = dialogService().saveFileName(this, asked);
     if (path.isEmpty())
         return;
-    if (!accepted.contains(worksheetFormatForPath(path))) {
+    const WorksheetFormat format = worksheetFormatForPath(path);
+    if (!accepted.contains(format)) {
         showError(worksheetExtensionError());
         return;
+    }
+    if (format == WorksheetFormat::Wmf && m_document) {
+        const QString lost = charactersLostInWmf(*m_document, options());
+        if (!lost.isEmpty() && !askYesNo(wmfLossWarning(lost) + QStringLiteral("\r\nTrotzdem als WMF speichern?")))
+            return;
     }
     if (saveTo(path))
         folders().worksheetFolder = QFileInfo(path).absolutePath();
