@@ -241,7 +241,8 @@ void TestWorksheetWindow::wmfAsksBeforeLosingCharacters()
     messages.answers = {MessageButton::No};
     window.saveMetafile();
     QCOMPARE(messages.shown.size(), 1);
-    QVERIFY2(messages.shown.first().text.contains(QStringLiteral("\"?\": Ł ź.")), qPrintable(messages.shown.first().text));
+    QVERIFY2(
+        messages.shown.first().text.contains(QStringLiteral("\"?\": Ł ź.")), qPrintable(messages.shown.first().text));
     QVERIFY(!QFile::exists(dialogs.saveAnswer));
     messages.answers = {MessageButton::Yes};
     window.saveMetafile();
