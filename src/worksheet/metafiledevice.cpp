@@ -338,8 +338,10 @@ public:
         run.font.height = -std::max(1, toUnit(pixelSize * scaleY));
         run.font.weight = std::clamp(int(font.weight()), 1, 1000);
         run.font.italic = font.style() != QFont::StyleNormal;
-        run.font.underline = font.underline();
-        run.font.strikeOut = font.strikeOut();
+        // Qt draws underline and strike-out as lines of their own (through this engine): a font
+        // record that asked for them too would have every reader draw them twice.
+        run.font.underline = false;
+        run.font.strikeOut = false;
         // y runs downwards on the page: a clockwise turn in Qt is a negative escapement.
         run.font.escapement = toUnit(-std::atan2(m_transform.m12(), m_transform.m11()) * 1800.0 / std::numbers::pi);
 

@@ -139,6 +139,7 @@ constexpr quint32 emrExtTextOutW = 84;
 constexpr quint16 wmrEof = 0x0000;
 constexpr quint16 wmrDeleteObject = 0x01F0;
 constexpr quint16 wmrExtTextOut = 0x0A32;
+constexpr quint16 wmrCreateFontIndirect = 0x02FB;
 
 // A word's box in `pdftotext -bbox` output (points), or a null rectangle.
 QRectF wordBox(const QString& xhtml, const QString& word)
@@ -176,6 +177,8 @@ private slots:
     void advancesAreTheFontsOwn_data();
     void advancesAreTheFontsOwn();
     void objectTableStaysSmall();
+    void underlineIsDrawnOnce_data();
+    void underlineIsDrawnOnce();
     void bigPicture();
     void unusableSizesGiveNothing_data();
     void unusableSizesGiveNothing();
@@ -387,6 +390,54 @@ void TestMetafile::wmfStructure()
     for (const QByteArray& record : records)
         largest = std::max(largest, quint32(record.size() / 2));
     QCOMPARE(u32(m_wmf, 22 + 12), largest);
+}
+
+void TestMetafile::underlineIsDrawnOnce_data()
+{
+    pageHasThePhysicalSize_data();
+}
+
+// Underlined and struck-out text (the markup's <U> and <S>): Qt draws the lines itself, so the
+// font records ask for neither, and the lines are there.
+void TestMetafile::underlineIsDrawnOnce()
+{
+    QFETCH(QString, format);
+    const auto draw = [](MetafileDevice& device, bool decorated) {
+        QPainter painter(&device);
+        QFont font("Arial", 20);
+        font.setUnderline(decorated);
+        font.setStrikeOut(decorated);
+        painter.setFont(font);
+        painter.drawText(QPointF(50, 100), QStringLiteral("unterstrichen"));
+    };
+    MetafileDevice device(pageUnits, pageMm);
+    draw(device, true);
+    MetafileDevice plain(pageUnits, pageMm);
+    draw(plain, false);
+    const auto kind = format == "emf" ? MetafileDevice::Format::Emf : MetafileDevice::Format::Wmf;
+    // Qt's two lines: the decorated text takes more records than the plain one.
+    QVERIFY(device.toBytes(kind).size() > plain.toBytes(kind).size());
+    int fonts = 0;
+    if (format == "emf") {
+        for (const EmfRecord& record : emfRecords(device.toBytes(MetafileDevice::Format::Emf))) {
+            if (record.type == emrExtCreateFontW) {
+                ++fonts;
+                // EMREXTCREATEFONTINDIRECTW: ihFont at 8, the LOGFONTW from 12: lfUnderline at 12 + 21.
+                QCOMPARE(int(record.data.at(33)), 0);
+                QCOMPARE(int(record.data.at(34)), 0);
+            }
+        }
+    } else {
+        for (const QByteArray& record : wmfRecords(device.toBytes(MetafileDevice::Format::Wmf))) {
+            if (u16(record, 4) == wmrCreateFontIndirect) {
+                ++fonts;
+                // META_CREATEFONTINDIRECT: the LOGFONT from 6: lfUnderline at 6 + 11.
+                QCOMPARE(int(record.at(17)), 0);
+                QCOMPARE(int(record.at(18)), 0);
+            }
+        }
+    }
+    QVERIFY(fonts > 0);
 }
 
 void TestMetafile::advancesAreTheFontsOwn_data()
