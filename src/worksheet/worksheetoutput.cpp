@@ -18,8 +18,10 @@ namespace {
 bool writePdf(QIODevice& device, const TopicDocument& document, const WorksheetOptions& options)
 {
     QPdfWriter pdf(&device);
+    const QString title = options.title.isEmpty() ? document.titel : options.title;
     pdf.setCreator(QStringLiteral("Kestrova Tallowmere"));
-    pdf.setTitle(options.title.isEmpty() ? document.titel : options.title);
+    pdf.setTitle(title);
+    pdf.setDocumentXmpMetadata(worksheetXmpMetadata(title, options.mode));
     pdf.setResolution(600);
     pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
     QPainter painter;
@@ -35,6 +37,36 @@ bool writePdf(QIODevice& device, const TopicDocument& document, const WorksheetO
 }
 
 } // namespace
+
+QString worksheetSubject(WorksheetMode mode)
+{
+    switch (mode) {
+    case WorksheetMode::Solution:
+        return QStringLiteral("Lösungsblatt");
+    case WorksheetMode::Overlay:
+        return QStringLiteral("Lösungsblatt (Auflegefolie)");
+    default:
+        return QStringLiteral("Arbeitsblatt");
+    }
+}
+
+QByteArray worksheetXmpMetadata(const QString& title, WorksheetMode mode)
+{
+    const auto escaped = [](const QString& text) { return text.toHtmlEscaped().toUtf8(); };
+    return QByteArray("<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+                      "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+                      "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+                      "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                      "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\">\n"
+                      "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">")
+        + escaped(title)
+        + "</rdf:li></rdf:Alt></dc:title>\n"
+          "<dc:description><rdf:Alt><rdf:li xml:lang=\"x-default\">"
+        + escaped(worksheetSubject(mode))
+        + "</rdf:li></rdf:Alt></dc:description>\n"
+          "<xmp:CreatorTool>Kestrova Tallowmere</xmp:CreatorTool>\n"
+          "</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n<?xpacket end=\"w\"?>";
+}
 
 WorksheetFormat worksheetFormatForPath(const QString& path)
 {

@@ -27,6 +27,12 @@ inline constexpr double worksheetTopMarginMm = 14.0;
 bool saveWorksheet(
     const QString& path, const TopicDocument& document, const WorksheetOptions& options, QString* message);
 
+// What the sheet is, as a PDF's subject: "Arbeitsblatt", "Lösungsblatt" or "Lösungsblatt
+// (Auflegefolie)". Saved PDFs carry it in their XMP metadata as dc:description, beside the title
+// and "Kestrova Tallowmere" as the creating tool (Qt writes no subject into the document's info).
+QString worksheetSubject(WorksheetMode mode);
+QByteArray worksheetXmpMetadata(const QString& title, WorksheetMode mode);
+
 // The text of a refused extension.
 QString worksheetExtensionError();
 

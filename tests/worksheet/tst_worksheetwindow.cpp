@@ -134,6 +134,14 @@ void TestWorksheetWindow::saving()
     info.start(QStringLiteral("pdfinfo"), {dialogs.saveAnswer});
     QVERIFY(info.waitForFinished(30000));
     QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QStringLiteral("(A4)")));
+    // Title, creator and what the sheet is.
+    info.start(QStringLiteral("pdfinfo"), {"-meta", dialogs.saveAnswer});
+    QVERIFY(info.waitForFinished(30000));
+    const QString meta = QString::fromUtf8(info.readAllStandardOutput());
+    for (const QString& expected :
+        {QStringLiteral(">Flüsse Europas</rdf:li>"), QStringLiteral(">Arbeitsblatt</rdf:li>"),
+            QStringLiteral("<xmp:CreatorTool>Kestrova Tallowmere</xmp:CreatorTool>")})
+        QVERIFY2(meta.contains(expected), qPrintable(meta));
     const double name_ = leftOf(dialogs.saveAnswer, QStringLiteral("Name:"));
     QVERIFY2(qAbs(name_ - 2.2 * pointsPerCm) < 3, qPrintable(QString::number(name_)));
 }

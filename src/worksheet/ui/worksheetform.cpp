@@ -398,6 +398,10 @@ void TArbeitsblattForm::print()
         return;
     // Without a printer on the system, Qt's print dialog offers printing into a PDF file.
     QPrinter& printer = dialog.printer();
+    // The job's name in the printer queue, and the title and creator of a PDF printed to a file.
+    const WorksheetOptions chosen = options();
+    printer.setDocName(chosen.title.isEmpty() ? m_document->titel : chosen.title);
+    printer.setCreator(QStringLiteral("Kestrova Tallowmere"));
     if (printer.printerName().isEmpty() && printer.outputFileName().isEmpty()
         && !dialogService().confirmPrint(this, printer))
         return;
