@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -39,6 +41,7 @@ class TestWorksheetFiles : public QObject
 
 private slots:
     void bundledTopicsInEveryFormat();
+    void bundledSheetsDoNotGiveTheOrderAway();
 };
 
 void TestWorksheetFiles::bundledTopicsInEveryFormat()
@@ -118,6 +121,44 @@ void TestWorksheetFiles::bundledTopicsInEveryFormat()
         text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
         QVERIFY2(squeezed(text).contains(squeezed(file.text)), qPrintable(file.file + ": " + file.text));
     }
+}
+
+// On every page of the bundled single-question sheets the answer list (alphabetical) is not the
+// questions' order, which would give each answer away.
+void TestWorksheetFiles::bundledSheetsDoNotGiveTheOrderAway()
+{
+    const QDir bin(QStringLiteral(TALLOWMERE_BIN_DIR));
+    int pages = 0;
+    for (const QString& name : bin.entryList({QStringLiteral("*.zep")}, QDir::Files, QDir::Name)) {
+        QFile in(bin.filePath(name));
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        TopicDocument document;
+        QCOMPARE(readTopicFile(in, document), ZepReadStatus::Ok);
+        if (document.DokTyp != DocType::SingleQuestions)
+            continue;
+        QHash<int, QString> answerOf;
+        for (const DocObject& object : std::as_const(document.objects)) {
+            if (object.Typ == ObjectKind::Answer)
+                answerOf[object.FrageNummer] = object.Cap;
+        }
+        WorksheetOptions options;
+        options.pictureFolder = bin.filePath(QStringLiteral("euromuenzen")) + u'/';
+        for (options.fromQuestion = 1; options.fromQuestion <= document.AnzFrageNummern;) {
+            QImage page(worksheetPageSize, QImage::Format_RGB32);
+            QPainter painter(&page);
+            const WorksheetLayout layout = composeWorksheet(painter, document, options);
+            QVERIFY(!layout.questions.isEmpty());
+            QStringList inQuestionOrder;
+            for (const int question : layout.questions)
+                inQuestionOrder.append(answerOf.value(question));
+            const QString listed = layout.answerLines.join(QString());
+            QVERIFY2(!listed.startsWith(inQuestionOrder.join(QStringLiteral(" - "))),
+                qPrintable(QStringLiteral("%1 from question %2: %3").arg(name).arg(options.fromQuestion).arg(listed)));
+            options.fromQuestion = layout.questions.last() + 1;
+            ++pages;
+        }
+    }
+    QVERIFY(pages >= 4);
 }
 
 QTEST_MAIN(TestWorksheetFiles)
