@@ -146,13 +146,16 @@ QColor colorOf(const QBrush& brush)
     return brush.color();
 }
 
-QImage toDibImage(const QImage& image)
+// Metafile bitmaps have no transparency: a picture that has some, or is drawn translucent, is
+// laid onto white, as it would show on the page's paper.
+QImage toDibImage(const QImage& image, qreal opacity)
 {
-    if (!image.hasAlphaChannel())
+    if (!image.hasAlphaChannel() && opacity >= 1)
         return image.convertToFormat(QImage::Format_BGR888);
     QImage flat(image.size(), QImage::Format_RGB32);
     flat.fill(Qt::white);
     QPainter painter(&flat);
+    painter.setOpacity(opacity);
     painter.drawImage(0, 0, image);
     painter.end();
     return flat.convertToFormat(QImage::Format_BGR888);
@@ -193,6 +196,8 @@ public:
             m_brush = newState.brush();
         if (flags & DirtyTransform)
             m_transform = newState.transform();
+        if (flags & DirtyOpacity)
+            m_opacity = std::clamp(newState.opacity(), qreal(0), qreal(1));
     }
 
     using QPaintEngine::drawLines;
@@ -312,7 +317,7 @@ public:
             return;
         PictureItem picture;
         picture.target = boxOf(m_transform.mapRect(rect));
-        picture.image = toDibImage(part == image.rect() ? image : image.copy(part));
+        picture.image = toDibImage(part == image.rect() ? image : image.copy(part), m_opacity);
         if (picture.image.isNull())
             return;
         m_items.emplace_back(std::move(picture));
@@ -333,7 +338,7 @@ public:
         TextRun run;
         run.text = text;
         run.origin = toUnits(m_transform.map(origin));
-        run.color = colorOf(m_pen.brush()).rgb();
+        run.color = onPaper(colorOf(m_pen.brush()));
         run.font.family = font.family();
         run.font.height = -std::max(1, toUnit(pixelSize * scaleY));
         run.font.weight = std::clamp(int(font.weight()), 1, 1000);
@@ -378,10 +383,10 @@ private:
     {
         PenSpec spec;
         const QColor color = colorOf(m_pen.brush());
-        if (m_pen.style() == Qt::NoPen || m_pen.brush().style() == Qt::NoBrush || color.alpha() == 0)
+        if (m_pen.style() == Qt::NoPen || m_pen.brush().style() == Qt::NoBrush || color.alpha() == 0 || m_opacity <= 0)
             return spec;
         spec.visible = true;
-        spec.color = color.rgb();
+        spec.color = onPaper(color);
         // A cosmetic pen's width is in device units already; zero means the thinnest line.
         const qreal width
             = m_pen.isCosmetic() ? m_pen.widthF() : m_pen.widthF() * std::sqrt(std::abs(m_transform.determinant()));
@@ -393,14 +398,25 @@ private:
     {
         BrushSpec spec;
         const QColor color = colorOf(m_brush);
-        if (m_brush.style() == Qt::NoBrush || color.alpha() == 0)
+        if (m_brush.style() == Qt::NoBrush || color.alpha() == 0 || m_opacity <= 0)
             return spec;
         spec.visible = true;
-        spec.color = color.rgb();
+        spec.color = onPaper(color);
         return spec;
     }
 
+    // Metafile colours have no alpha: a translucent colour (its own alpha, times the painter's
+    // opacity) becomes the opaque colour it gives on white paper. Over something else than white
+    // it covers what lies below; the worksheet draws translucent only on the white page.
+    QRgb onPaper(const QColor& color) const
+    {
+        const qreal a = color.alphaF() * m_opacity;
+        const auto mix = [a](int channel) { return qRound(channel * a + 255 * (1 - a)); };
+        return qRgb(mix(color.red()), mix(color.green()), mix(color.blue()));
+    }
+
     QPaintDevice* m_device = nullptr;
+    qreal m_opacity = 1;
     QPen m_pen;
     QBrush m_brush;
     QTransform m_transform;

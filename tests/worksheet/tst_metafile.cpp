@@ -140,6 +140,7 @@ constexpr quint16 wmrEof = 0x0000;
 constexpr quint16 wmrDeleteObject = 0x01F0;
 constexpr quint16 wmrExtTextOut = 0x0A32;
 constexpr quint16 wmrCreateFontIndirect = 0x02FB;
+constexpr quint16 wmrCreateBrushIndirect = 0x02FC;
 
 // A word's box in `pdftotext -bbox` output (points), or a null rectangle.
 QRectF wordBox(const QString& xhtml, const QString& word)
@@ -177,6 +178,8 @@ private slots:
     void advancesAreTheFontsOwn_data();
     void advancesAreTheFontsOwn();
     void objectTableStaysSmall();
+    void translucentColoursAsOnPaper_data();
+    void translucentColoursAsOnPaper();
     void underlineIsDrawnOnce_data();
     void underlineIsDrawnOnce();
     void bigPicture();
@@ -390,6 +393,43 @@ void TestMetafile::wmfStructure()
     for (const QByteArray& record : records)
         largest = std::max(largest, quint32(record.size() / 2));
     QCOMPARE(u32(m_wmf, 22 + 12), largest);
+}
+
+void TestMetafile::translucentColoursAsOnPaper_data()
+{
+    pageHasThePhysicalSize_data();
+}
+
+// A metafile's colours have no alpha: red at opacity 0.2 is drawn as the pink it gives on paper,
+// not as red.
+void TestMetafile::translucentColoursAsOnPaper()
+{
+    QFETCH(QString, format);
+    MetafileDevice device(pageUnits, pageMm);
+    {
+        QPainter painter(&device);
+        painter.setOpacity(0.2);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 0, 0));
+        painter.drawRect(QRectF(100, 100, 200, 100));
+    }
+    QList<QRgb> brushes;
+    if (format == "emf") {
+        for (const EmfRecord& record : emfRecords(device.toBytes(MetafileDevice::Format::Emf))) {
+            // EMRCREATEBRUSHINDIRECT: ihBrush at 8, the LOGBRUSH32's colour (R, G, B, 0) at 16.
+            if (record.type == emrCreateBrush)
+                brushes.append(
+                    qRgb(quint8(record.data.at(16)), quint8(record.data.at(17)), quint8(record.data.at(18))));
+        }
+    } else {
+        for (const QByteArray& record : wmfRecords(device.toBytes(MetafileDevice::Format::Wmf))) {
+            // META_CREATEBRUSHINDIRECT: the style at 6, the colour (R, G, B, 0) at 8.
+            if (u16(record, 4) == wmrCreateBrushIndirect)
+                brushes.append(qRgb(quint8(record.at(8)), quint8(record.at(9)), quint8(record.at(10))));
+        }
+    }
+    QVERIFY(brushes.contains(qRgb(255, 204, 204)));
+    QVERIFY(!brushes.contains(qRgb(255, 0, 0)));
 }
 
 void TestMetafile::underlineIsDrawnOnce_data()
