@@ -92,6 +92,10 @@ void TestWorksheetPage::overlayLinesUpWithSolution_data()
     QTest::addColumn<TopicDocument>("document");
     QTest::newRow("single questions") << questions(4);
     QTest::newRow("cloze text") << cloze();
+    TopicDocument labels
+        = labelTopic({quizLabel(QStringLiteral("Elbe"), 0.3, 0.3), quizLabel(QStringLiteral("Rhein"), 0.6, 0.7)});
+    labels.picture.fill(Qt::white);
+    QTest::newRow("labelled picture") << labels;
 }
 
 void TestWorksheetPage::overlayLinesUpWithSolution()
