@@ -126,7 +126,7 @@ NetMessageReader::Outcome NetMessageReader::read(
         participant.name = lines.at(2).isEmpty() ? userName : lines.at(2).left(maxNetNameLength);
         participant.computer = computer;
         participant.userName = userName;
-        participant.startText = lines.at(3);
+        participant.startText = lines.at(3).left(16);
         outcome.kind = Kind::Joined;
         return outcome;
     }
