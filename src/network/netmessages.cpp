@@ -136,10 +136,7 @@ NetMessageReader::Outcome NetMessageReader::read(
     NetParticipant& participant = known.value();
     const bool wasUnfinished = participant.unfinished();
     // Whatever else: a participant's place among its address's unfinished ones is given up once.
-    const auto settle = qScopeGuard([this, &participant, wasUnfinished] {
-        if (wasUnfinished && !participant.unfinished())
-            --m_unfinished[participant.address];
-    });
+    const auto settle = qScopeGuard([this, &participant, wasUnfinished] { releasePlace(participant, wasUnfinished); });
 
     if (name == NetMessages::action && lines.size() == 15) {
         const auto target = parseInt(lines.at(2), -1, m_objectCount - 1);
@@ -220,6 +217,12 @@ NetMessageReader::Outcome NetMessageReader::read(
     return refuse(sender);
 }
 
+void NetMessageReader::releasePlace(const NetParticipant& participant, bool wasUnfinished)
+{
+    if (wasUnfinished && !participant.unfinished())
+        --m_unfinished[participant.address];
+}
+
 void NetMessageReader::noteSender(NetParticipant& participant, const QHostAddress& sender)
 {
     // A pupil's machine may change its address during a quiz: kept, and shown.
@@ -258,8 +261,7 @@ QList<NetMessageReader::Outcome> NetMessageReader::takeOverdueResults(quint32 he
         m_held.removeFirst();
         const bool wasUnfinished = participant.unfinished();
         taken.append(take(participant, *std::exchange(participant.heldResult, std::nullopt)));
-        if (wasUnfinished)
-            --m_unfinished[participant.address];
+        releasePlace(participant, wasUnfinished);
     }
     return taken;
 }

@@ -134,6 +134,8 @@ private:
     Outcome refuse(const QHostAddress& sender);
     Outcome take(NetParticipant& participant, const HighScoreEntry& entry);
     static void noteSender(NetParticipant& participant, const QHostAddress& sender);
+    // A participant that was unfinished and is no longer gives up its address's place.
+    void releasePlace(const NetParticipant& participant, bool wasUnfinished);
 
     int m_objectCount;
     const TickSource* m_tick;
