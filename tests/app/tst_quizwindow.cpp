@@ -70,6 +70,10 @@ private slots:
 private:
     void open(const TopicDocument& doc);
     void openPath(const QString& path);
+    // The settings' communication folder (kom/ in the test's folder, made) and channel.
+    bool useCommFolder(const QString& channel);
+    // While timer runs, every modal dialog is accepted ("Übung starten" of an initiation).
+    void acceptModalDialogs(QTimer& timer);
     QuizPanel* panel() const { return m_window->findChild<QuizPanel*>(QStringLiteral("UebungPan")); }
     // Keys as the pupil presses them: to the widget with the keyboard focus.
     void key(int key);
@@ -112,6 +116,22 @@ void TestQuizWindow::open(const TopicDocument& doc)
     QVERIFY(writeTopicFile(file, doc));
     file.close();
     openPath(path);
+}
+
+bool TestQuizWindow::useCommFolder(const QString& channel)
+{
+    folders().commFolder = m_dir->filePath("kom") + u'/';
+    folders().commChannel = channel;
+    return QDir().mkpath(folders().commFolder);
+}
+
+void TestQuizWindow::acceptModalDialogs(QTimer& timer)
+{
+    connect(&timer, &QTimer::timeout, this, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    timer.start(20);
 }
 
 void TestQuizWindow::openPath(const QString& path)
@@ -726,9 +746,8 @@ void TestQuizWindow::screenReaderOnTiles()
 void TestQuizWindow::failedRejoinKeepsEndedQuiz()
 {
     open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
-    const QString kom = m_dir->filePath("kom") + u'/';
-    QVERIFY(QDir().mkpath(kom));
-    folders().commFolder = kom;
+    QVERIFY(useCommFolder(folders().commChannel));
+    const QString kom = folders().commFolder;
     const auto exerciseFile = [&](NetFile kind) { return netExerciseFileName(kom, folders().commChannel, kind); };
     {
         QFile topic(exerciseFile(NetFile::Topic));
@@ -786,20 +805,13 @@ void TestQuizWindow::failedRejoinKeepsEndedQuiz()
 void TestQuizWindow::initiationWarnsOfWritableFolder()
 {
     open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
-    const QString kom = m_dir->filePath("kom") + u'/';
-    QVERIFY(QDir().mkpath(kom));
-    folders().commFolder = kom;
-    folders().commChannel = QStringLiteral("QW-WARN");
+    QVERIFY(useCommFolder(QStringLiteral("QW-WARN")));
     // The options dialog of the initiation is confirmed with "Übung starten".
     QTimer confirm;
-    connect(&confirm, &QTimer::timeout, this, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dialog->accept();
-    });
-    confirm.start(20);
+    acceptModalDialogs(confirm);
     const auto warnings
         = [this] { return int(m_messages->texts().filter(QStringLiteral("Kommunikationsordner")).size()); };
-    const QByteArray folder = QFile::encodeName(kom);
+    const QByteArray folder = QFile::encodeName(folders().commFolder);
     for (const auto& [mode, expected] : {std::pair(0755, 0), std::pair(0777, 1), std::pair(0777, 1)}) {
         QVERIFY(::chmod(folder.constData(), mode_t(mode)) == 0);
         m_window->menuItem("Netzwerkuebunginitiieren1")->trigger();
@@ -815,10 +827,7 @@ void TestQuizWindow::initiationWarnsOfWritableFolder()
 // last exercise's results.
 void TestQuizWindow::teacherRunsOneExerciseAtATime()
 {
-    const QString kom = m_dir->filePath("kom") + u'/';
-    QVERIFY(QDir().mkpath(kom));
-    folders().commFolder = kom;
-    folders().commChannel = QStringLiteral("QW-ONE");
+    QVERIFY(useCommFolder(QStringLiteral("QW-ONE")));
     openPath(QString());
     m_window->menuItem("Netzwerkuebunginitiieren1")->trigger();
     QCOMPARE(m_window->netRole(), 0);
@@ -827,11 +836,7 @@ void TestQuizWindow::teacherRunsOneExerciseAtATime()
     open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
     QAction* initiate = m_window->menuItem("Netzwerkuebunginitiieren1");
     QTimer confirm;
-    connect(&confirm, &QTimer::timeout, this, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dialog->accept();
-    });
-    confirm.start(20);
+    acceptModalDialogs(confirm);
     const QHostAddress teacher(QStringLiteral("127.0.0.2"));
     m_window->netExercise()->setBindAddress(teacher);
     initiate->trigger();
@@ -898,16 +903,9 @@ void TestQuizWindow::unsavedResultsAreAskedAboutAtTheEnd()
     QFETCH(bool, ended);
     QFETCH(int, savedElsewhere);
     open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
-    const QString kom = m_dir->filePath("kom") + u'/';
-    QVERIFY(QDir().mkpath(kom));
-    folders().commFolder = kom;
-    folders().commChannel = QStringLiteral("QW-WAIT");
+    QVERIFY(useCommFolder(QStringLiteral("QW-WAIT")));
     QTimer confirm;
-    connect(&confirm, &QTimer::timeout, this, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dialog->accept();
-    });
-    confirm.start(20);
+    acceptModalDialogs(confirm);
     const QHostAddress teacher(QStringLiteral("127.0.0.2"));
     m_window->netExercise()->setBindAddress(teacher);
     m_window->menuItem("Netzwerkuebunginitiieren1")->trigger();
