@@ -157,6 +157,7 @@ private:
     int pendingWidth(qsizetype end);
     void drawSpan(qsizetype from, qsizetype to);
     void drawGap(const QString& gapText);
+    void drawGapPiece(const QString& blankLine, const QString& answer, int minimumWidth);
     void breakLine();
     qsizetype skipBlanks(qsizetype pos) const;
 
@@ -297,15 +298,66 @@ void MarkupLayout::drawGap(const QString& gapText)
         return;
     }
 
+    // On a sheet a gap that does not fit the rest of its line starts the next one, and one
+    // longer than a whole line goes on over the following lines, broken at its blanks (or
+    // between characters): each piece its own blank line with its part of the answer.
     const QString blanks = QStringLiteral("   ");
-    const int width = std::max(m_metrics.horizontalAdvance(blanks + gapText + blanks), minimumWidth);
+    const int lineStart = m_canvas.left;
+    const int wholeWidth = m_metrics.horizontalAdvance(blanks + gapText + blanks);
+    if (m_x + wholeWidth > m_canvas.rightLimit && m_x > lineStart && wholeWidth <= m_canvas.rightLimit - lineStart)
+        breakLine();
+    if (m_x + wholeWidth <= m_canvas.rightLimit || gapText.isEmpty()) {
+        drawGapPiece(blanks + gapText + blanks, blanks + gapText, minimumWidth);
+        return;
+    }
+    const int trailing = m_metrics.horizontalAdvance(blanks);
+    QString lead = blanks;
+    qsizetype from = 0;
+    for (;;) {
+        // The longest piece that fits, leaving room for the blanks that end the gap.
+        const int room = m_canvas.rightLimit - m_x - trailing;
+        qsizetype cut = from;
+        while (cut < gapText.size()) {
+            const qsizetype next = cut + (gapText.at(cut).isHighSurrogate() && cut + 1 < gapText.size() ? 2 : 1);
+            if (m_metrics.horizontalAdvance(lead + gapText.sliced(from, next - from)) > room)
+                break;
+            cut = next;
+        }
+        if (cut == gapText.size()) {
+            drawGapPiece(lead + gapText.sliced(from) + blanks, lead + gapText.sliced(from), 0);
+            return;
+        }
+        if (const qsizetype blank = gapText.lastIndexOf(u' ', cut); blank > from)
+            cut = blank;
+        if (cut == from) {
+            if (m_x > lineStart) {
+                breakLine();
+                continue;
+            }
+            // A character wider than the line stands alone.
+            cut = from + (gapText.at(from).isHighSurrogate() && from + 1 < gapText.size() ? 2 : 1);
+        }
+        drawGapPiece(lead + gapText.sliced(from, cut - from), lead + gapText.sliced(from, cut - from), 0);
+        breakLine();
+        from = cut;
+        while (from < gapText.size() && gapText.at(from) == u' ')
+            ++from;
+        if (from == gapText.size())
+            return;
+        lead.clear();
+    }
+}
+
+void MarkupLayout::drawGapPiece(const QString& blankLine, const QString& answer, int minimumWidth)
+{
+    const int width = std::max(m_metrics.horizontalAdvance(blankLine), minimumWidth);
     if (m_canvas.mode == 1 || m_canvas.mode == 3) {
         m_painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
         drawHorizontalLine(m_painter, m_x, m_x + width, m_y + m_zeroHeight);
     }
     if (m_canvas.mode == 2 || m_canvas.mode == 3) {
         m_painter.setPen(QColor(255, 0, 0));
-        m_painter.drawText(QPoint(m_x, m_y + m_metrics.ascent()), blanks + gapText);
+        m_painter.drawText(QPoint(m_x, m_y + m_metrics.ascent()), answer);
     }
     m_x += width;
 }

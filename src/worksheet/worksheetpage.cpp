@@ -28,6 +28,24 @@ int lineHeight(const QFont& font)
     return QFontMetrics(font).height();
 }
 
+// The length of the longest start of text no wider than width: up to its last blank that fits,
+// or as many characters as fit when no blank does (at least one, so that a line always takes
+// something).
+qsizetype fittingPrefix(const QFontMetrics& metrics, const QString& text, int width)
+{
+    qsizetype fits = 0;
+    while (fits < text.size()) {
+        const qsizetype next = fits + (text.at(fits).isHighSurrogate() && fits + 1 < text.size() ? 2 : 1);
+        if (metrics.horizontalAdvance(text.left(next)) > width)
+            break;
+        fits = next;
+    }
+    const qsizetype blank = text.lastIndexOf(u' ', fits);
+    if (fits < text.size() && blank > 0)
+        return blank + 1;
+    return qMax<qsizetype>(fits, 1);
+}
+
 // The answers of the single questions, with their tags expanded and their picture cut out.
 struct QuestionText
 {
@@ -81,6 +99,13 @@ private:
 
     int lines(double count) const { return qRound(count * m_lineHeight); }
 
+    // A frame from (left, top) to (right, bottom), its outline on the last column and row inside:
+    // a frame to x 1000 stays on the page, which ends there.
+    void frame(int left, int top, int right, int bottom)
+    {
+        m_painter.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
+    }
+
     void text(int x, int y, const QString& text)
     {
         m_painter.setPen(Qt::black);
@@ -120,10 +145,25 @@ private:
         setFont(30, true);
         m_layout.titleTop = m_y;
         if (m_drawFrame) {
+            m_painter.save();
             m_painter.setPen(Qt::black);
+            // A title wider than its box is set smaller, down to two thirds of its size, and then
+            // shortened; the box keeps its place, so that the overlay still lines up.
+            const int room = worksheetWidth - 2 * lines(0.3);
+            QFont font = m_font;
+            QString shown = m_options.title;
+            for (int height = 30; height >= 20; --height) {
+                font = sheetFont(height, true);
+                if (QFontMetrics(font).horizontalAdvance(shown) <= room)
+                    break;
+                if (height == 20)
+                    shown = QFontMetrics(font).elidedText(shown, Qt::ElideRight, room);
+            }
+            m_painter.setFont(font);
             m_painter.drawText(QRect(0, m_y, worksheetWidth, m_lineHeight),
-                Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, m_options.title);
-            m_painter.drawRect(QRect(QPoint(0, m_y - lines(0.3)), QPoint(worksheetWidth, m_y + lines(1.3))));
+                Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip, shown);
+            m_painter.restore();
+            frame(0, m_y - lines(0.3), worksheetWidth, m_y + lines(1.3));
         }
         m_y += lines(2);
     }
@@ -169,7 +209,22 @@ private:
                 writeLine();
                 line.clear();
             }
-            line += piece;
+            if (metrics.horizontalAdvance(piece) <= worksheetWidth) {
+                line += piece;
+                continue;
+            }
+            // An entry longer than the line goes on over the next lines, broken at its blanks
+            // (or, for a word wider than the page, between characters).
+            QString rest = piece;
+            while (metrics.horizontalAdvance(rest) > worksheetWidth) {
+                const qsizetype cut = fittingPrefix(metrics, rest, worksheetWidth);
+                line = rest.left(cut).trimmed();
+                writeLine();
+                rest.remove(0, cut);
+                while (rest.startsWith(u' '))
+                    rest.remove(0, 1);
+            }
+            line = rest;
         }
         if (!line.isEmpty())
             writeLine();
@@ -243,7 +298,7 @@ private:
             m_y = renderMarkup(c, line, m_y);
         }
         if (m_drawFrame)
-            m_painter.drawRect(QRect(QPoint(0, top), QPoint(worksheetWidth, m_y)));
+            frame(0, top, worksheetWidth, m_y);
         m_layout.contentBottom = m_y;
         m_painter.setFont(m_font);
         m_y += lines(1.5);
@@ -301,7 +356,7 @@ private:
         m_painter.setPen(QPen(Qt::black, 1));
         m_painter.setBrush(Qt::NoBrush);
         if (m_drawFrame)
-            m_painter.drawRect(QRect(QPoint(0, top), QPoint(worksheetWidth, m_y + 1)));
+            frame(0, top, worksheetWidth, m_y + 1);
         m_layout.contentBottom = m_y;
         m_painter.setFont(m_font);
         m_y += lines(1.5);

@@ -105,6 +105,8 @@ private slots:
     void signAfterGapStaysOnItsLine_data();
     void signAfterGapStaysOnItsLine();
     void gapWrapsAsAWhole();
+    void gapLongerThanALineIsBrokenOnTheSheet_data();
+    void gapLongerThanALineIsBrokenOnTheSheet();
     void ruleRunsToTheRightLimit();
     void clozeTextPlacesGapObjects_data();
     void clozeTextPlacesGapObjects();
@@ -134,7 +136,7 @@ void TestMarkup::lineAdvance_data()
     QTest::newRow("limit zero: a character a line") << QStringLiteral("000") << 0 << 0 << 3;
     QTest::newRow("100 000 characters, narrow") << QString(100000, u'0') << 0 << fiveZeros << 20000;
     QTest::newRow("100 000 characters, wide") << QString(100000, u'0') << 0 << (1 << 30) << 1;
-    QTest::newRow("100 000 characters in a gap") << "<<" + QString(100000, u'0') + ">>" << 1 << fiveZeros << 1;
+    QTest::newRow("100 000 characters in a gap") << "<<" + QString(100000, u'0') + ">>" << 1 << (1 << 30) << 1;
 }
 
 void TestMarkup::lineAdvance()
@@ -320,11 +322,43 @@ void TestMarkup::gapWrapsAsAWhole()
 {
     // "ab cd " fits; were the blank inside the gap a break position, "cd" would stay on line 1
     // as plain text.
-    const Rendered result = render("ab <<cd ef>>", 1, m.width("ab cd ") + 1);
+    // (The line holds the whole gap, which is not broken then.)
+    QVERIFY(m.gapWidth("cd ef") > m.width("ab cd "));
+    const Rendered result = render("ab <<cd ef>>", 1, m.gapWidth("cd ef"));
     QCOMPARE(result.bottom, m.offset() + 2 * m.lineHeight(1));
     const int underline = m.firstTop() + m.zeroHeight();
     QVERIFY(inkBox(result.image, QRect(m.width("ab "), 0, 400, underline + 1)).isNull());
     QVERIFY(rowIsBlack(result.image, underline + m.lineHeight(1), 0, m.gapWidth("cd ef")));
+}
+
+void TestMarkup::gapLongerThanALineIsBrokenOnTheSheet_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("gap");
+    QTest::addColumn<int>("minimumLines");
+    const QString words = QStringLiteral("ab cd ef gh ij kl mn op qr st uv wx");
+    const QString oneWord = QString(60, u'0');
+    for (int mode : {1, 2, 3}) {
+        QTest::addRow("words, mode %d", mode) << mode << words << 3;
+        QTest::addRow("one word, mode %d", mode) << mode << oneWord << 3;
+        QTest::addRow("10 000 characters, mode %d", mode) << mode << QString(10000, u'0') << 100;
+    }
+}
+
+// A worksheet's gap longer than a line goes on over the next lines, each piece with its line
+// (and its part of the answer), all within the right limit; words stay whole.
+void TestMarkup::gapLongerThanALineIsBrokenOnTheSheet()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, gap);
+    QFETCH(int, minimumLines);
+
+    const int limit = m.width("ab cd ef gh ij");
+    const Rendered result = render("Text <<" + gap + ">>.", mode, limit, true, {400, 20000});
+    QVERIFY(result.bottom >= m.offset() + minimumLines * m.lineHeight(mode));
+    const QRect ink = inkBox(result.image);
+    QVERIFY2(ink.right() < limit + m.width(".") + 1, qPrintable(QString::number(ink.right())));
+    QCOMPARE(hasRed(result.image), mode != 1);
 }
 
 void TestMarkup::ruleRunsToTheRightLimit()

@@ -82,6 +82,8 @@ private slots:
     void taskKeepsHalfALineFromTheContent();
     void answerListKeepsEachAnswerOnOneLine_data();
     void answerListKeepsEachAnswerOnOneLine();
+    void nothingLeavesThePage_data();
+    void nothingLeavesThePage();
     void questionLines_data();
     void questionLines();
     void pageEndsBeforeAQuestionThatDoesNotFit();
@@ -201,6 +203,72 @@ void TestWorksheetPage::answerListKeepsEachAnswerOnOneLine()
     QFETCH(TopicDocument, document);
     QFETCH(QString, listed);
     QCOMPARE(worksheetAnswers(document, 1), QStringList {listed});
+}
+
+void TestWorksheetPage::nothingLeavesThePage_data()
+{
+    QTest::addColumn<TopicDocument>("document");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("minimumListLines"); // the long entry wraps instead of running on
+
+    const QString longWords
+        = QStringLiteral("Donaudampfschifffahrtsgesellschaft mit Kapitänsmütze ").repeated(5).trimmed();
+    const QString oneWord = QStringLiteral("Rindfleischetikettierungsüberwachungsaufgabe").repeated(4);
+    TopicDocument longLabel = labelTopic({quizLabel(longWords, 0.3, 0.3), quizLabel(QStringLiteral("Elbe"), 0.6, 0.6)});
+    TopicDocument wordLabel = labelTopic({quizLabel(oneWord, 0.3, 0.3)});
+    TopicDocument longGap = cloze();
+    longGap.lueckentext = QStringLiteral("Am Anfang: <<%1>>. Dann <<%2>>!").arg(longWords, oneWord);
+    longGap.objects[0].Cap = longWords;
+    longGap.objects[1].Cap = oneWord;
+    TopicDocument longAnswer = questions(2);
+    longAnswer.fragentext = QStringLiteral("Wer? // %1\r\nWas? // %2").arg(longWords, oneWord);
+    longAnswer.objects[1].Cap = longWords;
+    longAnswer.objects[3].Cap = oneWord;
+
+    const char* modes[] = {"worksheet", "solution", "overlay"};
+    for (int mode = 0; mode < 3; ++mode) {
+        QTest::addRow("label list, %s", modes[mode]) << longLabel << longWords << mode << 2;
+        QTest::addRow("one-word label, %s", modes[mode]) << wordLabel << oneWord << mode << 2;
+        QTest::addRow("cloze gaps, %s", modes[mode]) << longGap << longWords + longWords << mode << 2;
+        QTest::addRow("answers, %s", modes[mode]) << longAnswer << QString() << mode << 2;
+    }
+}
+
+// The longest texts stay on the paper in every mode: a long answer-list entry wraps, a long
+// title is set smaller and shortened inside its box, a gap longer than a line is broken.
+void TestWorksheetPage::nothingLeavesThePage()
+{
+    QFETCH(TopicDocument, document);
+    QFETCH(QString, title);
+    QFETCH(int, mode);
+    QFETCH(int, minimumListLines);
+
+    WorksheetOptions options;
+    options.mode = WorksheetMode(mode);
+    options.title = title;
+    const int margin = 300;
+    QImage paper(worksheetPageSize + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    QPainter painter(&paper);
+    painter.translate(margin, margin);
+    const WorksheetLayout layout = composeWorksheet(painter, document, options);
+    painter.end();
+
+    const QRect page(margin, margin, worksheetPageSize.width(), worksheetPageSize.height());
+    int inkOnPage = 0;
+    for (int y = 0; y < paper.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(paper.constScanLine(y));
+        for (int x = 0; x < paper.width(); ++x) {
+            if (qGray(row[x]) > 200)
+                continue;
+            if (!page.contains(x, y))
+                QFAIL(qPrintable(QStringLiteral("ink at %1, %2 off the page").arg(x - margin).arg(y - margin)));
+            ++inkOnPage;
+        }
+    }
+    QVERIFY(inkOnPage > 0);
+    QVERIFY2(layout.answerLines.size() >= minimumListLines, qPrintable(layout.answerLines.join(u'\n')));
 }
 
 void TestWorksheetPage::questionLines_data()
