@@ -302,6 +302,24 @@ QRect CardView::viewBoxOf(int index) const
     return boxPixels(o).translated(-viewportOrigin).intersected(viewBitmap.rect());
 }
 
+QRect worksheetAnswerFrame(const QRect& box, int placement, QSize target)
+{
+    const int d = rounded(0.18 * box.width());
+    QRect frame = box;
+    if (placement == 1)
+        frame.setRight(frame.right() + 2 * d);
+    else if (placement == 3)
+        frame.setLeft(frame.left() - 2 * d);
+    else
+        frame.adjust(-d, 0, d, 0);
+    const int growX = rounded(0.01 * target.width());
+    const int growY = rounded(0.1 * box.height());
+    frame.adjust(-growX, -growY, growX, growY);
+    const QRect limits(QPoint(rounded(0.005 * target.width()), rounded(0.005 * target.height())),
+        QPoint(rounded(0.995 * target.width()), rounded(0.995 * target.height())));
+    return frame.intersected(limits);
+}
+
 void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToView, bool refresh, bool drawLeaderLine)
 {
     if (index < 0 || index >= m_document.objects.size() || target.isNull())
@@ -431,20 +449,7 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
         const bool worksheetKind
             = o.Typ == ObjectKind::Label || o.Typ == ObjectKind::ClozeGap || o.Typ == ObjectKind::Answer;
         if (worksheetKind && (drawMode & 1)) {
-            const int d = rounded(0.18 * w);
-            QRect frame = box;
-            if (o.KAusrAkt == 1)
-                frame.setRight(frame.right() + 2 * d);
-            else if (o.KAusrAkt == 3)
-                frame.setLeft(frame.left() - 2 * d);
-            else
-                frame.adjust(-d, 0, d, 0);
-            const int growX = rounded(0.01 * target.width());
-            const int growY = rounded(0.1 * h);
-            frame.adjust(-growX, -growY, growX, growY);
-            const QRect limits(QPoint(rounded(0.005 * target.width()), rounded(0.005 * target.height())),
-                QPoint(rounded(0.995 * target.width()), rounded(0.995 * target.height())));
-            frame = frame.intersected(limits);
+            const QRect frame = worksheetAnswerFrame(box, o.KAusrAkt, target.size());
             painter.setPen(QPen(Qt::black, 1));
             painter.setBrush(Qt::white);
             painter.drawRect(frame.adjusted(0, 0, -1, -1));

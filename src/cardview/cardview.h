@@ -23,6 +23,11 @@ struct NumberingEntry
     int object = -1;
 };
 
+// The frame a worksheet draws around an answer box for handwriting: wider than the box on the
+// side away from its point (placement as KAusrAkt), a little larger all round, and kept inside
+// the picture's margin of target.
+QRect worksheetAnswerFrame(const QRect& box, int placement, QSize target);
+
 // The learning card: the open topic's picture enlarged by its margins with every object drawn
 // on it, kept in bitmaps the card view owns, and the part of it that is shown. It is no widget:
 // the window shows viewBitmap, exports and zeptool save it, the worksheet draws through it.

@@ -1,3 +1,4 @@
+#include "cardview/cardview.h"
 #include "cardview/markup.h"
 #include "document/pngcodec.h"
 #include "document/topicdocument.h"
@@ -54,6 +55,8 @@ private slots:
     void listedInTheMenu();
     void clozeTextFitsTheCard();
     void learningCardLinks();
+    void labelBoxesKeepApart_data();
+    void labelBoxesKeepApart();
 };
 
 void TestBundledTopics::topicReads_data()
@@ -212,6 +215,67 @@ void TestBundledTopics::learningCardLinks()
     QCOMPARE(documentLinks.size(), 1);
     TopicDocument linked;
     QVERIFY2(readTopic(binDir + documentLinks.first()->Cap, linked), qPrintable(documentLinks.first()->Cap));
+}
+
+void TestBundledTopics::labelBoxesKeepApart_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("drawMode"); // 0 the card; 1 the worksheet's frames for handwriting
+    QTest::addColumn<double>("scale"); // the card's size against the picture's
+    for (const char* file : {"euro-muenzaufbau.zep", "euro-lernkarte.zep"}) {
+        QTest::addRow("%s, card", file) << QString::fromLatin1(file) << 0 << 1.0;
+        QTest::addRow("%s, large card", file) << QString::fromLatin1(file) << 0 << 1.6;
+        // The worksheet draws its labelled picture on a card of 1740 x 1200.
+        QTest::addRow("%s, worksheet", file) << QString::fromLatin1(file) << 1 << 0.0;
+    }
+}
+
+// Every label box keeps clear of the others and of the card's border, on the card and on the
+// sheet, where the boxes are larger for handwriting: no two share a border line.
+void TestBundledTopics::labelBoxesKeepApart()
+{
+    QFETCH(QString, file);
+    QFETCH(int, drawMode);
+    QFETCH(double, scale);
+    TopicDocument document;
+    QVERIFY(readTopic(binDir + file, document));
+    CardView card(document);
+    card.controlSize = scale > 0 ? (QSizeF(document.picture.size()) * scale).toSize() : QSize(1740, 1200);
+    card.redrawCard();
+    QImage target = card.backgroundBitmap.copy();
+    QList<QPair<QString, QRect>> boxes;
+    for (int i = 0; i < document.objects.size(); ++i) {
+        if (document.objects.at(i).Typ != ObjectKind::Label)
+            continue;
+        const DocObject& label = document.objects.at(i);
+        const auto& fractions = label.boxRect;
+        const QRect box(QPoint(qRound(fractions[0] * target.width()), qRound(fractions[1] * target.height())),
+            QPoint(qRound(fractions[2] * target.width()) - 1, qRound(fractions[3] * target.height()) - 1));
+        boxes.append({label.Cap, drawMode == 0 ? box : worksheetAnswerFrame(box, label.KAusrAkt, target.size())});
+    }
+    QVERIFY(boxes.size() >= 5);
+    // Two clear pixels: a border line and a line of paper, also where the sheet is scaled down.
+    const int gap = drawMode == 0 ? 2 : 3;
+    // Inside the card's drawn border, which runs about 0.7 % of its size from the edge.
+    const int marginX = qRound(0.015 * target.width());
+    const int marginY = qRound(0.015 * target.height());
+    const QRect inside = target.rect().adjusted(marginX, marginY, -marginX, -marginY);
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        const auto& [caption, box] = boxes.at(i);
+        QVERIFY2(inside.contains(box),
+            qPrintable(QStringLiteral("%1: %2..%3 × %4..%5 on %6 × %7")
+                           .arg(caption)
+                           .arg(box.left())
+                           .arg(box.right())
+                           .arg(box.top())
+                           .arg(box.bottom())
+                           .arg(target.width())
+                           .arg(target.height())));
+        for (qsizetype j = i + 1; j < boxes.size(); ++j) {
+            QVERIFY2(!box.adjusted(-gap, -gap, gap, gap).intersects(boxes.at(j).second),
+                qPrintable(caption + QStringLiteral(" / ") + boxes.at(j).first));
+        }
+    }
 }
 
 QTEST_MAIN(TestBundledTopics)
