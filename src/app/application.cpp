@@ -4,6 +4,7 @@
 #include "app/startpictures.h"
 #include "common/folders.h"
 #include "common/sound.h"
+#include "platform/mailclient.h"
 #include "ui/messages.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ int runTallowmere(int argc, char* argv[])
     pictures.startLoading(startPicturePath(folders().programFolder));
     soundPlayer().setSoundFolder(folders().soundFolder);
     soundPlayer().setErrorReporter([](const QString& text) { showError(text); });
+    // The copies of topics attached to e-mails are kept for a week: the mail may be sent late.
+    removeOldMailCopies(defaultMailCopyRoot(), QDateTime::currentDateTime());
 
     StartOptions options;
     options.argument = QCoreApplication::arguments().value(1);

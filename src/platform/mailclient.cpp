@@ -1,9 +1,12 @@
 #include "platform/mailclient.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -56,7 +59,80 @@ bool hasMailProgram()
 
 MailClient* installedClient = nullptr;
 
+// A path that xdg-email hands on to every mail program as it is.
+bool isSafeForMailPrograms(const QString& path)
+{
+    static const QRegularExpression safe(QStringLiteral("^[A-Za-z0-9/._-]+$"));
+    return safe.match(path).hasMatch();
+}
+
 } // namespace
+
+QString safeAttachmentName(const QString& fileName)
+{
+    static const struct
+    {
+        char16_t letter;
+        const char* written;
+    } umlauts[] = {{u'ä', "ae"}, {u'ö', "oe"}, {u'ü', "ue"}, {u'Ä', "Ae"}, {u'Ö', "Oe"}, {u'Ü', "Ue"}, {u'ß', "ss"}};
+    QString base = QFileInfo(fileName).completeBaseName();
+    for (const auto& umlaut : umlauts)
+        base.replace(QChar(umlaut.letter), QLatin1String(umlaut.written));
+    // Accents go, the letters stay: "é" is written "e".
+    base = base.normalized(QString::NormalizationForm_KD);
+    QString name;
+    for (const QChar c : base) {
+        if (c.isMark())
+            continue;
+        const bool safe = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
+        if (safe)
+            name += c;
+        else if (!name.endsWith(u'_'))
+            name += u'_';
+    }
+    while (name.startsWith(u'_') || name.startsWith(u'-'))
+        name.remove(0, 1);
+    while (name.endsWith(u'_'))
+        name.chop(1);
+    name.truncate(60);
+    if (name.isEmpty())
+        name = QStringLiteral("Thema");
+    return name + QStringLiteral(".zep");
+}
+
+QString defaultMailCopyRoot()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/E-Mail");
+}
+
+QString copyAttachmentForMail(const QString& path, const QString& copyRoot)
+{
+    QString root = QDir::cleanPath(QFileInfo(copyRoot).absoluteFilePath());
+    if (!isSafeForMailPrograms(root) || !QDir().mkpath(root))
+        root = QDir::tempPath();
+    // A new folder for every message, made by mkdtemp: readable by the user alone, and no
+    // other message's copy of the same name is touched.
+    QTemporaryDir folder(root + QStringLiteral("/XXXXXX"));
+    if (!folder.isValid() || !isSafeForMailPrograms(folder.path()))
+        return {};
+    const QString copy = folder.filePath(safeAttachmentName(path));
+    if (!QFile::copy(path, copy))
+        return {};
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    folder.setAutoRemove(false);
+    return copy;
+}
+
+void removeOldMailCopies(const QString& copyRoot, const QDateTime& now, int maxAgeDays)
+{
+    const QDateTime limit = now.addDays(-maxAgeDays);
+    QDirIterator folders(copyRoot, QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Hidden);
+    while (folders.hasNext()) {
+        const QFileInfo folder = folders.nextFileInfo();
+        if (folder.lastModified() < limit)
+            QDir(folder.absoluteFilePath()).removeRecursively();
+    }
+}
 
 QString mailStatusMessage(MailStatus status, const QString& attachmentPath)
 {
@@ -102,7 +178,9 @@ bool looksLikeMailAddress(const QString& text)
     // mail link of its own, which may name files to attach; separators would make it a list.
     if (text.startsWith(u'-'))
         return false;
-    static const QString notInAddress = QStringLiteral(":?,;<>()[]\"\\");
+    // An apostrophe is allowed in an address but ends the quoted field that Thunderbird receives
+    // from xdg-email.
+    static const QString notInAddress = QStringLiteral(":?,;<>()[]\"\\'");
     for (const QChar c : text) {
         if (c.isSpace() || c.category() == QChar::Other_Control || notInAddress.contains(c))
             return false;
@@ -110,8 +188,9 @@ bool looksLikeMailAddress(const QString& text)
     return true;
 }
 
-XdgMailClient::XdgMailClient(int handOverWaitMs)
+XdgMailClient::XdgMailClient(int handOverWaitMs, const QString& copyRoot)
     : m_handOverWaitMs(handOverWaitMs)
+    , m_copyRoot(copyRoot)
 { }
 
 QStringList XdgMailClient::arguments(const MailRequest& request)
@@ -144,6 +223,18 @@ MailResult XdgMailClient::send(const MailRequest& request)
     const QString xdgEmail = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
     if (xdgEmail.isEmpty())
         return result(MailStatus::ToolMissing);
+    MailRequest handed = absolute;
+    if (!absolute.attachmentPath.isEmpty()) {
+        const QFileInfo file(absolute.attachmentPath);
+        if (!file.isFile())
+            return result(MailStatus::FileMissing);
+        if (!file.isReadable())
+            return result(MailStatus::FileUnreadable);
+        handed.attachmentPath
+            = copyAttachmentForMail(absolute.attachmentPath, m_copyRoot.isEmpty() ? defaultMailCopyRoot() : m_copyRoot);
+        if (handed.attachmentPath.isEmpty())
+            return result(MailStatus::Failed);
+    }
 
     // A mail program that was not running yet may keep xdg-email waiting until its window
     // closes. After the wait such a process counts as handed over and is left running: it is
@@ -157,7 +248,7 @@ MailResult XdgMailClient::send(const MailRequest& request)
     auto* process = new QProcess;
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
-    process->start(xdgEmail, arguments(absolute));
+    process->start(xdgEmail, arguments(handed));
     if (!process->waitForStarted()) {
         delete process;
         return result(MailStatus::ToolMissing);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +44,27 @@ QString mailStatusMessage(MailStatus status, const QString& attachmentPath);
 // address (a leading '-', a scheme, a query, a list).
 bool looksLikeMailAddress(const QString& text);
 
+// Thunderbird receives a message from xdg-email as one string of fields, which it splits at
+// commas and quotes that nobody escaped: a path or an address with a comma or an apostrophe
+// comes apart there. The attachment is therefore handed over as a copy whose path holds nothing
+// but letters, digits, "-", "_", "." and "/", in a private folder of its own, which stays: the
+// mail program may read the file only when the mail is sent.
+
+// The file name of the copy for fileName: its base with umlauts written out and every other
+// character outside letters, digits, "-" and "_" replaced by "_", ending in ".zep".
+QString safeAttachmentName(const QString& fileName);
+
+// The folder the copies go to: the program's cache folder.
+QString defaultMailCopyRoot();
+
+// Copies path into a new folder under copyRoot (or, should copyRoot's own path hold other
+// characters, under the temporary folder) that only the user may read. The copy's path, or
+// empty when the copy could not be made.
+QString copyAttachmentForMail(const QString& path, const QString& copyRoot);
+
+// Removes the copies made under copyRoot more than maxAgeDays before now.
+void removeOldMailCopies(const QString& copyRoot, const QDateTime& now, int maxAgeDays = 7);
+
 // Opens a new message in the user's mail program. On Windows this is MAPISendMail with the
 // dialog flag; on Linux the desktop's default mail program through xdg-email. Either way the
 // user sends the message from the mail program; nothing leaves the computer without them.
@@ -67,7 +89,8 @@ public:
     // How long the question for the mailto handler may take.
     static constexpr int queryTimeoutMs = 3000;
 
-    explicit XdgMailClient(int handOverWaitMs = defaultHandOverWaitMs);
+    // copyRoot: where the attachment's copies go; empty for defaultMailCopyRoot().
+    explicit XdgMailClient(int handOverWaitMs = defaultHandOverWaitMs, const QString& copyRoot = {});
 
     MailResult send(const MailRequest& request) override;
 
@@ -76,6 +99,7 @@ public:
 
 private:
     int m_handOverWaitMs;
+    QString m_copyRoot;
 };
 
 // The client in use: the desktop's own unless a test installed another with setMailClient().

@@ -117,7 +117,9 @@ void TMailForm::accept()
 {
     const QString recipient = m_empfaengerEdit->text().trimmed();
     if (!recipient.isEmpty() && !looksLikeMailAddress(recipient)) {
-        showMessage(MessageKind::Warning, MailTexts::badAddress, {MessageButton::Ok});
+        const bool apostropheOnly = looksLikeMailAddress(QString(recipient).remove(u'\''));
+        showMessage(MessageKind::Warning, apostropheOnly ? MailTexts::apostropheInAddress : MailTexts::badAddress,
+            {MessageButton::Ok});
         m_empfaengerEdit->setFocus();
         m_empfaengerEdit->selectAll();
         return;

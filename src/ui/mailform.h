@@ -19,6 +19,10 @@ inline const QString notSaved = QStringLiteral(
 inline const QString badAddress = QStringLiteral(
     "Bitte geben Sie eine gültige E-Mail-Adresse ein, zum Beispiel name@schule.de, ohne Leerzeichen.\r\n\r\n"
     "Sie können das Feld auch leer lassen und den Empfänger in Ihrem E-Mail-Programm eintragen.");
+// An address with an apostrophe (allowed, as in o'neill@schule.de) that the mail program would cut off.
+inline const QString apostropheInAddress = QStringLiteral(
+    "Eine E-Mail-Adresse mit einem Apostroph (') kann nicht an das E-Mail-Programm übergeben werden.\r\n\r\n"
+    "Bitte lassen Sie das Feld leer und tragen Sie den Empfänger in Ihrem E-Mail-Programm ein.");
 // The topic's file is gone from where it was opened.
 QString fileGone(const QString& path);
 // The open topic was changed since it was last saved; the mail carries the saved file.

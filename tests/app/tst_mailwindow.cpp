@@ -64,6 +64,7 @@ private slots:
     void messagesBeforeDialog();
     void sendHandsOverRequest_data();
     void sendHandsOverRequest();
+    void badRecipientKeepsDialogOpen_data();
     void badRecipientKeepsDialogOpen();
 
 private:
@@ -220,20 +221,31 @@ void TestMailWindow::sendHandsOverRequest()
     QCOMPARE(shownKinds, kinds);
 }
 
+void TestMailWindow::badRecipientKeepsDialogOpen_data()
+{
+    QTest::addColumn<QString>("recipient");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("blank") << "Anna Berg" << MailTexts::badAddress;
+    // Valid, but the mail program would cut it off at the apostrophe.
+    QTest::newRow("apostrophe") << "o'neill@schule.de" << MailTexts::apostropheInAddress;
+}
+
 void TestMailWindow::badRecipientKeepsDialogOpen()
 {
+    QFETCH(QString, recipient);
+    QFETCH(QString, message);
     QVERIFY(m_window->readDocument(m_topicPath, true));
     m_messages->shown.clear();
     bool stillOpen = false;
     QVERIFY(pressCtrlM([&](TMailForm& form) {
-        QTest::keyClicks(form.findChild<QLineEdit*>("EmpfaengerEdit"), "Anna Berg");
+        QTest::keyClicks(form.findChild<QLineEdit*>("EmpfaengerEdit"), recipient);
         QTest::mouseClick(form.findChild<QPushButton*>("SendenBtn"), Qt::LeftButton);
         stillOpen = form.isVisible();
         QTest::mouseClick(form.findChild<QPushButton*>("AbbrechenBtn"), Qt::LeftButton);
     }));
 
     QVERIFY(stillOpen);
-    QCOMPARE(m_messages->texts(), QStringList {MailTexts::badAddress});
+    QCOMPARE(m_messages->texts(), QStringList {message});
     QCOMPARE(m_messages->shown.first().kind, MessageKind::Warning);
     QVERIFY(m_mail->requests.isEmpty());
 }

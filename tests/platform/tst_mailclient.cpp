@@ -1,12 +1,15 @@
 // The desktop's mail program through xdg-utils. Stand-ins for xdg-mime and xdg-email, alone on
-// PATH, record their arguments and answer as the test needs.
+// PATH, record their arguments and answer as the test needs; a stand-in Thunderbird behind the
+// real xdg-email shows what reaches the mail program.
 
 #include "platform/mailclient.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,6 +58,10 @@ private slots:
     void slowMailProgramIsHandedOverAndLeftRunning();
     void addresses_data();
     void addresses();
+    void thunderbirdGetsTheTopicWhole_data();
+    void thunderbirdGetsTheTopicWhole();
+    void copiesStayAWeek_data();
+    void copiesStayAWeek();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -63,6 +70,10 @@ private:
     // What a stand-in was called with.
     QStringList recordedArguments(const QString& name) const;
     MailRequest sampleRequest() const;
+    XdgMailClient client(int waitMs = XdgMailClient::defaultHandOverWaitMs) const
+    {
+        return XdgMailClient(waitMs, path(QStringLiteral("Zwischenspeicher")));
+    }
 
     QByteArray m_path;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -138,14 +149,21 @@ void TestMailClient::argumentsReachXdgEmail()
     writeScript(QStringLiteral("xdg-mime"), mailtoHandler);
     writeScript(QStringLiteral("xdg-email"), QStringLiteral("exit 0\n"));
     request.attachmentPath = path(request.attachmentPath);
-    const MailResult result = XdgMailClient().send(request);
+    const MailResult result = client().send(request);
 
     QCOMPARE(result.status, MailStatus::HandedOver);
     QVERIFY(result.message.isEmpty());
     QCOMPARE(
         recordedArguments(QStringLiteral("xdg-mime")), QStringList({"query", "default", "x-scheme-handler/mailto"}));
-    expected.replace(expected.indexOf(QStringLiteral("FILE")), request.attachmentPath);
-    QCOMPARE(recordedArguments(QStringLiteral("xdg-email")), expected);
+    // The mail program gets a copy in a folder of its own, under a name it cannot misread.
+    const QStringList handed = recordedArguments(QStringLiteral("xdg-email"));
+    const qsizetype file = expected.indexOf(QStringLiteral("FILE"));
+    const QString copy = handed.value(file);
+    QCOMPARE(QFileInfo(copy).fileName(), QStringLiteral("Fluesse_Europas.zep"));
+    QCOMPARE(QFileInfo(copy).absolutePath().section(u'/', 0, -2), path(QStringLiteral("Zwischenspeicher")));
+    QVERIFY(QFile::exists(copy));
+    expected.replace(file, copy);
+    QCOMPARE(handed, expected);
 }
 
 void TestMailClient::outcomes_data()
@@ -191,7 +209,7 @@ void TestMailClient::outcomes()
     if (!xdgEmail.isNull())
         writeScript(QStringLiteral("xdg-email"), xdgEmail);
     const MailRequest request = sampleRequest();
-    const MailResult result = XdgMailClient().send(request);
+    const MailResult result = client().send(request);
 
     QCOMPARE(result.status, status);
     QVERIFY2(result.message.startsWith(reason), qPrintable(result.message));
@@ -211,7 +229,7 @@ void TestMailClient::slowMailProgramIsHandedOverAndLeftRunning()
     constexpr int waitMs = 500;
     QElapsedTimer clock;
     clock.start();
-    const MailResult result = XdgMailClient(waitMs).send(sampleRequest());
+    const MailResult result = client(waitMs).send(sampleRequest());
 
     QCOMPARE(result.status, MailStatus::HandedOver);
     QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
@@ -236,6 +254,7 @@ void TestMailClient::addresses_data()
     QTest::newRow("mail link") << "mailto:anna@schule.de" << false;
     QTest::newRow("query naming a file") << "anna@schule.de?attach=/etc/passwd" << false;
     QTest::newRow("list") << "anna@schule.de,berta@schule.de" << false;
+    QTest::newRow("apostrophe") << "o'neill@schule.de" << false;
 }
 
 void TestMailClient::addresses()
@@ -249,9 +268,121 @@ void TestMailClient::addresses()
     writeScript(QStringLiteral("xdg-email"), QStringLiteral("exit 0\n"));
     MailRequest request = sampleRequest();
     request.recipient = address;
-    const MailResult result = XdgMailClient().send(request);
+    const MailResult result = client().send(request);
     QCOMPARE(result.status, valid ? MailStatus::HandedOver : MailStatus::WrongArguments);
     QCOMPARE(ran(QStringLiteral("xdg-email")), valid);
+}
+
+void TestMailClient::thunderbirdGetsTheTopicWhole_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("copyName");
+
+    QTest::newRow("comma and apostrophe") << "Klasse 5a, Müller's Themen"
+                                          << "Flaggen, Europa's.zep"
+                                          << "Flaggen_Europa_s.zep";
+    QTest::newRow("blanks and a star") << "Ordner  mit * Stern"
+                                       << "Münzen  *.zep"
+                                       << "Muenzen.zep";
+    QTest::newRow("no letter left") << "Ελλάδα"
+                                    << "Σημαίες.zep"
+                                    << "Thema.zep";
+}
+
+// Thunderbird splits the field string xdg-email makes at commas and quotes: the attachment
+// reaches it as one path of a file with the topic's content, whatever the topic's path holds.
+void TestMailClient::thunderbirdGetsTheTopicWhole()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, fileName);
+    QFETCH(QString, copyName);
+    const QString xdgEmail = QStandardPaths::findExecutable(QStringLiteral("xdg-email"), {QStringLiteral("/usr/bin")});
+    if (xdgEmail.isEmpty())
+        QSKIP("xdg-utils is not installed");
+
+    QVERIFY(QDir(m_dir->path()).mkpath(folder));
+    const QString topic = path(folder + u'/' + fileName);
+    QFile file(topic);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("ZEP-Inhalt");
+    file.close();
+    writeScript(QStringLiteral("xdg-mime"), mailtoHandler);
+    writeScript(QStringLiteral("thunderbird"), QStringLiteral("exit 0\n"));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("share/applications")));
+    QFile desktop(path(QStringLiteral("share/applications/thunderbird.desktop")));
+    QVERIFY(desktop.open(QIODevice::WriteOnly));
+    desktop.write("[Desktop Entry]\nType=Application\nName=Thunderbird\nExec=thunderbird %u\n");
+    desktop.close();
+
+    const QList<QByteArray> desktopHints = {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+        "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "MAILER", "XDG_DATA_DIRS"};
+    QHash<QByteArray, QByteArray> saved;
+    for (const QByteArray& name : desktopHints) {
+        saved.insert(name, qgetenv(name.constData()));
+        qunsetenv(name.constData());
+    }
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("share"))));
+    qputenv("PATH", QFile::encodeName(m_dir->path()) + ":/usr/bin:/bin");
+    const MailResult result
+        = client().send({QStringLiteral("kollegin@schule.de"), QStringLiteral("Flaggen"), {}, topic});
+    qputenv("XDG_DATA_HOME", dataHome);
+    for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
+        if (!it.value().isEmpty())
+            qputenv(it.key().constData(), it.value());
+    }
+
+    QCOMPARE(result.status, MailStatus::HandedOver);
+    const QStringList arguments = recordedArguments(QStringLiteral("thunderbird"));
+    QCOMPARE(arguments.size(), 2);
+    QCOMPARE(arguments.first(), QStringLiteral("-compose"));
+    // Thunderbird's reading: fields split at commas outside single quotes.
+    QHash<QString, QString> fields;
+    QString field;
+    bool quoted = false;
+    for (const QChar c : arguments.last() + u',') {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (c == u',' && !quoted) {
+            fields.insert(field.section(u'=', 0, 0), field.section(u'=', 1).remove(u'\''));
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    QVERIFY2(!quoted, qPrintable(arguments.last()));
+    // A list of addresses, each ending with a comma.
+    QCOMPARE(fields.value(QStringLiteral("to")).split(u',', Qt::SkipEmptyParts), QStringList {"kollegin@schule.de"});
+    const QString attached = fields.value(QStringLiteral("attachment"));
+    QCOMPARE(QFileInfo(attached).fileName(), copyName);
+    QFile copy(attached);
+    QVERIFY2(copy.open(QIODevice::ReadOnly), qPrintable(arguments.last()));
+    QCOMPARE(copy.readAll(), QByteArray("ZEP-Inhalt"));
+    QCOMPARE(QFileInfo(QFileInfo(attached).absolutePath()).permissions() & (QFile::ReadOther | QFile::ReadGroup),
+        QFile::Permissions());
+}
+
+void TestMailClient::copiesStayAWeek_data()
+{
+    QTest::addColumn<int>("daysLater");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("six days later") << 6 << true;
+    QTest::newRow("eight days later") << 8 << false;
+}
+
+// The mail program may read the attachment only when the mail is sent: a copy stays a week,
+// and a later start removes it.
+void TestMailClient::copiesStayAWeek()
+{
+    QFETCH(int, daysLater);
+    QFETCH(bool, kept);
+    const QString root = path(QStringLiteral("Zwischenspeicher"));
+    const QString copy = copyAttachmentForMail(sampleRequest().attachmentPath, root);
+    QVERIFY(QFile::exists(copy));
+    removeOldMailCopies(root, QDateTime::currentDateTime().addDays(daysLater));
+    QCOMPARE(QFile::exists(copy), kept);
+    QCOMPARE(QDir(root).exists(), true);
 }
 
 QTEST_GUILESS_MAIN(TestMailClient)
