@@ -27,6 +27,7 @@
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -41,6 +42,7 @@ struct PenSpec
     bool visible = false;
     QRgb color = 0;
     int width = 1;
+    bool blended = false; // translucent, laid onto white
     bool operator==(const PenSpec&) const = default;
 };
 
@@ -48,6 +50,7 @@ struct BrushSpec
 {
     bool visible = false;
     QRgb color = 0;
+    bool blended = false;
     bool operator==(const BrushSpec&) const = default;
 };
 
@@ -92,12 +95,14 @@ struct TextRun
     FontSpec font;
     QRgb color = 0;
     Box bounds;
+    bool blended = false;
 };
 
 struct PictureItem
 {
     Box target;
     QImage image; // Format_BGR888, the byte order of a 24-bit DIB
+    bool blended = false;
 };
 
 using Item = std::variant<ShapeItem, TextRun, PictureItem>;
@@ -148,6 +153,21 @@ QColor colorOf(const QBrush& brush)
 
 // Metafile bitmaps have no transparency: a picture that has some, or is drawn translucent, is
 // laid onto white, as it would show on the page's paper.
+bool hasTranslucentPixels(const QImage& image)
+{
+    if (!image.hasAlphaChannel())
+        return false;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            if (qAlpha(row[x]) != 255)
+                return true;
+        }
+    }
+    return false;
+}
+
 QImage toDibImage(const QImage& image, qreal opacity)
 {
     if (!image.hasAlphaChannel() && opacity >= 1)
@@ -180,6 +200,7 @@ public:
         m_pen = QPen();
         m_brush = QBrush();
         m_transform = QTransform();
+        m_ink.clear();
         return true;
     }
 
@@ -215,7 +236,7 @@ public:
             shape.polygons.append(
                 QPolygon {toUnits(m_transform.map(lines[i].p1())), toUnits(m_transform.map(lines[i].p2()))});
             shape.pen = pen;
-            m_items.emplace_back(std::move(shape));
+            add(std::move(shape));
         }
     }
 
@@ -238,7 +259,7 @@ public:
             shape.box = boxOf(m_transform.mapRect(rects[i]));
             shape.pen = pen;
             shape.brush = brush;
-            m_items.emplace_back(std::move(shape));
+            add(std::move(shape));
         }
     }
 
@@ -262,7 +283,7 @@ public:
             if (!pen.visible && !shape.brush.visible)
                 return;
         }
-        m_items.emplace_back(std::move(shape));
+        add(std::move(shape));
     }
 
     // Curves arrive flattened to polygons. A fill goes out as one polygon set (holes stay holes);
@@ -286,7 +307,7 @@ public:
             fill.pen = allClosed ? pen : PenSpec {};
             fill.rule = path.fillRule() == Qt::WindingFill ? FillRule::Winding : FillRule::Alternate;
             if (!fill.polygons.isEmpty())
-                m_items.emplace_back(std::move(fill));
+                add(std::move(fill));
             if (allClosed)
                 return;
         }
@@ -299,7 +320,7 @@ public:
             line.kind = ShapeItem::Kind::Polyline;
             line.polygons.append(toUnits(subpath));
             line.pen = pen;
-            m_items.emplace_back(std::move(line));
+            add(std::move(line));
         }
     }
 
@@ -317,10 +338,12 @@ public:
             return;
         PictureItem picture;
         picture.target = boxOf(m_transform.mapRect(rect));
-        picture.image = toDibImage(part == image.rect() ? image : image.copy(part), m_opacity);
+        const QImage shown = part == image.rect() ? image : image.copy(part);
+        picture.image = toDibImage(shown, m_opacity);
+        picture.blended = m_opacity < 1 || hasTranslucentPixels(shown);
         if (picture.image.isNull())
             return;
-        m_items.emplace_back(std::move(picture));
+        add(std::move(picture));
     }
 
     void drawTextItem(const QPointF& origin, const QTextItem& textItem) override
@@ -339,6 +362,7 @@ public:
         run.text = text;
         run.origin = toUnits(m_transform.map(origin));
         run.color = onPaper(colorOf(m_pen.brush()));
+        run.blended = isBlended(colorOf(m_pen.brush()));
         run.font.family = font.family();
         run.font.height = -std::max(1, toUnit(pixelSize * scaleY));
         run.font.weight = std::clamp(int(font.weight()), 1, 1000);
@@ -373,12 +397,85 @@ public:
         const QRectF logicalBounds(
             origin.x(), origin.y() - metrics.ascent(), metrics.horizontalAdvance(text), metrics.height());
         run.bounds = boxOf(m_transform.mapRect(logicalBounds));
-        m_items.emplace_back(std::move(run));
+        add(std::move(run));
     }
 
     const std::vector<Item>& items() const { return m_items; }
 
 private:
+    // A blended colour or picture is right only where the page below is still white paper:
+    // what the engine drew is kept as boxes (a line's or an outline's own stroke, a fill's
+    // area), and blending over any of them is a mistake of the drawing code. Debug builds stop
+    // there; others say so once.
+    void add(Item&& item)
+    {
+        QList<QRect> boxes;
+        bool blended = false;
+        std::visit(
+            [&](const auto& drawn) {
+                using Drawn = std::decay_t<decltype(drawn)>;
+                if constexpr (std::is_same_v<Drawn, ShapeItem>) {
+                    blended = (drawn.pen.visible && drawn.pen.blended) || (drawn.brush.visible && drawn.brush.blended);
+                    strokeBoxes(drawn, boxes);
+                } else if constexpr (std::is_same_v<Drawn, TextRun>) {
+                    blended = drawn.blended;
+                    boxes.append(toRect(drawn.bounds));
+                } else {
+                    blended = drawn.blended;
+                    boxes.append(toRect(drawn.target));
+                }
+            },
+            item);
+        if (blended && overlapsInk(boxes)) {
+            Q_ASSERT_X(false, "MetafilePaintEngine", "translucent drawing over something else than white paper");
+            if (!m_warnedBlending)
+                qWarning("Metafile: a translucent colour or picture lies over other drawing; it is blended as on "
+                         "white paper and covers what is below.");
+            m_warnedBlending = true;
+        }
+        m_ink.append(boxes);
+        m_items.emplace_back(std::move(item));
+    }
+
+    static QRect toRect(const Box& box) { return QRect(QPoint(box.left, box.top), QPoint(box.right, box.bottom)); }
+
+    static void strokeBoxes(const ShapeItem& shape, QList<QRect>& boxes)
+    {
+        const int half = shape.pen.visible ? (shape.pen.width + 1) / 2 : 0;
+        if (shape.brush.visible) {
+            boxes.append(shape.kind == ShapeItem::Kind::Rectangle ? toRect(shape.box) : boundingRect(shape.polygons));
+            return;
+        }
+        QList<QPolygon> outlines = shape.polygons;
+        if (shape.kind == ShapeItem::Kind::Rectangle) {
+            const QRect r = toRect(shape.box);
+            outlines = {QPolygon({r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft(), r.topLeft()})};
+        }
+        for (const QPolygon& outline : outlines) {
+            for (qsizetype i = 0; i + 1 < outline.size(); ++i)
+                boxes.append(QRect(outline.at(i), outline.at(i + 1)).normalized().adjusted(-half, -half, half, half));
+        }
+    }
+
+    static QRect boundingRect(const QList<QPolygon>& polygons)
+    {
+        QRect all;
+        for (const QPolygon& polygon : polygons)
+            all |= polygon.boundingRect();
+        return all;
+    }
+
+    bool overlapsInk(const QList<QRect>& boxes) const
+    {
+        for (const QRect& box : boxes) {
+            for (const QRect& below : m_ink) {
+                if (box.intersects(below))
+                    return true;
+            }
+        }
+        return false;
+    }
+
     PenSpec penSpec() const
     {
         PenSpec spec;
@@ -387,6 +484,7 @@ private:
             return spec;
         spec.visible = true;
         spec.color = onPaper(color);
+        spec.blended = isBlended(color);
         // A cosmetic pen's width is in device units already; zero means the thinnest line.
         const qreal width
             = m_pen.isCosmetic() ? m_pen.widthF() : m_pen.widthF() * std::sqrt(std::abs(m_transform.determinant()));
@@ -402,12 +500,15 @@ private:
             return spec;
         spec.visible = true;
         spec.color = onPaper(color);
+        spec.blended = isBlended(color);
         return spec;
     }
 
     // Metafile colours have no alpha: a translucent colour (its own alpha, times the painter's
     // opacity) becomes the opaque colour it gives on white paper. Over something else than white
     // it covers what lies below; the worksheet draws translucent only on the white page.
+    bool isBlended(const QColor& color) const { return color.alphaF() * m_opacity < 1; }
+
     QRgb onPaper(const QColor& color) const
     {
         const qreal a = color.alphaF() * m_opacity;
@@ -416,6 +517,8 @@ private:
     }
 
     QPaintDevice* m_device = nullptr;
+    QList<QRect> m_ink;
+    bool m_warnedBlending = false;
     qreal m_opacity = 1;
     QPen m_pen;
     QBrush m_brush;

@@ -180,6 +180,8 @@ private slots:
     void objectTableStaysSmall();
     void translucentColoursAsOnPaper_data();
     void translucentColoursAsOnPaper();
+    void translucencyOverDrawingIsReported_data();
+    void translucencyOverDrawingIsReported();
     void underlineIsDrawnOnce_data();
     void underlineIsDrawnOnce();
     void bigPicture();
@@ -430,6 +432,54 @@ void TestMetafile::translucentColoursAsOnPaper()
     }
     QVERIFY(brushes.contains(qRgb(255, 204, 204)));
     QVERIFY(!brushes.contains(qRgb(255, 0, 0)));
+}
+
+void TestMetafile::translucencyOverDrawingIsReported_data()
+{
+    QTest::addColumn<QRectF>("below"); // an empty rectangle for nothing below
+    QTest::addColumn<bool>("filled");
+    QTest::addColumn<bool>("picture"); // a half transparent picture instead of a translucent fill
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("fill on white paper") << QRectF() << true << false << false;
+    QTest::newRow("fill inside an outline") << QRectF(50, 50, 400, 300) << false << false << false;
+    QTest::newRow("fill over a fill") << QRectF(50, 50, 400, 300) << true << false << true;
+    QTest::newRow("fill over a frame line") << QRectF(150, 50, 400, 300) << false << false << true;
+    QTest::newRow("picture on white paper") << QRectF() << true << true << false;
+    QTest::newRow("picture over a fill") << QRectF(50, 50, 400, 300) << true << true << true;
+}
+
+// Blending against white is right on white paper only: drawn over something else it would
+// cover it, which the drawing code must not ask for. Debug builds stop at it; this build warns.
+void TestMetafile::translucencyOverDrawingIsReported()
+{
+#ifndef QT_NO_DEBUG
+    QSKIP("debug builds stop at the mistake");
+#endif
+    QFETCH(QRectF, below);
+    QFETCH(bool, filled);
+    QFETCH(bool, picture);
+    QFETCH(bool, reported);
+    if (reported)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Metafile: a translucent")));
+    else
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("^Metafile: a translucent")));
+    MetafileDevice device(pageUnits, pageMm);
+    QPainter painter(&device);
+    if (!below.isEmpty()) {
+        painter.setPen(QPen(Qt::black, 2));
+        painter.setBrush(filled ? QBrush(Qt::blue) : QBrush(Qt::NoBrush));
+        painter.drawRect(below);
+    }
+    const QRectF top(100, 100, 200, 100);
+    if (picture) {
+        QImage image(20, 10, QImage::Format_ARGB32);
+        image.fill(QColor(255, 0, 0, 128));
+        painter.drawImage(top, image);
+    } else {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 0, 0, 60));
+        painter.drawRect(top);
+    }
 }
 
 void TestMetafile::underlineIsDrawnOnce_data()
