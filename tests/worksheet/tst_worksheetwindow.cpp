@@ -175,8 +175,16 @@ void TestWorksheetWindow::printsAtTheChosenPlace()
     const TopicDocument labels = rivers();
     WorksheetOptions options;
     options.title = labels.titel;
+    options.mode = WorksheetMode::Solution;
+    dialog.printer().setDocName(labels.titel);
     QVERIFY(dialog.printPage([&](QPainter& painter) { composeWorksheet(painter, labels, options); },
-        QSizeF(worksheetWidth, worksheetHeight)));
+        QSizeF(worksheetWidth, worksheetHeight), worksheetXmpMetadata(labels.titel, options.mode)));
+    // A PDF printed to a file says what it holds, as a saved one does.
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {"-meta", pdf});
+    QVERIFY(info.waitForFinished(30000));
+    const QString meta = QString::fromUtf8(info.readAllStandardOutput());
+    QVERIFY2(meta.contains(QStringLiteral(">Lösungsblatt</rdf:li>")), qPrintable(meta));
     const double left = leftOf(pdf, QStringLiteral("Name:"));
     QVERIFY2(qAbs(left - 4.0 * pointsPerCm) < 3, qPrintable(QString::number(left)));
     // The footer's address ends at the sheet's right edge, 4 + 12 cm from the paper's left.

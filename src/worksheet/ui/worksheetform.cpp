@@ -407,6 +407,6 @@ void TArbeitsblattForm::print()
         return;
     const WaitCursor wait;
     if (!dialog.printPage([this](QPainter& painter) { composeWorksheet(painter, *m_document, options()); },
-            QSizeF(worksheetWidth, worksheetHeight)))
+            QSizeF(worksheetWidth, worksheetHeight), worksheetXmpMetadata(printer.docName(), chosen.mode)))
         showError(QStringLiteral("Das Arbeitsblatt konnte nicht gedruckt werden."));
 }

@@ -1,5 +1,6 @@
 #include "worksheetprintdialog.h"
 
+#include "common/atomicfile.h"
 #include "common/theme.h"
 #include "ui/uistyle.h"
 #include "widgets/bitbtn.h"
@@ -11,7 +12,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPageSetupDialog>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QVBoxLayout>
 
@@ -163,18 +166,38 @@ void TABDruckForm::showPrinter()
     m_printerLine->setText(name.trimmed());
 }
 
-bool TABDruckForm::printPage(const std::function<void(QPainter&)>& draw, QSizeF pageSize)
+bool TABDruckForm::printPage(
+    const std::function<void(QPainter&)>& draw, QSizeF pageSize, const QByteArray& xmpMetadata)
 {
+    QPrinter& printer = worksheetPrinter();
     // Without a printer on the system, the page goes to a PDF file.
-    if (worksheetPrinter().printerName().isEmpty() && worksheetPrinter().outputFileName().isEmpty())
+    if (printer.printerName().isEmpty() && printer.outputFileName().isEmpty())
         return false;
-    worksheetPrinter().setFullPage(true);
+    printer.setFullPage(true);
+    const auto paint = [&](QPainter& painter, int resolution) {
+        const double dotsPerCm = resolution / 2.54;
+        painter.translate(leftCm() * dotsPerCm, topCm() * dotsPerCm);
+        painter.scale(widthCm() * dotsPerCm / pageSize.width(), heightCm() * dotsPerCm / pageSize.height());
+        draw(painter);
+        return painter.end();
+    };
+    // Qt's printer writes a PDF without a subject; the PDF writer takes the whole description,
+    // and the file is replaced only once it is complete.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        return writeFileAtomically(printer.outputFileName(), [&](QIODevice& device) {
+            QPdfWriter pdf(&device);
+            pdf.setTitle(printer.docName());
+            pdf.setCreator(printer.creator());
+            if (!xmpMetadata.isEmpty())
+                pdf.setDocumentXmpMetadata(xmpMetadata);
+            pdf.setResolution(printer.resolution());
+            pdf.setPageLayout(QPageLayout(printer.pageLayout().pageSize(), printer.pageLayout().orientation(), {}));
+            QPainter painter;
+            return painter.begin(&pdf) && paint(painter, pdf.resolution());
+        });
+    }
     QPainter painter;
-    if (!painter.begin(&worksheetPrinter()))
+    if (!painter.begin(&printer))
         return false;
-    const double dotsPerCm = worksheetPrinter().resolution() / 2.54;
-    painter.translate(leftCm() * dotsPerCm, topCm() * dotsPerCm);
-    painter.scale(widthCm() * dotsPerCm / pageSize.width(), heightCm() * dotsPerCm / pageSize.height());
-    draw(painter);
-    return painter.end();
+    return paint(painter, printer.resolution());
 }

@@ -39,8 +39,9 @@ public:
     QPrinter& printer() const { return worksheetPrinter(); }
 
     // Prints one page: draw paints in units of pageSize, which is fitted at the chosen place and
-    // size. False when the printer cannot be opened.
-    bool printPage(const std::function<void(QPainter&)>& draw, QSizeF pageSize);
+    // size. False when the printer cannot be opened. A page printed into a PDF file carries the
+    // printer's document name as title, its creator, and xmpMetadata (the sheet's subject).
+    bool printPage(const std::function<void(QPainter&)>& draw, QSizeF pageSize, const QByteArray& xmpMetadata = {});
 
 private:
     void widthEdited();
