@@ -21,6 +21,10 @@ void TForm1::createCardControls()
 {
     m_cardControls = new CardControls(m_cardView, m_lernKartPicImg, m_lernKartPan, m_lernInfoPan, this);
     m_cardView.refreshView = [this] { m_lernKartPicImg->update(); };
+    connect(m_lernKartPicImg, &CardImage::devicePixelRatioChanged, this, [this] {
+        if (!layoutSuppressed())
+            redrawCard();
+    });
     m_cardView.viewComposed = [this] { markObject(m_cardView.markedObject, m_cardView.markedPart); };
     m_cardView.reportError = [](const QString& text) { showError(text); };
     connect(m_cardControls, &CardControls::infoPointChosen, this, &TForm1::showInfoPoint);
@@ -63,6 +67,8 @@ void TForm1::connectCardItems()
 void TForm1::redrawCard()
 {
     m_cardView.controlSize = m_lernKartPicImg->size();
+    // The card is drawn at the screen's own pixels; everything else stays in logical pixels.
+    m_cardView.devicePixelRatio = m_lernKartPicImg->devicePixelRatioF();
     m_cardView.pictureFolder = quizPictureFolder(folders().programFolder);
     m_cardView.cardMode = m_cardMode;
     m_cardView.redrawCard();

@@ -35,6 +35,10 @@ void TForm1::createQuizPanel()
     connect(m_quizPanel, &QuizPanel::markRequested, this, &TForm1::markObject);
     connect(m_quizPanel, &QuizPanel::quizEnded, this, &TForm1::endQuiz);
     connect(m_quizPanel, &QuizPanel::linkZoneClicked, this, [] { openMakerSite(); });
+    connect(m_quizPanel, &QuizPanel::devicePixelRatioChanged, this, [this] {
+        if (m_cardMode == QuizRunning && !layoutSuppressed())
+            redrawCard();
+    });
     m_cardView.quizObjectDrawn = [this](int index) { m_quizPanel->redrawStripObject(index); };
 }
 

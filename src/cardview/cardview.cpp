@@ -59,8 +59,37 @@ bool isKnownKind(qint32 kind)
         || (kind >= ObjectKind::Answer && kind <= ObjectKind::PageText);
 }
 
-// Opaque copy of a rectangle between bitmaps; parts outside either bitmap are left out.
-void copyRect(const QImage& source, const QRect& sourceRect, QImage& target, const QPoint& targetPos)
+} // namespace
+
+QRect toDevicePixels(const QRect& logical, double ratio)
+{
+    if (ratio == 1.0)
+        return logical;
+    const QPoint topLeft(rounded(logical.left() * ratio), rounded(logical.top() * ratio));
+    const QPoint end(
+        rounded((logical.left() + logical.width()) * ratio), rounded((logical.top() + logical.height()) * ratio));
+    return QRect(topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y()));
+}
+
+QPoint toDevicePixels(const QPoint& logical, double ratio)
+{
+    if (ratio == 1.0)
+        return logical;
+    return QPoint(rounded(logical.x() * ratio), rounded(logical.y() * ratio));
+}
+
+QRect toLogicalPixels(const QRect& device, double ratio)
+{
+    if (ratio == 1.0)
+        return device;
+    const int left = int(std::floor(device.left() / ratio));
+    const int top = int(std::floor(device.top() / ratio));
+    const int right = int(std::ceil((device.left() + device.width()) / ratio));
+    const int bottom = int(std::ceil((device.top() + device.height()) / ratio));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+void copyDevicePixels(const QImage& source, const QRect& sourceRect, QImage& target, const QPoint& targetPos)
 {
     QRect from = sourceRect.intersected(source.rect());
     if (from.isEmpty())
@@ -79,22 +108,61 @@ void copyRect(const QImage& source, const QRect& sourceRect, QImage& target, con
     }
 }
 
-} // namespace
-
 CardView::CardView(TopicDocument& document)
     : m_document(document)
 { }
 
+QSize CardView::logicalSize(const QImage& bitmap)
+{
+    const qreal ratio = bitmap.devicePixelRatio();
+    if (ratio == 1.0)
+        return bitmap.size();
+    // Sizes are positive: adding a half and cutting off rounds, and it costs less than lround
+    // in the pointer's paths, which ask for the size at every step.
+    return QSize(int(bitmap.width() / ratio + 0.5), int(bitmap.height() / ratio + 0.5));
+}
+
+QImage CardView::newBitmap(QSize size) const
+{
+    QImage bitmap(toDevicePixels(QRect(QPoint(), size), devicePixelRatio).size(), QImage::Format_ARGB32);
+    bitmap.setDevicePixelRatio(devicePixelRatio);
+    return bitmap;
+}
+
+void CardView::copyBox(const QImage& from, const QRect& box, QImage& to, QPoint shift) const
+{
+    // Above one device pixel per logical pixel a line of one logical pixel is wider than one
+    // device pixel and lies across the box's edge: the pixels around it go with the box.
+    const int around = devicePixelRatio == 1.0 ? 0 : int(std::ceil(devicePixelRatio / 2));
+    const QRect device = toDevicePixels(box, devicePixelRatio).adjusted(-around, -around, around, around);
+    copyDevicePixels(from, device, to, device.topLeft() - toDevicePixels(shift, devicePixelRatio));
+}
+
+QImage CardView::viewAtLogicalSize() const
+{
+    if (viewBitmap.devicePixelRatio() == 1.0)
+        return viewBitmap;
+    QImage logical = viewBitmap.scaled(logicalSize(viewBitmap), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    logical.setDevicePixelRatio(1.0);
+    return logical;
+}
+
 QPoint CardView::bitmapOrigin() const
 {
     // The image control centres its bitmap.
-    return QPoint(qMax(0, (controlSize.width() - viewBitmap.width()) / 2),
-        qMax(0, (controlSize.height() - viewBitmap.height()) / 2));
+    return originFor(logicalSize(viewBitmap));
+}
+
+QPoint CardView::originFor(QSize view) const
+{
+    return QPoint(
+        qMax(0, (controlSize.width() - view.width()) / 2), qMax(0, (controlSize.height() - view.height()) / 2));
 }
 
 QPoint CardView::scenePoint(double cardX, double cardY) const
 {
-    return QPoint(rounded(cardX * sceneBitmap.width()), rounded(cardY * sceneBitmap.height()));
+    const QSize scene = logicalSize(sceneBitmap);
+    return QPoint(rounded(cardX * scene.width()), rounded(cardY * scene.height()));
 }
 
 CardView::ExtendedPictureGeometry CardView::extendedPictureGeometry(
@@ -138,7 +206,9 @@ std::array<double, 4> CardView::buildExtendedPicture(
     QImage& target, int availableWidth, int availableHeight, double factor) const
 {
     const ExtendedPictureGeometry geometry = extendedPictureGeometry(availableWidth, availableHeight, factor);
-    target = QImage(geometry.size, QImage::Format_ARGB32);
+    // At a device pixel ratio above 1 the picture goes from its own pixels to the device's in
+    // one smooth step.
+    target = newBitmap(geometry.size);
     target.fill(Qt::white);
     if (!m_document.picture.isNull()) {
         QPainter painter(&target);
@@ -173,8 +243,8 @@ void CardView::redrawCard()
     buildExtendedPicture(
         sceneBitmap, rounded(zoomFactor * fitted.size.width()), rounded(zoomFactor * fitted.size.height()), 1.0);
     // Only the size counts: composeView fills the view.
-    viewBitmap = QImage(fitted.size, QImage::Format_ARGB32);
-    cardScale = viewBitmap.width() * zoomFactor / 870.0;
+    viewBitmap = newBitmap(fitted.size);
+    cardScale = fitted.size.width() * zoomFactor / 870.0;
 
     const bool quiz = cardMode == 3;
     if (!layers[0] && !quiz)
@@ -270,8 +340,9 @@ void CardView::drawDisc(
 
 QRect CardView::boxPixels(const DocObject& object) const
 {
-    const int width = sceneBitmap.width();
-    const int height = sceneBitmap.height();
+    const QSize scene = logicalSize(sceneBitmap);
+    const int width = scene.width();
+    const int height = scene.height();
     const int left = rounded(object.boxRect[0] * width);
     const int top = rounded(object.boxRect[1] * height);
     return QRect(
@@ -286,10 +357,9 @@ void CardView::copyBoxToViews(int index)
     if (o.boxRect[0] == -1)
         return;
     const QRect box = boxPixels(o);
-    copyRect(sceneBitmap, box, objectsBitmap, box.topLeft());
-    const QPoint inView = box.topLeft() - viewportOrigin;
-    copyRect(sceneBitmap, box, cleanViewBitmap, inView);
-    copyRect(sceneBitmap, box, viewBitmap, inView);
+    copyBox(sceneBitmap, box, objectsBitmap);
+    copyBox(sceneBitmap, box, cleanViewBitmap, viewportOrigin);
+    copyBox(sceneBitmap, box, viewBitmap, viewportOrigin);
 }
 
 QRect CardView::viewBoxOf(int index) const
@@ -299,7 +369,12 @@ QRect CardView::viewBoxOf(int index) const
     const DocObject& o = m_document.objects.at(index);
     if (o.boxRect[0] == -1)
         return {};
-    return boxPixels(o).translated(-viewportOrigin).intersected(viewBitmap.rect());
+    // The pixels that copyBox takes around the box at a device pixel ratio above one.
+    const int around = devicePixelRatio == 1.0 ? 0 : 1;
+    return boxPixels(o)
+        .adjusted(-around, -around, around, around)
+        .translated(-viewportOrigin)
+        .intersected(QRect(QPoint(), logicalSize(viewBitmap)));
 }
 
 QRect worksheetAnswerFrame(const QRect& box, int placement, QSize target)
@@ -344,11 +419,11 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
     // Erase the box of the previous state.
     if (drawMode == 0 && o.boxRect[0] != -1 && !(isPageObject(o.Typ) && !onPage) && !(singleQuestions && quiz)) {
         const QRect old = boxPixels(o);
-        copyRect(backgroundBitmap, old, target, old.topLeft());
+        copyBox(backgroundBitmap, old, target);
         if (quiz && &target == &sceneBitmap) {
-            copyRect(sceneBitmap, old, objectsBitmap, old.topLeft());
-            copyRect(sceneBitmap, old, cleanViewBitmap, old.topLeft() - viewportOrigin);
-            copyRect(sceneBitmap, old, viewBitmap, old.topLeft() - viewportOrigin);
+            copyBox(sceneBitmap, old, objectsBitmap);
+            copyBox(sceneBitmap, old, cleanViewBitmap, viewportOrigin);
+            copyBox(sceneBitmap, old, viewBitmap, viewportOrigin);
         }
     }
 
@@ -393,7 +468,7 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
             flags = cardTextFlags(o.TAusr, true);
         }
         font = cardFont(characterHeight);
-        const int wrapWidth = target.width() - 2 * scenePoint(o.Kx, o.Ky).x();
+        const int wrapWidth = logicalSize(target).width() - 2 * scenePoint(o.Kx, o.Ky).x();
         const QRect measured = measureCardText(font, text, flags, wrapWidth);
         textWidth = measured.width();
         textHeight = measured.height();
@@ -436,8 +511,9 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
     const QRect box(topLeft, QSize(w, h));
 
     // Where the box went: hit testing, placement and the worksheet use it.
-    const double sceneWidth = qMax(1, sceneBitmap.width());
-    const double sceneHeight = qMax(1, sceneBitmap.height());
+    const QSize scene = logicalSize(sceneBitmap);
+    const double sceneWidth = qMax(1, scene.width());
+    const double sceneHeight = qMax(1, scene.height());
     o.boxRect = {
         box.left() / sceneWidth, box.top() / sceneHeight, (box.left() + w) / sceneWidth, (box.top() + h) / sceneHeight};
     o.boxPixelLeft = box.left();
@@ -449,7 +525,7 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
         const bool worksheetKind
             = o.Typ == ObjectKind::Label || o.Typ == ObjectKind::ClozeGap || o.Typ == ObjectKind::Answer;
         if (worksheetKind && (drawMode & 1)) {
-            const QRect frame = worksheetAnswerFrame(box, o.KAusrAkt, target.size());
+            const QRect frame = worksheetAnswerFrame(box, o.KAusrAkt, logicalSize(target));
             painter.setPen(QPen(Qt::black, 1));
             painter.setBrush(Qt::white);
             painter.drawRect(frame.adjusted(0, 0, -1, -1));
@@ -501,7 +577,9 @@ void CardView::drawQuestionPicture(QPainter& painter, const QString& name)
         m_failedPicture = path;
         return;
     }
-    // The point is a point of the image control; the bitmap lies centred in it.
+    // The point is a point of the image control; the bitmap lies centred in it. On a bitmap with
+    // more device pixels than logical ones the picture is enlarged smoothly from its own pixels.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(cardToView(0.1, 0.35) + QPoint(6, 0) - bitmapOrigin(), picture);
 }
 
@@ -715,8 +793,9 @@ void CardView::scrollBy(ScrollDirection direction)
 
 void CardView::panBy(int dx, int dy)
 {
-    const double fx = double(dx) / qMax(1, sceneBitmap.width());
-    const double fy = double(dy) / qMax(1, sceneBitmap.height());
+    const QSize scene = logicalSize(sceneBitmap);
+    const double fx = double(dx) / qMax(1, scene.width());
+    const double fy = double(dy) / qMax(1, scene.height());
     viewWindow[0] += fx;
     viewWindow[2] += fx;
     viewWindow[1] += fy;
@@ -727,7 +806,7 @@ void CardView::panBy(int dx, int dy)
 
 void CardView::commitDrawings()
 {
-    copyRect(viewBitmap, viewBitmap.rect(), sceneBitmap, viewportOrigin);
+    copyDevicePixels(viewBitmap, viewBitmap.rect(), sceneBitmap, toDevicePixels(viewportOrigin, devicePixelRatio));
 }
 
 void CardView::removeAllDrawings()
@@ -738,24 +817,29 @@ void CardView::removeAllDrawings()
 
 void CardView::composeView()
 {
-    viewportOrigin
-        = QPoint(rounded(sceneBitmap.width() * viewWindow[0]), rounded(sceneBitmap.height() * viewWindow[1]));
-    const QSize viewSize = viewBitmap.isNull() ? controlSize.expandedTo(QSize(1, 1)) : viewBitmap.size();
-    if (viewportOrigin.isNull() && sceneBitmap.size() == viewSize && objectsBitmap.size() == viewSize) {
+    const QSize scene = logicalSize(sceneBitmap);
+    viewportOrigin = QPoint(rounded(scene.width() * viewWindow[0]), rounded(scene.height() * viewWindow[1]));
+    const QSize viewSize = viewBitmap.isNull() ? controlSize.expandedTo(QSize(1, 1)) : logicalSize(viewBitmap);
+    if (viewportOrigin.isNull() && scene == viewSize && logicalSize(objectsBitmap) == viewSize) {
         // The view shows the whole scene, as it does without zoom: it shares the scene's pixels
         // until a tool draws on it.
         viewBitmap = sceneBitmap;
         cleanViewBitmap = objectsBitmap;
     } else {
         // A view that shared the scene's pixels gets its own, without copying what is filled anyway.
-        if (viewBitmap.size() != viewSize || !viewBitmap.isDetached())
-            viewBitmap = QImage(viewSize, QImage::Format_ARGB32);
+        const auto fresh = [&](const QImage& bitmap) {
+            return bitmap.isNull() || logicalSize(bitmap) != viewSize || bitmap.devicePixelRatio() != devicePixelRatio
+                || !bitmap.isDetached();
+        };
+        const QPoint origin = toDevicePixels(viewportOrigin, devicePixelRatio);
+        if (fresh(viewBitmap))
+            viewBitmap = newBitmap(viewSize);
         viewBitmap.fill(controlColour);
-        copyRect(sceneBitmap, QRect(viewportOrigin, viewSize), viewBitmap, QPoint(0, 0));
-        if (cleanViewBitmap.size() != viewSize || !cleanViewBitmap.isDetached())
-            cleanViewBitmap = QImage(viewSize, QImage::Format_ARGB32);
+        copyDevicePixels(sceneBitmap, QRect(origin, viewBitmap.size()), viewBitmap, QPoint(0, 0));
+        if (fresh(cleanViewBitmap))
+            cleanViewBitmap = newBitmap(viewSize);
         cleanViewBitmap.fill(controlColour);
-        copyRect(objectsBitmap, QRect(viewportOrigin, viewSize), cleanViewBitmap, QPoint(0, 0));
+        copyDevicePixels(objectsBitmap, QRect(origin, cleanViewBitmap.size()), cleanViewBitmap, QPoint(0, 0));
     }
     if (refreshView)
         refreshView();
@@ -765,9 +849,10 @@ void CardView::composeView()
 
 QPointF CardView::viewToCard(double x, double y) const
 {
-    const QPoint origin = bitmapOrigin();
-    const double fx = (x - origin.x()) / qMax(1, viewBitmap.width());
-    const double fy = (y - origin.y()) / qMax(1, viewBitmap.height());
+    const QSize view = logicalSize(viewBitmap);
+    const QPoint origin = originFor(view);
+    const double fx = (x - origin.x()) / qMax(1, view.width());
+    const double fy = (y - origin.y()) / qMax(1, view.height());
     const double cardX = viewWindow[0] + (viewWindow[2] - viewWindow[0]) * fx;
     const double cardY = viewWindow[1] + (viewWindow[3] - viewWindow[1]) * fy;
     return QPointF(std::clamp(cardX, 0.0, 1.0), std::clamp(cardY, 0.0, 1.0));
@@ -775,11 +860,12 @@ QPointF CardView::viewToCard(double x, double y) const
 
 QPoint CardView::cardToView(double cardX, double cardY) const
 {
-    const QPoint origin = bitmapOrigin();
+    const QSize view = logicalSize(viewBitmap);
+    const QPoint origin = originFor(view);
     const double width = viewWindow[2] - viewWindow[0];
     const double height = viewWindow[3] - viewWindow[1];
-    const int x = width > 0 ? rounded(viewBitmap.width() * (cardX - viewWindow[0]) / width) : 0;
-    const int y = height > 0 ? rounded(viewBitmap.height() * (cardY - viewWindow[1]) / height) : 0;
+    const int x = width > 0 ? rounded(view.width() * (cardX - viewWindow[0]) / width) : 0;
+    const int y = height > 0 ? rounded(view.height() * (cardY - viewWindow[1]) / height) : 0;
     return QPoint(x, y) + origin;
 }
 
@@ -929,7 +1015,7 @@ void CardView::drawToolAt(bool leftButtonDown, int x, int y)
         break;
     }
     case 6:
-        copyRect(cleanViewBitmap, QRect(point - QPoint(16, 16), QSize(32, 32)), viewBitmap, point - QPoint(16, 16));
+        copyBox(cleanViewBitmap, QRect(point - QPoint(16, 16), QSize(32, 32)), viewBitmap);
         break;
     case 7:
     case 8: {

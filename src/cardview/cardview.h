@@ -23,6 +23,16 @@ struct NumberingEntry
     int object = -1;
 };
 
+// Rectangles and points of logical pixels in the device pixels of a bitmap with devicePixelRatio
+// ratio: corners are rounded, so that neighbouring rectangles meet without gap or overlap.
+QRect toDevicePixels(const QRect& logical, double ratio);
+QPoint toDevicePixels(const QPoint& logical, double ratio);
+// The smallest rectangle of logical pixels that covers device pixels.
+QRect toLogicalPixels(const QRect& device, double ratio);
+// An opaque copy of sourceRect (device pixels) to targetPos in target; parts outside either
+// bitmap are left out.
+void copyDevicePixels(const QImage& source, const QRect& sourceRect, QImage& target, const QPoint& targetPos);
+
 // The frame a worksheet draws around an answer box for handwriting: wider than the box on the
 // side away from its point (placement as KAusrAkt), a little larger all round, and kept inside
 // the picture's margin of target.
@@ -48,6 +58,16 @@ public:
 
     // The image control the view is shown in: viewBitmap is at most this size.
     QSize controlSize {870, 600};
+    // Device pixels per logical pixel of the screen the card is shown on (2 at 200 % scaling).
+    // The bitmaps have that many pixels to each logical pixel and carry the ratio, so that
+    // texts, discs and lines are drawn at the screen's pixels; every position and size on the
+    // card stays in logical pixels. Takes effect at the next redrawCard().
+    double devicePixelRatio = 1.0;
+    // A bitmap's size in logical pixels.
+    static QSize logicalSize(const QImage& bitmap);
+    // What the view shows, one pixel to each logical pixel: saved views, the clipboard and
+    // zeptool keep the card's logical size whatever the screen.
+    QImage viewAtLogicalSize() const;
     // Top-left corner of viewBitmap inside the image control (it is centred there).
     QPoint bitmapOrigin() const;
     // Folder of the quiz pictures (euromuenzen/), with a trailing separator.
@@ -67,7 +87,7 @@ public:
     // position (-1 for none).
     int askedObject = -1;
 
-    // The card's bitmaps, 32-bit ARGB.
+    // The card's bitmaps, 32-bit ARGB at devicePixelRatio.
     QImage sceneBitmap; // the whole card at the current zoom, objects and committed drawings
     QImage backgroundBitmap; // the card picture before any object was drawn
     QImage objectsBitmap; // sceneBitmap right after all objects were drawn
@@ -181,6 +201,13 @@ public:
 private:
     void keepWindowInside();
     QRect boxPixels(const DocObject& object) const;
+    // Top-left corner of a view of logical size view inside the image control.
+    QPoint originFor(QSize view) const;
+    // A new bitmap of logical size at the card's device pixel ratio.
+    QImage newBitmap(QSize size) const;
+    // Copies box (logical pixels of the scene) from one scene-sized bitmap into to, shifted by
+    // shift (the view's origin for the view bitmaps).
+    void copyBox(const QImage& from, const QRect& box, QImage& to, QPoint shift = {}) const;
     void drawDecoration(QPainter& painter, int index, const QRect& box, int textWidth, int textHeight, int textOffset);
     void drawQuestionPicture(QPainter& painter, const QString& name);
 

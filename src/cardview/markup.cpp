@@ -565,19 +565,21 @@ void drawClozeText(QImage& scene, double cardScale, TopicDocument& document, boo
     if (document.lueckentext.isEmpty() || scene.isNull())
         return;
     QPainter painter(&scene);
+    // Laid out in the scene's logical pixels, whatever its device pixel ratio.
+    const QSize size = scene.deviceIndependentSize().toSize();
     qsizetype gapCursor = 0;
     MarkupCanvas canvas;
     canvas.painter = &painter;
-    canvas.rightLimit = scene.width();
+    canvas.rightLimit = size.width();
     canvas.colour = Qt::black;
     canvas.mode = 99;
     canvas.fontHeight = -qRound(qBound(1.0, 22 * cardScale, 10000.0));
-    canvas.left = qRound(0.035 * scene.width());
-    canvas.cardHeight = scene.height();
+    canvas.left = qRound(0.035 * size.width());
+    canvas.cardHeight = size.height();
     canvas.drawPlainText = drawPlainText;
     canvas.objects = &document.objects;
     canvas.gapCursor = &gapCursor;
-    int y = qRound(0.01 * scene.height());
+    int y = qRound(0.01 * size.height());
     for (const QString& line : splitLines(document.lueckentext))
         y = renderMarkup(canvas, line, y);
 }

@@ -1,5 +1,7 @@
 #include "quiz/instructionstrip.h"
 
+#include "cardview/cardview.h"
+
 #include <QFont>
 #include <QPainter>
 
@@ -28,29 +30,34 @@ QString instructionText(DocType kind, int queryMode)
 void InstructionStrip::draw(QSize panelSize, int pictureWidth, const QColor& cardBackground, const QImage& view,
     QPoint viewAt, const QString& instruction)
 {
+    // The strip has the view's device pixels, so that the card in it stays as sharp.
+    m_ratio = view.isNull() ? 1.0 : view.devicePixelRatio();
     m_viewAt = viewAt;
-    m_image = QImage(panelSize.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    const QSize size = panelSize.expandedTo(QSize(1, 1));
+    m_image = QImage(toDevicePixels(QRect(QPoint(), size), m_ratio).size(), QImage::Format_ARGB32);
+    m_image.setDevicePixelRatio(m_ratio);
     m_image.fill(cardBackground);
     QPainter painter(&m_image);
-    painter.fillRect(QRect(pictureWidth, 0, 3, m_image.height()), barColour);
-    painter.fillRect(QRect(pictureWidth + 3, 0, m_image.width(), m_image.height()), Qt::white);
+    painter.fillRect(QRect(pictureWidth, 0, 3, size.height()), barColour);
+    painter.fillRect(QRect(pictureWidth + 3, 0, size.width(), size.height()), Qt::white);
     QFont font(QStringLiteral("Arial"), 9);
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(instructionColour);
-    painter.drawText(QRect(QPoint(pictureWidth + 11, 6), QPoint(m_image.width() - 1, m_image.height() - 1)),
+    painter.drawText(QRect(QPoint(pictureWidth + 11, 6), QPoint(size.width() - 1, size.height() - 1)),
         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, instruction);
-    painter.drawImage(viewAt, view);
+    painter.end();
+    copyDevicePixels(view, view.rect(), m_image, toDevicePixels(viewAt, m_ratio));
 }
 
 QRect InstructionStrip::takeOver(const QImage& view, const QRect& viewRect)
 {
-    const QRect source = viewRect.intersected(view.rect());
-    const QRect changed = source.translated(m_viewAt).intersected(m_image.rect());
+    // In device pixels, at the same place as draw() put the whole view.
+    const QRect source = toDevicePixels(viewRect, m_ratio).intersected(view.rect());
+    const QPoint viewAt = toDevicePixels(m_viewAt, m_ratio);
+    const QRect changed = source.translated(viewAt).intersected(m_image.rect());
     if (changed.isEmpty())
         return {};
-    QPainter painter(&m_image);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(changed.topLeft(), view, changed.translated(-m_viewAt));
-    return changed;
+    copyDevicePixels(view, changed.translated(-viewAt), m_image, changed.topLeft());
+    return toLogicalPixels(changed, m_ratio);
 }

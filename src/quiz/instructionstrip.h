@@ -25,13 +25,14 @@ public:
     void draw(QSize panelSize, int pictureWidth, const QColor& cardBackground, const QImage& view, QPoint viewAt,
         const QString& instruction);
 
-    // Takes over the pixels of viewRect (pixels of view) after one object was drawn into the view;
-    // returns the panel rectangle that changed, empty when none did.
+    // Takes over the pixels of viewRect (logical pixels of view) after one object was drawn into
+    // the view; returns the panel rectangle that changed, empty when none did.
     QRect takeOver(const QImage& view, const QRect& viewRect);
 
     const QImage& image() const { return m_image; }
 
 private:
-    QImage m_image;
+    QImage m_image; // at the view's device pixel ratio
     QPoint m_viewAt;
+    double m_ratio = 1.0;
 };

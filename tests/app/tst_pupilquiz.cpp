@@ -53,6 +53,7 @@ private slots:
 
     void abortDuringRightFeedback();
     void labelShownAfterRightDrop();
+    void labellingQuizPlayedToTheEnd();
     void secondClickAnswersNothing();
     void timeOutDuringLastFeedback();
     void restartDuringFeedback();
@@ -253,17 +254,46 @@ void TestPupilQuiz::labelShownAfterRightDrop()
     const CardView& card = m_window->cardView();
     const QRect box = card.viewBoxOf(0);
     QVERIFY(!box.isEmpty());
-    const QImage before = card.viewBitmap.copy(box);
+    // The card's pixels are the screen's: more than the logical ones on a scaled screen.
+    const double ratio = panel()->devicePixelRatioF();
+    QCOMPARE(card.viewBitmap.devicePixelRatio(), ratio);
+    const QRect pixels = toDevicePixels(box, ratio);
+    const QImage before = card.viewBitmap.copy(pixels);
     dropOn(tileFor("Elbe"), targetInPanel(0));
     QVERIFY(waitForFeedback());
     QCOMPARE(m_window->quiz().correctCount, 1);
-    const QImage after = card.viewBitmap.copy(box);
+    const QImage after = card.viewBitmap.copy(pixels);
     QVERIFY(after != before);
     // What the pupil sees: the panel on screen, at the box.
     const QWidget* image = m_window->findChild<QWidget*>("LernKartPicImg");
     const QPoint onPanel = box.topLeft() + card.bitmapOrigin() + image->pos() - panel()->pos();
-    const QImage shown = panel()->grab(QRect(onPanel, box.size())).toImage().convertToFormat(after.format());
+    QImage shown = panel()->grab(QRect(onPanel, box.size())).toImage().convertToFormat(after.format());
+    shown.setDevicePixelRatio(after.devicePixelRatio());
     QCOMPARE(shown, after);
+}
+
+// Every label dragged onto its place by the pointer, as a pupil plays: all right, the end dialog
+// once, one result of 100 %. Also run on a screen scaled to 200 %, where the card has twice the
+// pixels and every drop still lands where the pupil sees the target.
+void TestPupilQuiz::labellingQuizPlayedToTheEnd()
+{
+    const TopicDocument topic = riversTopic();
+    open(topic);
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        QCOMPARE(panel()->devicePixelRatioF(), qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    QVERIFY(m_window->startQuiz(0, 0));
+    QCOMPARE(m_window->cardView().viewBitmap.devicePixelRatio(), panel()->devicePixelRatioF());
+    for (int i = 0; i < topic.objects.size(); ++i) {
+        THoverPanel* tile = tileFor(topic.objects.at(i).Cap);
+        QVERIFY(tile);
+        dropOn(tile, targetInPanel(i));
+        QVERIFY(waitForFeedback());
+        QCOMPARE(m_window->quiz().correctCount, i + 1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->cardMode(), int(TForm1::LearningCard), 8000);
+    QCOMPARE(m_endDialogs, 1);
+    QCOMPARE(m_window->quiz().wrongCount, 0);
+    checkOneResult(1.0);
 }
 
 // Single questions, each asked once: a second click 0.4 s after the first on the right answer

@@ -31,6 +31,7 @@ private slots:
     void clickOnObject_data();
     void clickOnObject();
     void marker();
+    void otherScreenAsksForRedraw();
 };
 
 void TestCardControls::clickOnObject_data()
@@ -114,6 +115,29 @@ void TestCardControls::marker()
     controls.hideMarker();
     QVERIFY(!controls.marker()->isVisible());
     QCOMPARE(view.markedObject, -1);
+}
+
+// A card drawn for another screen's scale (the window moved, or the desktop's scale changed):
+// the control asks once for the card to be drawn again, and not again once it fits.
+void TestCardControls::otherScreenAsksForRedraw()
+{
+    CardImage image;
+    image.resize(200, 100);
+    QSignalSpy asked(&image, &CardImage::devicePixelRatioChanged);
+    QImage card(400, 200, QImage::Format_ARGB32);
+    card.setDevicePixelRatio(2.0); // drawn for 200 %, shown at 100 %
+    card.fill(Qt::white);
+    image.setImage(&card);
+    image.grab();
+    image.grab();
+    QTRY_COMPARE(asked.count(), 1);
+    // Its origin is in logical pixels: the card fills the control.
+    QCOMPARE(image.imageOrigin(), QPoint(0, 0));
+    card.setDevicePixelRatio(1.0);
+    card = card.scaled(200, 100);
+    image.grab();
+    QTest::qWait(10);
+    QCOMPARE(asked.count(), 1);
 }
 
 QTEST_MAIN(TestCardControls)

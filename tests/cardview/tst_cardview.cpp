@@ -3,10 +3,13 @@
 // leave the same pixels as a full redraw.
 
 #include "cardview/cardview.h"
+#include "quiz/droptarget.h"
 
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTest>
+
+#include <cmath>
 
 using Layers = std::array<bool, 3>;
 Q_DECLARE_METATYPE(Layers)
@@ -82,6 +85,21 @@ bool hasRed(const QImage& image, const QRect& area)
     return false;
 }
 
+// Root mean square difference of two images of one size, channels 0..1.
+double rmse(const QImage& a, const QImage& b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
+                sum += double(d) * d;
+        }
+    }
+    return std::sqrt(sum / (3.0 * a.width() * a.height())) / 255.0;
+}
+
 } // namespace
 
 class TestCardView : public QObject
@@ -112,6 +130,8 @@ private slots:
     void pageNavigator();
     void drawingTools();
     void buttonDiscs_data();
+    void screenPixelRatios_data();
+    void screenPixelRatios();
     void buttonDiscs();
 };
 
@@ -673,6 +693,81 @@ void TestCardView::buttonDiscs()
     view.redrawCard();
     if (kind != int(ObjectKind::PageNext))
         QVERIFY(countColour(view.viewBitmap, disc, qRgb(192, 192, 192)) > disc.width() * disc.height() / 3);
+}
+
+void TestCardView::screenPixelRatios_data()
+{
+    QTest::addColumn<double>("ratio");
+    QTest::newRow("100 %") << 1.0;
+    QTest::newRow("125 %") << 1.25;
+    QTest::newRow("150 %") << 1.5;
+    QTest::newRow("200 %") << 2.0;
+}
+
+// On a scaled screen the card is drawn at the screen's pixels: its covers, numbers and texts are
+// sharper than an enlargement of the 100 % card, while every box, drop, hit and cover stays
+// where it is at 100 %, and a single cover redrawn leaves what a full redraw leaves (no seam at
+// a fractional ratio).
+void TestCardView::screenPixelRatios()
+{
+    QFETCH(double, ratio);
+    const QList<DocObject> labels = {
+        label("Alpen", 0.2, 0.2, 0.3, 0.25), label("Nordsee", 0.6, 0.1, 0.5, 0.2), label("Harz", 0.5, 0.8, 0.55, 0.7)};
+    TopicDocument plainDoc = greenTopic(labels);
+    CardView plain(plainDoc);
+    plain.applyNumbering(1);
+    plain.redrawCard();
+    TopicDocument doc = greenTopic(labels);
+    CardView view(doc);
+    view.devicePixelRatio = ratio;
+    view.applyNumbering(1);
+    view.redrawCard();
+
+    QCOMPARE(CardView::logicalSize(view.viewBitmap), plain.viewBitmap.size());
+    QCOMPARE(view.viewBitmap.devicePixelRatio(), ratio);
+    QCOMPARE(view.viewBitmap.size(), toDevicePixels(plain.viewBitmap.rect(), ratio).size());
+    for (int i = 0; i < doc.objects.size(); ++i) {
+        QCOMPARE(doc.objects.at(i).boxRect, plainDoc.objects.at(i).boxRect);
+        const auto& box = doc.objects.at(i).boxRect;
+        const QPoint click = view.cardToView((box[0] + box[2]) / 2, (box[1] + box[3]) / 2);
+        QCOMPARE(click, plain.cardToView((box[0] + box[2]) / 2, (box[1] + box[3]) / 2));
+        QCOMPARE(view.hitTest(click.x(), click.y()), i);
+    }
+
+    // The first cover with its number disc, at the screen's pixels and as an enlargement.
+    const QRect cover = boxOf(plain, 0);
+    const QRect pixels = toDevicePixels(cover, ratio);
+    const QImage sharp = view.viewBitmap.copy(pixels);
+    const QImage enlarged = plain.viewBitmap.copy(cover).scaled(pixels.size(), Qt::IgnoreAspectRatio);
+    if (ratio == 1.0)
+        QCOMPARE(sharp, enlarged);
+    else
+        QVERIFY2(rmse(sharp, enlarged) > 0.02, qPrintable(QString::number(rmse(sharp, enlarged))));
+
+    // A click uncovers that label and nothing else, as a full redraw would show it.
+    const auto& first = doc.objects.at(0).boxRect;
+    const QPoint onFirst = view.cardToView((first[0] + first[2]) / 2, (first[1] + first[3]) / 2);
+    const int hit = view.hitTest(onFirst.x(), onFirst.y());
+    QCOMPARE(hit, 0);
+    view.toggleCover(hit);
+    QCOMPARE(doc.objects.at(0).coverState, CoverState::Uncovered);
+    const QImage single = view.viewBitmap.copy();
+    view.redrawCard();
+    QCOMPARE(single, view.viewBitmap);
+
+    // As quiz targets, open with their numbers: a tile dropped with its left edge on a target's
+    // number is judged on that target.
+    for (TopicDocument* topic : {&doc, &plainDoc}) {
+        for (DocObject& object : topic->objects)
+            object.coverState = CoverState::Open;
+    }
+    view.redrawCard();
+    plain.redrawCard();
+    for (int i = 0; i < doc.objects.size(); ++i) {
+        QCOMPARE(doc.objects.at(i).boxRect, plainDoc.objects.at(i).boxRect);
+        const auto& box = doc.objects.at(i).boxRect;
+        QCOMPARE(findDropTarget(doc, QRectF(box[0] + 0.005, (box[1] + box[3]) / 2 - 0.02, 0.1, 0.04)), i);
+    }
 }
 
 QTEST_MAIN(TestCardView)

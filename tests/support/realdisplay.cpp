@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -101,6 +102,11 @@ RealDisplayServer::RealDisplayServer()
     // never collide, and it writes that number only once it accepts connections: no polling for
     // a socket to appear. Everything the child needs is prepared before fork().
     const std::string readyFd = std::to_string(ready[1]);
+    // A test run with QT_SCALE_FACTOR (a screen scaled to 200 %) gets a screen as many times
+    // larger, so that the program has the same room in logical pixels.
+    const char* scaleVariable = std::getenv("QT_SCALE_FACTOR");
+    const double scale = scaleVariable ? std::clamp(std::atof(scaleVariable), 1.0, 4.0) : 1.0;
+    const std::string screen = std::to_string(int(1280 * scale)) + "x" + std::to_string(int(1024 * scale)) + "x24";
     const pid_t parent = getpid();
     m_pid = fork();
     if (m_pid < 0)
@@ -115,7 +121,7 @@ RealDisplayServer::RealDisplayServer()
             dup2(log, STDERR_FILENO);
         }
         fcntl(ready[1], F_SETFD, 0);
-        execlp("Xvfb", "Xvfb", "-displayfd", readyFd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", readyFd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
             static_cast<char*>(nullptr));
         dprintf(STDERR_FILENO, "cannot run Xvfb: %s (Debian package xvfb)\n", std::strerror(errno));
         _exit(127);

@@ -304,7 +304,7 @@ void CardControls::exportView()
         return;
     QString message;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = saveViewImage(m_view.viewBitmap, path, &message);
+    const bool saved = saveViewImage(m_view.viewAtLogicalSize(), path, &message);
     QApplication::restoreOverrideCursor();
     if (!saved)
         showError(message);
@@ -313,7 +313,7 @@ void CardControls::exportView()
 void CardControls::copyViewToClipboard()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QGuiApplication::clipboard()->setImage(m_view.viewBitmap);
+    QGuiApplication::clipboard()->setImage(m_view.viewAtLogicalSize());
     pauseMs(100, true);
     QApplication::restoreOverrideCursor();
 }
@@ -490,7 +490,8 @@ void CardControls::createKeywordField(QWidget* cardPanel)
 void CardControls::placeKeywordField(QPoint bottomLeft)
 {
     const QFontMetrics metrics(m_keywordField->font());
-    const int width = qMin(metrics.horizontalAdvance(m_keywordField->text()) + 35, m_view.viewBitmap.width());
+    const int width = qMin(
+        metrics.horizontalAdvance(m_keywordField->text()) + 35, CardView::logicalSize(m_view.viewBitmap).width());
     const int height = metrics.height();
     m_keywordField->resize(width, height);
     const QRect control = m_image->geometry();

@@ -39,15 +39,23 @@ QPoint CardImage::imageOrigin() const
 {
     if (!m_image)
         return {};
-    return QPoint(qMax(0, (width() - m_image->width()) / 2), qMax(0, (height() - m_image->height()) / 2));
+    // The bitmap's logical size: it may have more device pixels than logical ones.
+    const QSize size = m_image->deviceIndependentSize().toSize();
+    return QPoint(qMax(0, (width() - size.width()) / 2), qMax(0, (height() - size.height()) / 2));
 }
 
 void CardImage::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Window));
-    if (m_image && !m_image->isNull())
+    if (m_image && !m_image->isNull()) {
         painter.drawImage(imageOrigin(), *m_image);
+        // Reported once per change, after this paint: the answer draws the bitmap again.
+        const bool otherRatio = !qFuzzyCompare(m_image->devicePixelRatio(), devicePixelRatioF());
+        if (otherRatio && !m_ratioChangeReported)
+            QMetaObject::invokeMethod(this, &CardImage::devicePixelRatioChanged, Qt::QueuedConnection);
+        m_ratioChangeReported = otherRatio;
+    }
 }
 
 void CardImage::mousePressEvent(QMouseEvent* event)

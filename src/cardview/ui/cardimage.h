@@ -19,6 +19,9 @@ public:
     QPoint imageOrigin() const;
 
 signals:
+    // The control is now on a screen with another device pixel ratio than its bitmap's (it
+    // moved to another screen, or the screen's scale changed): the bitmap wants drawing again.
+    void devicePixelRatioChanged();
     void mousePressed(Qt::MouseButton button, QPoint position);
     void mouseMoved(Qt::MouseButtons buttons, QPoint position);
     void mouseReleased(Qt::MouseButton button, QPoint position);
@@ -31,4 +34,5 @@ protected:
 
 private:
     const QImage* m_image = nullptr;
+    bool m_ratioChangeReported = false;
 };

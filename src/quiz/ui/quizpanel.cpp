@@ -118,8 +118,16 @@ void QuizPanel::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Window));
-    if (!m_strip.image().isNull())
-        painter.drawImage(event->rect().topLeft(), m_strip.image(), event->rect());
+    // Drawn whole, one device pixel to each of the strip's, and clipped to what needs painting.
+    if (!m_strip.image().isNull()) {
+        painter.setClipRect(event->rect());
+        painter.drawImage(QPoint(0, 0), m_strip.image());
+        // Reported once per change, after this paint: the answer draws the card again.
+        const bool otherRatio = !qFuzzyCompare(m_strip.image().devicePixelRatio(), devicePixelRatioF());
+        if (otherRatio && !m_ratioChangeReported)
+            QMetaObject::invokeMethod(this, &QuizPanel::devicePixelRatioChanged, Qt::QueuedConnection);
+        m_ratioChangeReported = otherRatio;
+    }
 }
 
 bool QuizPanel::event(QEvent* event)
@@ -315,7 +323,7 @@ void QuizPanel::layoutAnswerGrid()
     // Cells of a tile and 20 pixels, three to a row, as long as they fit on the card; on a
     // smaller card the gaps shrink first, then the tiles, whose captions then shrink down to
     // their smallest font.
-    const QRect card(m_cardOffset + m_card.bitmapOrigin(), m_card.viewBitmap.size());
+    const QRect card(m_cardOffset + m_card.bitmapOrigin(), CardView::logicalSize(m_card.viewBitmap));
     const auto fit = [](int count, int tile, int gap, int room, int smallest) {
         if (count * tile + (count - 1) * gap <= room)
             return std::pair(tile, gap);

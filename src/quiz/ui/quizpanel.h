@@ -111,6 +111,9 @@ signals:
     void timeLimitExpired();
     // The transparent zone over the picture's logo was clicked.
     void linkZoneClicked();
+    // The panel is now on a screen with another device pixel ratio than the card it shows (the
+    // window moved to another screen): the card wants drawing again.
+    void devicePixelRatioChanged();
 
 public:
     // What the panel paints that a screen reader reads besides its widgets: a cloze text with its
@@ -211,6 +214,7 @@ private:
     quint64 m_generation = 0;
 
     InstructionStrip m_strip;
+    bool m_ratioChangeReported = false;
     QPoint m_cardOffset;
     int m_quizPictureWidth = 0;
     QLabel* m_frageZaehlerPan = nullptr;

@@ -11,8 +11,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPageSetupDialog>
 #include <QPageLayout>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -166,8 +166,7 @@ void TABDruckForm::showPrinter()
     m_printerLine->setText(name.trimmed());
 }
 
-bool TABDruckForm::printPage(
-    const std::function<void(QPainter&)>& draw, QSizeF pageSize, const QByteArray& xmpMetadata)
+bool TABDruckForm::printPage(const std::function<void(QPainter&)>& draw, QSizeF pageSize, const QByteArray& xmpMetadata)
 {
     QPrinter& printer = worksheetPrinter();
     // Without a printer on the system, the page goes to a PDF file.
