@@ -92,7 +92,7 @@ void BM_RedrawOneLabel(benchmark::State& state)
     for (auto _ : state) {
         DocObject& label = card.document.objects[index];
         label.coverState = label.coverState == CoverState::Covered ? CoverState::Uncovered : CoverState::Covered;
-        card.view.drawObject(card.view.sceneBitmap, index, 0, true, true, false);
+        card.view.redrawObject(index);
         benchmark::DoNotOptimize(card.view.viewBitmap.constBits());
         index = (index + 37) % labelCount;
     }
@@ -103,7 +103,7 @@ void BM_RedrawOneLabel(benchmark::State& state)
 void BM_RedrawOneLabelInQuiz(benchmark::State& state)
 {
     Card card(0);
-    card.view.cardMode = 3;
+    card.view.cardMode = CardView::Mode::Quiz;
     card.view.redrawCard();
     InstructionStrip strip;
     strip.draw(viewSize + QSize(155, 0), viewSize.width(), Qt::white, card.view.viewBitmap, QPoint(0, 0),
@@ -115,7 +115,7 @@ void BM_RedrawOneLabelInQuiz(benchmark::State& state)
     for (auto _ : state) {
         DocObject& label = card.document.objects[index];
         label.coverState = label.coverState == CoverState::Open ? CoverState::Uncovered : CoverState::Open;
-        card.view.drawObject(card.view.sceneBitmap, index, 0, true, true, false);
+        card.view.redrawObject(index);
         benchmark::DoNotOptimize(strip.image().constBits());
         index = (index + 37) % labelCount;
     }

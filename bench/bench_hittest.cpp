@@ -118,7 +118,7 @@ CardView& quizCard()
     static CardView view = [] {
         CardView v(quizTopic());
         v.controlSize = QSize(1600, 1000);
-        v.cardMode = 3;
+        v.cardMode = CardView::Mode::Quiz;
         v.applyNumbering(1);
         v.redrawCard();
         return v;

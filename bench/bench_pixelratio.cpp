@@ -45,13 +45,13 @@ struct Card
     TopicDocument document = labelledPhoto();
     CardView view {document};
 
-    explicit Card(const benchmark::State& state, int cardMode = 2)
+    explicit Card(const benchmark::State& state, CardView::Mode cardMode = CardView::Mode::LearningCard)
     {
         view.controlSize = viewSize;
         view.devicePixelRatio = state.range(0) / 100.0;
         view.cardMode = cardMode;
         view.applyNumbering(1);
-        if (cardMode == 3) {
+        if (cardMode == CardView::Mode::Quiz) {
             for (DocObject& label : document.objects)
                 label.coverState = CoverState::Open;
         }
@@ -75,7 +75,7 @@ void BM_RedrawOneLabel(benchmark::State& state)
     for (auto _ : state) {
         DocObject& label = card.document.objects[index];
         label.coverState = label.coverState == CoverState::Covered ? CoverState::Uncovered : CoverState::Covered;
-        card.view.drawObject(card.view.sceneBitmap, index, 0, true, true, false);
+        card.view.redrawObject(index);
         benchmark::DoNotOptimize(card.view.viewBitmap.constBits());
         index = (index + 37) % labelCount;
     }
@@ -85,7 +85,7 @@ void BM_RedrawOneLabel(benchmark::State& state)
 // it found, the marker's rectangle.
 void BM_DragStep(benchmark::State& state)
 {
-    Card card(state, 3);
+    Card card(state, CardView::Mode::Quiz);
     card.view.markedPart = 2;
     QRect tile(100, 100, 150, 46);
     int dx = 1;

@@ -70,7 +70,7 @@ void TForm1::redrawCard()
     // The card is drawn at the screen's own pixels; everything else stays in logical pixels.
     m_cardView.devicePixelRatio = m_lernKartPicImg->devicePixelRatioF();
     m_cardView.pictureFolder = quizPictureFolder(folders().programFolder);
-    m_cardView.cardMode = m_cardMode;
+    m_cardView.cardMode = CardView::Mode(m_cardMode);
     m_cardView.redrawCard();
     // During a quiz the panel shows the card through its strip, rebuilt once per redraw.
     if (m_cardMode == QuizRunning)

@@ -470,7 +470,7 @@ void TForm1::showCardView()
 {
     m_cardMode = LearningCard;
     m_cardControls->setInteractive(true);
-    m_cardView.cardMode = LearningCard;
+    m_cardView.cardMode = CardView::Mode::LearningCard;
     m_net->participantSlot()->setActive(false);
     updateModeButtons();
     m_quizPanel->hide();
@@ -487,7 +487,7 @@ void TForm1::updateModeButtons()
     m_uebInfoPan->setVisible(quiz);
     m_lernKartBtn->setChecked(m_cardMode == LearningCard);
     m_lernKartBtn->setCaption(quiz ? QStringLiteral("Quiz\r\nabbrechen") : QStringLiteral("Startseite"));
-    m_uebungenBtn->setChecked(quiz && m_netRole == 0);
+    m_uebungenBtn->setChecked(quiz && m_netRole == OwnQuiz);
     if (QAction* topics = menuItem(QStringLiteral("Auswahl1")))
         setMenuEnabled(topics->menu(), m_cardMode == LearningCard);
 }

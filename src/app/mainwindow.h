@@ -137,7 +137,7 @@ public:
     TBestListVerzForm* folderDialog();
     TUebProtokollForm* protocolWindow();
     // 0 own quiz, 1 participant of a network exercise, 2 its initiator.
-    int netRole() const { return m_netRole; }
+    QuizNetRole netRole() const { return m_netRole; }
     NetExercise* netExercise() const { return m_net; }
     NetControlWindow* controlDisplay() const { return m_netControlWindow; }
     // The list last read for the high-score window.
@@ -146,7 +146,7 @@ public:
     // The learning card: its bitmaps and view state.
     const CardView& cardView() const { return m_cardView; }
     CardView& cardView() { return m_cardView; }
-    int currentTool() const { return m_cardView.currentTool; }
+    int currentTool() const { return int(m_cardView.currentTool); }
     CardControls* cardControls() const { return m_cardControls; }
 
     TInfoboxForm* infoTextWindow();
@@ -158,7 +158,7 @@ public slots:
     void showAbout();
     void showFiguresInfo();
 
-    // Hooks into the parts of the program that come later; each does nothing yet.
+    // The quiz, the network exercise, the topics and the files, as the menus and buttons call them.
     // Starts a quiz on the open topic: requestedMode 0 complete, 1 only the questions not solved
     // at the first try; role 0 own quiz, 1 network participant, 2 initiator. True when it runs.
     bool startQuiz(int requestedMode, int role);
@@ -305,7 +305,7 @@ private:
     bool m_layoutEnabled = false;
     bool m_startupCancelled = false;
     bool m_quizFinished = true;
-    int m_netRole = 0;
+    QuizNetRole m_netRole = OwnQuiz;
     // The teacher was told that others may write the communication folder (once a run).
     bool m_warnedWritableFolder = false;
     NetExercise* m_net = nullptr;

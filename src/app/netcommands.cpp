@@ -76,13 +76,13 @@ void TForm1::createNetExercise()
             [](const QString& text) { showMessage(MessageKind::Warning, text, {MessageButton::Ok}); });
     }
     connect(m_quizPanel, &QuizPanel::answerJudged, this, [this](int target) {
-        if (m_netRole == 1)
+        if (m_netRole == NetworkParticipant)
             m_net->sendAction(m_quiz, target);
     });
     connect(m_net, &NetExercise::waitingResultsChanged, this, &TForm1::showWaitingResults);
     connect(m_net->participantTable(), &QAbstractItemModel::rowsInserted, this, &TForm1::showNetStatus);
     connect(m_quizPanel, &QuizPanel::timeLimitExpired, this, [this] {
-        if (m_netRole == 1)
+        if (m_netRole == NetworkParticipant)
             sendFinishMessages();
     });
 }
@@ -91,7 +91,7 @@ void TForm1::takeNetSettings()
 {
     // The folder and the channel may change with the settings; they count from the next
     // initiation or join on.
-    if (m_netRole != 0)
+    if (m_netRole != OwnQuiz)
         return;
     m_net->folder = folders().commFolder;
     m_net->channel = folders().commChannel;
@@ -100,11 +100,11 @@ void TForm1::takeNetSettings()
 void TForm1::initiateNetExercise()
 {
     // One exercise at a time: a second initiation would wipe the class's display and list.
-    if (m_netRole == 2) {
+    if (m_netRole == NetworkInitiator) {
         showInfo(NetTexts::alreadyRunning.arg(m_net->channel));
         return;
     }
-    if (m_netRole == 1) {
+    if (m_netRole == NetworkParticipant) {
         showInfo(NetTexts::participating);
         return;
     }
@@ -168,7 +168,7 @@ void TForm1::initiateNetExercise()
                       .arg(mailslotPort(m_net->channel)));
         return;
     }
-    m_netRole = 2;
+    m_netRole = NetworkInitiator;
     updateModeButtons();
     showNetStatus();
     // The teacher watches the class from the start.
@@ -182,7 +182,7 @@ void TForm1::endNetExercise()
 
 bool TForm1::endNetExercise(bool confirm)
 {
-    if (m_netRole != 2) {
+    if (m_netRole != NetworkInitiator) {
         m_net->masterSlot()->setActive(false);
         showInfo(NetTexts::noExercise);
         return false;
@@ -191,7 +191,7 @@ bool TForm1::endNetExercise(bool confirm)
         return false;
     if (!settleWaitingResults())
         return false;
-    m_netRole = 0;
+    m_netRole = OwnQuiz;
     m_net->withdraw();
     showNetStatus();
     if (m_netControlWindow)
@@ -205,7 +205,7 @@ bool TForm1::endNetExercise(bool confirm)
 
 void TForm1::showControlDisplay()
 {
-    if (m_netRole != 2) {
+    if (m_netRole != NetworkInitiator) {
         showInfo(NetTexts::noExerciseHere);
         return;
     }
@@ -224,7 +224,7 @@ void TForm1::showControlDisplay()
 
 void TForm1::showNetStatus()
 {
-    if (m_netRole != 2) {
+    if (m_netRole != NetworkInitiator) {
         m_netStatusLab->hide();
         return;
     }
@@ -238,7 +238,7 @@ void TForm1::showNetStatus()
 
 bool TForm1::mayEndWhilePupilsWork()
 {
-    if (m_netRole != 2)
+    if (m_netRole != NetworkInitiator)
         return true;
     const int running = m_net->participantTable()->runningCount();
     if (running == 0)
@@ -306,7 +306,7 @@ void TForm1::joinNetCommand()
         showInfo(NetTexts::quizRunning);
         return;
     }
-    if (m_netRole == 2) {
+    if (m_netRole == NetworkInitiator) {
         showInfo(NetTexts::initiatedHere);
         return;
     }
@@ -321,7 +321,7 @@ void TForm1::joinNetCommand()
 
 bool TForm1::joinNetExercise()
 {
-    if (m_netRole == 0)
+    if (m_netRole == OwnQuiz)
         takeNetSettings();
     if (!m_net->released())
         return false;
@@ -360,8 +360,8 @@ void TForm1::sendFinishMessages()
 void TForm1::finishNetParticipation()
 {
     // Closing the program during a participant's quiz reports it as aborted.
-    if (m_netRole == 1 && m_quiz.isRunning()) {
-        m_quiz.endStatus = 2;
+    if (m_netRole == NetworkParticipant && m_quiz.isRunning()) {
+        m_quiz.markAborted();
         sendFinishMessages();
     }
 }
@@ -375,6 +375,6 @@ void TForm1::cleanUpNetFiles()
 {
     // Only the machine that published an exercise withdraws it: a pupil closing the program must
     // not end the class's exercise.
-    if (m_netRole == 2)
+    if (m_netRole == NetworkInitiator)
         m_net->deleteExerciseFiles();
 }

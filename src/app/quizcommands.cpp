@@ -45,8 +45,8 @@ void TForm1::createQuizPanel()
 void TForm1::connectQuizDialogs()
 {
     connect(m_uebFertigForm, &TUebFertigForm::protocolRequested, this, &TForm1::showProtocolWindow);
-    connect(
-        m_uebFertigForm, &TUebFertigForm::highScoreListRequested, this, [this] { showHighScoreList(m_netRole > 0); });
+    connect(m_uebFertigForm, &TUebFertigForm::highScoreListRequested, this,
+        [this] { showHighScoreList(m_netRole != OwnQuiz); });
     m_uebFertigForm->setHighScoreSaver([this] { return saveHighScoreResult(m_quiz); });
     connect(m_uebFertigForm, &TUebFertigForm::highScoreEntered, this, [this] { m_quiz.resultEntered = true; });
     // A list that cannot be written is usually in a wrong folder: the folder dialog follows.
@@ -58,7 +58,7 @@ void TForm1::showHighScoreList(bool network)
     TBestListForm* window = highScoreWindow();
     if (!window)
         return;
-    if (!network && m_netRole == 1) {
+    if (!network && m_netRole == NetworkParticipant) {
         showInfo(HighScoreTexts::notDuringNetExercise);
         return;
     }
@@ -89,13 +89,13 @@ QuizSnapshot TForm1::takeQuizOptions() const
 
 bool TForm1::startQuiz(int requestedMode, int role)
 {
-    if (m_netRole == 1 && role != 1) {
+    if (m_netRole == NetworkParticipant && role != NetworkParticipant) {
         showInfo(
             QStringLiteral("Die aktuelle Netzwerk-Übung muss zunächst beendet werden, um eine eigene Übung starten "
                            "zu können."));
         return false;
     }
-    if (m_netRole == 2 && role != 2) {
+    if (m_netRole == NetworkInitiator && role != NetworkInitiator) {
         showInfo(
             QStringLiteral("Auf diesem Rechner wurde eine Netzwerk-Übung initiiert, die zuerst beendet werden muss. "
                            "Daher kann im Moment keine eigene Übung gestartet werden."));
@@ -123,7 +123,7 @@ bool TForm1::startQuiz(int requestedMode, int role)
     }
 
     m_quiz.participantName.clear();
-    TNameEingabeForm* names = role == 0 && menuItem(QStringLiteral("OptNameEingabe1"))->isChecked() ? nameDialog() : nullptr;
+    TNameEingabeForm* names = role == 0 && currentSettings().nameEntryAtStart ? nameDialog() : nullptr;
     if (names) {
         if (names->exec() != QDialog::Accepted)
             return refuse();
@@ -133,7 +133,7 @@ bool TForm1::startQuiz(int requestedMode, int role)
     m_cardControls->selectTool(1);
     m_cardMode = QuizRunning;
     m_cardControls->setInteractive(false);
-    m_cardView.cardMode = QuizRunning;
+    m_cardView.cardMode = CardView::Mode::Quiz;
     m_cardView.askedObject = -1;
     m_quiz.buildQuestionList();
 
@@ -147,7 +147,7 @@ bool TForm1::startQuiz(int requestedMode, int role)
     m_cardView.setZoom(0);
 
     m_quiz.reset(role, role == 1 ? m_netStartTime : std::nullopt);
-    m_netRole = role;
+    m_netRole = QuizNetRole(role);
     m_quizFinished = false;
     updateModeButtons();
     // The question first, so that the card is drawn with its page and its one asked position.
@@ -179,13 +179,13 @@ void TForm1::leaveQuiz()
         sendFinishMessages();
         closeDocument();
     }
-    m_netRole = 0;
+    m_netRole = OwnQuiz;
     m_quizFinished = true;
     m_cardControls->selectTool(1);
     m_cardView.askedObject = -1;
     markObject(-1, -1);
     m_cardView.setZoom(0);
-    m_cardView.cardMode = LearningCard;
+    m_cardView.cardMode = CardView::Mode::LearningCard;
     m_cardControls->applyNumbering(m_cardControls->numberingMode(), false);
     m_startInfoPan->show();
     showCardView();
@@ -213,7 +213,7 @@ void TForm1::endQuiz()
     m_quizFinished = true;
     m_quiz.endQuiz(ProtocolContext::fromSystem());
     m_quizPanel->refreshStatus();
-    if (m_netRole == 1)
+    if (m_netRole == NetworkParticipant)
         sendFinishMessages();
     TUebFertigForm* endDialog = quizEndDialog();
     if (!endDialog)
@@ -235,16 +235,15 @@ void TForm1::endQuiz()
     endDialog->showFigures(figures);
     endDialog->prepareRepeat(m_netRole, m_quiz.wrongCount);
     quizProtocolReady();
-    endDialog->prepareHighScore(
-        menuItem(QStringLiteral("ErgebBestListEintragen1"))->isChecked(), m_netRole, m_quiz.selectionMode);
+    endDialog->prepareHighScore(currentSettings().highScoreAutoEnter, m_netRole, m_quiz.selectionMode);
     m_quiz.resultEntered = endDialog->resultEntered();
 
     // The dialog comes back when a repeat cannot start.
     // A participant repeats by joining again and leaves the exercise with its topic.
-    const bool participant = m_netRole == 1;
+    const bool participant = m_netRole == NetworkParticipant;
     for (;;) {
         if (endDialog->exec() != TUebFertigForm::Repeat) {
-            m_netRole = 0;
+            m_netRole = OwnQuiz;
             leaveQuiz();
             if (participant)
                 closeDocument();
@@ -267,7 +266,7 @@ void TForm1::quizProtocolReady()
     if (!window)
         return;
     window->setProtocol(m_quiz.protocolText());
-    if (menuItem(QStringLiteral("AutoProtSpeichern1"))->isChecked())
+    if (currentSettings().protocolAutoSave)
         window->autoSaveProtocol();
 }
 

@@ -4,6 +4,7 @@
 #include "cardview/markup.h"
 #include "common/filemessages.h"
 #include "common/randomgenerator.h"
+#include "common/rounding.h"
 #include "document/questiontags.h"
 
 #include <QFileInfo>
@@ -30,9 +31,11 @@ const QColor tickColour(0, 196, 0);
 const QColor crossColour(220, 0, 0);
 const QColor solutionColour(255, 0, 0);
 
+// The card rounds halves away from zero: every box, disc and line of every topic was laid out
+// so, and the worksheet's overlay lines up with its sheet by the same pixels.
 int rounded(double value)
 {
-    return int(std::lround(value));
+    return roundHalfAwayFromZero(value);
 }
 
 // Disc outlines are the fill darkened: 70 % of it mixed with 30 % black.
@@ -246,7 +249,7 @@ void CardView::redrawCard()
     viewBitmap = newBitmap(fitted.size);
     cardScale = fitted.size.width() * zoomFactor / 870.0;
 
-    const bool quiz = cardMode == 3;
+    const bool quiz = cardMode == Mode::Quiz;
     if (!layers[0] && !quiz)
         sceneBitmap.fill(Qt::white);
 
@@ -267,14 +270,14 @@ void CardView::redrawCard()
     // The bitmaps share their pixels until one of them is drawn on (QImage copies on write), so
     // a card whose objects leave parts of it unchanged, or a card without objects, costs less.
     backgroundBitmap = sceneBitmap;
-    drawAllObjects(true, false, false);
+    drawAllObjects(DrawFlag::LeaderLine);
     objectsBitmap = sceneBitmap;
     composeView();
 }
 
 bool CardView::isLayerVisible(int index) const
 {
-    if (cardMode == 3)
+    if (cardMode == Mode::Quiz)
         return true;
     if (index < 0 || index >= m_document.objects.size())
         return false;
@@ -395,29 +398,180 @@ QRect worksheetAnswerFrame(const QRect& box, int placement, QSize target)
     return frame.intersected(limits);
 }
 
-void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToView, bool refresh, bool drawLeaderLine)
+CardView::ObjectLayout CardView::layoutObject(int index, QSize targetSize) const
 {
-    if (index < 0 || index >= m_document.objects.size() || target.isNull())
-        return;
-    DocObject& o = m_document.objects[index];
-    const bool quiz = cardMode == 3;
-    if ((drawMode >= 1 || quiz) && o.Ebene == 2)
-        return;
-    if (!isLayerVisible(index))
-        return;
+    ObjectLayout layout;
+    if (index < 0 || index >= m_document.objects.size() || !isLayerVisible(index))
+        return layout;
+    const DocObject& o = m_document.objects.at(index);
+    layout.drawable = true;
 
     const double s = cardScale;
     const auto scaled = [s](double size) { return rounded(size * s); };
+    const bool quiz = cardMode == Mode::Quiz;
+    const bool onPage = o.FrageNummer == m_document.currentQuestionNumber;
+
+    // Placements come from files: anything but 1..4 is worked out, so that a damaged value
+    // cannot put the box somewhere no rule describes.
+    const auto isPlacement = [](qint32 value) { return value >= 1 && value <= 4; };
+    layout.placement = isPlacement(o.KAusrAkt) ? o.KAusrAkt : isPlacement(o.KAusr) ? o.KAusr : autoPlacement(index);
+
+    // Box size and the text's offset in it.
+    layout.text = o.Cap;
+    layout.characterHeight = scaled(o.Fsize * 2 + 22);
+    layout.textFlags = cardTextFlags(o.TAusr, false);
+    layout.shown = isKnownKind(o.Typ);
+    if ((o.Typ == ObjectKind::Answer || o.Typ == ObjectKind::PageText) && (!onPage || quiz))
+        layout.shown = false;
+    if (o.Typ == ObjectKind::QuestionText && !onPage)
+        layout.shown = false;
+    int w = 0;
+    int h = 0;
+    if (!layout.shown) {
+        // Neither drawn nor hit: the box keeps no size.
+    } else if (isButtonKind(o.Typ)) {
+        w = h = scaled(30);
+    } else {
+        if (o.Typ == ObjectKind::QuestionText) {
+            const ImageTagCut cut
+                = cutImageTag(expandQuestionTags(layout.text) + QStringLiteral("\r\n\r\n\r\n\r\n\r\n\r\n"));
+            layout.text = cut.text;
+            layout.pictureName = cut.name;
+            layout.characterHeight = scaled(21);
+            layout.textFlags = cardTextFlags(o.TAusr, true);
+        }
+        layout.font = cardFont(layout.characterHeight);
+        const int wrapWidth = targetSize.width() - 2 * scenePoint(o.Kx, o.Ky).x();
+        const QRect measured = measureCardText(layout.font, layout.text, layout.textFlags, wrapWidth);
+        layout.textWidth = measured.width();
+        layout.textHeight = measured.height();
+        if (o.coverState == CoverState::Open) {
+            w = h = scaled(30);
+        } else if (o.coverState == CoverState::Solved || o.coverState == CoverState::Crossed) {
+            w = 34;
+            h = 38;
+        } else {
+            w = qMax(layout.textWidth, scaled(30));
+            h = layout.textHeight + 4;
+            if (o.Typ != ObjectKind::ClozeGap && !layout.text.isEmpty()) {
+                if (layout.placement == 3)
+                    layout.textOffset = w - layout.textWidth;
+                else if (layout.placement == 2 || layout.placement == 4)
+                    layout.textOffset = (w - layout.textWidth) / 2;
+            }
+        }
+        if ((o.Typ == ObjectKind::Label || o.Typ == ObjectKind::FixedText) && layout.text.isEmpty())
+            w = h = 0;
+    }
+
+    // Box position from the anchor.
+    layout.point = scenePoint(o.Sx, o.Sy);
+    layout.anchor = scenePoint(o.Kx, o.Ky);
+    const QPoint anchor = layout.anchor;
+    QPoint topLeft;
+    switch (layout.placement) {
+    case 2:
+        topLeft = QPoint(anchor.x() - rounded(w / 2.0), anchor.y() - h - scaled(2));
+        break;
+    case 3:
+        topLeft = QPoint(anchor.x() - w - scaled(7), anchor.y() - rounded(h / 2.0));
+        break;
+    case 4:
+        topLeft = QPoint(anchor.x() - rounded(w / 2.0), anchor.y() + scaled(2));
+        break;
+    default:
+        topLeft = QPoint(anchor.x() + scaled(7), anchor.y() - rounded(h / 2.0));
+        break;
+    }
+    if (o.Typ == ObjectKind::QuestionText)
+        topLeft = QPoint(3 + cardToView(0.1, 0).x() - bitmapOrigin().x(), anchor.y() - rounded(h / 2.0));
+    layout.box = QRect(topLeft, QSize(w, h));
+    return layout;
+}
+
+void CardView::storeLayout(int index, const ObjectLayout& layout)
+{
+    DocObject& o = m_document.objects[index];
+    o.KAusrAkt = layout.placement;
+    const QRect& box = layout.box;
+    const QSize scene = logicalSize(sceneBitmap);
+    const double sceneWidth = qMax(1, scene.width());
+    const double sceneHeight = qMax(1, scene.height());
+    o.boxRect = {box.left() / sceneWidth, box.top() / sceneHeight, (box.left() + box.width()) / sceneWidth,
+        (box.top() + box.height()) / sceneHeight};
+    o.boxPixelLeft = box.left();
+    o.boxPixelTop = box.top();
+    o.boxWidth = (rounded(box.width() / 2.0) + rounded(7 * cardScale)) / sceneWidth;
+    o.boxHeight = (rounded(box.height() / 2.0) + rounded(2 * cardScale)) / sceneHeight;
+}
+
+void CardView::paintObject(QPainter& painter, int index, const ObjectLayout& layout, DrawFlags flags, QSize targetSize)
+{
+    const DocObject& o = m_document.objects.at(index);
+    if (!layout.shown)
+        return;
+    const bool quiz = cardMode == Mode::Quiz;
+    const bool onPage = o.FrageNummer == m_document.currentQuestionNumber;
+    const bool forCard = !(flags & (DrawFlag::WorksheetFrame | DrawFlag::WorksheetAnswer));
     const QColor textColour = o.Typ == ObjectKind::ClozeGap ? QColor(0, 0, 255) : QColor(Qt::black);
-    const int page = m_document.currentQuestionNumber;
-    const bool onPage = o.FrageNummer == page;
-    const bool singleQuestions = m_document.DokTyp == DocType::SingleQuestions;
+    const QRect& box = layout.box;
+
+    const bool worksheetKind
+        = o.Typ == ObjectKind::Label || o.Typ == ObjectKind::ClozeGap || o.Typ == ObjectKind::Answer;
+    if (worksheetKind && (flags & DrawFlag::WorksheetFrame)) {
+        const QRect frame = worksheetAnswerFrame(box, layout.placement, targetSize);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(Qt::white);
+        painter.drawRect(frame.adjusted(0, 0, -1, -1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(frame.adjusted(1, 1, -2, -2));
+    }
+    if (worksheetKind && (flags & DrawFlag::WorksheetAnswer)) {
+        painter.setFont(cardFont(layout.characterHeight));
+        painter.setPen(solutionColour);
+        drawCardText(painter, box.translated(layout.textOffset, 2), layout.text, cardTextFlags(o.TAusr, false));
+    }
+
+    bool drawText = o.Typ == ObjectKind::FixedText;
+    if (forCard) {
+        const bool uncovered = o.coverState == CoverState::Uncovered;
+        drawText = drawText || ((o.Typ == ObjectKind::Label || o.Typ == ObjectKind::ClozeGap) && uncovered)
+            || (o.Typ == ObjectKind::Answer && onPage && uncovered && !quiz)
+            || (o.Typ == ObjectKind::QuestionText && onPage) || (o.Typ == ObjectKind::PageText && onPage && !quiz);
+    }
+    if (drawText && !isButtonKind(o.Typ)) {
+        painter.setFont(layout.font);
+        painter.setPen(textColour);
+        drawCardText(painter, box.translated(layout.textOffset, 2), layout.text, layout.textFlags);
+        if (quiz && o.Typ == ObjectKind::QuestionText && !layout.pictureName.isEmpty())
+            drawQuestionPicture(painter, layout.pictureName);
+    }
+
+    if (forCard)
+        drawDecoration(painter, index, box, layout.textWidth, layout.textHeight, layout.textOffset);
+}
+
+void CardView::drawObject(QImage& target, int index, DrawFlags flags)
+{
+    if (index < 0 || index >= m_document.objects.size() || target.isNull())
+        return;
+    const DocObject& o = m_document.objects.at(index);
+    const bool quiz = cardMode == Mode::Quiz;
+    const bool forCard = !(flags & (DrawFlag::WorksheetFrame | DrawFlag::WorksheetAnswer));
+    if ((!forCard || quiz) && o.Ebene == 2)
+        return;
+    const QSize targetSize = logicalSize(target);
+    const ObjectLayout layout = layoutObject(index, targetSize);
+    if (!layout.drawable)
+        return;
 
     QPainter painter(&target);
     painter.setRenderHint(QPainter::TextAntialiasing);
 
     // Erase the box of the previous state.
-    if (drawMode == 0 && o.boxRect[0] != -1 && !(isPageObject(o.Typ) && !onPage) && !(singleQuestions && quiz)) {
+    const bool onPage = o.FrageNummer == m_document.currentQuestionNumber;
+    const bool singleQuestions = m_document.DokTyp == DocType::SingleQuestions;
+    if (forCard && o.boxRect[0] != -1 && !(isPageObject(o.Typ) && !onPage) && !(singleQuestions && quiz)) {
         const QRect old = boxPixels(o);
         copyBox(backgroundBitmap, old, target);
         if (quiz && &target == &sceneBitmap) {
@@ -427,142 +581,22 @@ void CardView::drawObject(QImage& target, int index, int drawMode, bool copyToVi
         }
     }
 
-    // Leader line from the designated point to the anchor.
-    if (o.Sline == 1 && drawMode != 2 && drawLeaderLine) {
-        painter.setPen(QPen(textColour, 1));
-        painter.drawLine(scenePoint(o.Sx, o.Sy), scenePoint(o.Kx, o.Ky));
+    // Leader line from the designated point to the anchor; the overlay has none.
+    const bool overlay = (flags & DrawFlag::WorksheetAnswer) && !(flags & DrawFlag::WorksheetFrame);
+    if (o.Sline == 1 && !overlay && (flags & DrawFlag::LeaderLine)) {
+        painter.setPen(QPen(o.Typ == ObjectKind::ClozeGap ? QColor(0, 0, 255) : QColor(Qt::black), 1));
+        painter.drawLine(layout.point, layout.anchor);
     }
 
-    // Placements come from files: anything but 1..4 is worked out, so that a damaged value
-    // cannot put the box somewhere no rule describes.
-    const auto isPlacement = [](qint32 value) { return value >= 1 && value <= 4; };
-    if (!isPlacement(o.KAusrAkt))
-        o.KAusrAkt = isPlacement(o.KAusr) ? o.KAusr : autoPlacement(index);
-
-    // Box size and the text's offset in it.
-    QString text = o.Cap;
-    QString pictureName;
-    int characterHeight = scaled(o.Fsize * 2 + 22);
-    bool shown = isKnownKind(o.Typ);
-    if ((o.Typ == ObjectKind::Answer || o.Typ == ObjectKind::PageText) && (!onPage || quiz))
-        shown = false;
-    if (o.Typ == ObjectKind::QuestionText && !onPage)
-        shown = false;
-    int w = 0;
-    int h = 0;
-    int textWidth = 0;
-    int textHeight = 0;
-    int textOffset = 0;
-    int flags = cardTextFlags(o.TAusr, false);
-    QFont font;
-    if (!shown) {
-        // Neither drawn nor hit: the box keeps no size.
-    } else if (isButtonKind(o.Typ)) {
-        w = h = scaled(30);
-    } else {
-        if (o.Typ == ObjectKind::QuestionText) {
-            const ImageTagCut cut = cutImageTag(expandQuestionTags(text) + QStringLiteral("\r\n\r\n\r\n\r\n\r\n\r\n"));
-            text = cut.text;
-            pictureName = cut.name;
-            characterHeight = scaled(21);
-            flags = cardTextFlags(o.TAusr, true);
-        }
-        font = cardFont(characterHeight);
-        const int wrapWidth = logicalSize(target).width() - 2 * scenePoint(o.Kx, o.Ky).x();
-        const QRect measured = measureCardText(font, text, flags, wrapWidth);
-        textWidth = measured.width();
-        textHeight = measured.height();
-        if (o.coverState == CoverState::Open) {
-            w = h = scaled(30);
-        } else if (o.coverState == CoverState::Solved || o.coverState == CoverState::Crossed) {
-            w = 34;
-            h = 38;
-        } else {
-            w = qMax(textWidth, scaled(30));
-            h = textHeight + 4;
-            if (o.Typ != ObjectKind::ClozeGap && !text.isEmpty()) {
-                if (o.KAusrAkt == 3)
-                    textOffset = w - textWidth;
-                else if (o.KAusrAkt == 2 || o.KAusrAkt == 4)
-                    textOffset = (w - textWidth) / 2;
-            }
-        }
-        if ((o.Typ == ObjectKind::Label || o.Typ == ObjectKind::FixedText) && text.isEmpty())
-            w = h = 0;
-    }
-
-    // Box position from the anchor.
-    const QPoint anchor = scenePoint(o.Kx, o.Ky);
-    const auto place = [&](int width, int height) {
-        switch (o.KAusrAkt) {
-        case 2:
-            return QPoint(anchor.x() - rounded(width / 2.0), anchor.y() - height - scaled(2));
-        case 3:
-            return QPoint(anchor.x() - width - scaled(7), anchor.y() - rounded(height / 2.0));
-        case 4:
-            return QPoint(anchor.x() - rounded(width / 2.0), anchor.y() + scaled(2));
-        default:
-            return QPoint(anchor.x() + scaled(7), anchor.y() - rounded(height / 2.0));
-        }
-    };
-    QPoint topLeft = place(w, h);
-    if (o.Typ == ObjectKind::QuestionText)
-        topLeft = QPoint(3 + cardToView(0.1, 0).x() - bitmapOrigin().x(), anchor.y() - rounded(h / 2.0));
-    const QRect box(topLeft, QSize(w, h));
-
-    // Where the box went: hit testing, placement and the worksheet use it.
-    const QSize scene = logicalSize(sceneBitmap);
-    const double sceneWidth = qMax(1, scene.width());
-    const double sceneHeight = qMax(1, scene.height());
-    o.boxRect = {
-        box.left() / sceneWidth, box.top() / sceneHeight, (box.left() + w) / sceneWidth, (box.top() + h) / sceneHeight};
-    o.boxPixelLeft = box.left();
-    o.boxPixelTop = box.top();
-    o.boxWidth = (rounded(w / 2.0) + scaled(7)) / sceneWidth;
-    o.boxHeight = (rounded(h / 2.0) + scaled(2)) / sceneHeight;
-
-    if (shown) {
-        const bool worksheetKind
-            = o.Typ == ObjectKind::Label || o.Typ == ObjectKind::ClozeGap || o.Typ == ObjectKind::Answer;
-        if (worksheetKind && (drawMode & 1)) {
-            const QRect frame = worksheetAnswerFrame(box, o.KAusrAkt, logicalSize(target));
-            painter.setPen(QPen(Qt::black, 1));
-            painter.setBrush(Qt::white);
-            painter.drawRect(frame.adjusted(0, 0, -1, -1));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(frame.adjusted(1, 1, -2, -2));
-        }
-        if (worksheetKind && (drawMode & 2)) {
-            painter.setFont(cardFont(characterHeight));
-            painter.setPen(solutionColour);
-            drawCardText(painter, box.translated(textOffset, 2), text, cardTextFlags(o.TAusr, false));
-        }
-
-        bool drawText = o.Typ == ObjectKind::FixedText;
-        if (drawMode == 0) {
-            const bool uncovered = o.coverState == CoverState::Uncovered;
-            drawText = drawText || ((o.Typ == ObjectKind::Label || o.Typ == ObjectKind::ClozeGap) && uncovered)
-                || (o.Typ == ObjectKind::Answer && onPage && uncovered && !quiz)
-                || (o.Typ == ObjectKind::QuestionText && onPage) || (o.Typ == ObjectKind::PageText && onPage && !quiz);
-        }
-        if (drawText && !isButtonKind(o.Typ)) {
-            painter.setFont(font);
-            painter.setPen(textColour);
-            drawCardText(painter, box.translated(textOffset, 2), text, flags);
-            if (quiz && o.Typ == ObjectKind::QuestionText && !pictureName.isEmpty())
-                drawQuestionPicture(painter, pictureName);
-        }
-
-        if (drawMode == 0)
-            drawDecoration(painter, index, box, textWidth, textHeight, textOffset);
-    }
+    storeLayout(index, layout);
+    paintObject(painter, index, layout, flags, targetSize);
     painter.end();
 
-    if (copyToView)
+    if (flags & DrawFlag::CopyToView)
         copyBoxToViews(index);
-    if (refresh && refreshView)
+    if ((flags & DrawFlag::Refresh) && refreshView)
         refreshView();
-    if (copyToView && quiz && quizObjectDrawn)
+    if ((flags & DrawFlag::CopyToView) && quiz && quizObjectDrawn)
         quizObjectDrawn(index);
 }
 
@@ -589,7 +623,7 @@ void CardView::drawDecoration(
     const DocObject& o = m_document.objects.at(index);
     const double s = cardScale;
     const auto scaled = [s](double size) { return rounded(size * s); };
-    const bool quiz = cardMode == 3;
+    const bool quiz = cardMode == Mode::Quiz;
     const bool onPage = o.FrageNummer == m_document.currentQuestionNumber;
 
     if (o.Typ == ObjectKind::InfoPoint || o.Typ == ObjectKind::WebLink || o.Typ == ObjectKind::DocumentLink) {
@@ -685,7 +719,7 @@ void CardView::drawDecoration(
         break;
     case CoverState::Open:
         if (m_document.DokTyp == DocType::SingleQuestions) {
-            if (cardMode != 2)
+            if (cardMode != Mode::LearningCard)
                 break;
         } else if (askedObject >= 0 && askedObject != index) {
             drawDisc(painter, box, inactiveTargetOutline, QString(), inactiveTargetFill);
@@ -700,18 +734,24 @@ void CardView::drawDecoration(
     }
 }
 
-void CardView::drawAllObjects(bool drawLeaderLines, bool copyToView, bool refresh)
+void CardView::redrawObject(int index)
 {
+    drawObject(sceneBitmap, index, DrawFlag::CopyToView | DrawFlag::Refresh);
+}
+
+void CardView::drawAllObjects(DrawFlags flags)
+{
+    // Refreshed once for the whole card, not per object.
     for (int i = 0; i < m_document.objects.size(); ++i)
-        drawObject(sceneBitmap, i, 0, copyToView, false, drawLeaderLines);
-    if (refresh && refreshView)
+        drawObject(sceneBitmap, i, flags & ~DrawFlags(DrawFlag::Refresh));
+    if ((flags & DrawFlag::Refresh) && refreshView)
         refreshView();
 }
 
 void CardView::redrawObjects()
 {
     sceneBitmap = backgroundBitmap;
-    drawAllObjects(true, false, false);
+    drawAllObjects(DrawFlag::LeaderLine);
     objectsBitmap = sceneBitmap;
     composeView();
 }
@@ -724,7 +764,7 @@ bool CardView::setZoom(int index)
         return false;
     zoomIndex = index;
     zoomFactor = zoomFactors[size_t(index)];
-    if (cardMode == 2)
+    if (cardMode == Mode::LearningCard)
         redrawCard();
     return true;
 }
@@ -923,21 +963,21 @@ void CardView::toggleCover(int index)
         return;
     DocObject& o = m_document.objects[index];
     o.coverState = o.coverState == CoverState::Covered ? CoverState::Uncovered : CoverState::Covered;
-    drawObject(sceneBitmap, index, 0, true, true, false);
+    redrawObject(index);
 }
 
 void CardView::coverAll()
 {
     for (DocObject& object : m_document.objects)
         object.coverState = CoverState::Covered;
-    drawAllObjects(false, true, true);
+    drawAllObjects(DrawFlag::CopyToView | DrawFlag::Refresh);
 }
 
 void CardView::uncoverAll()
 {
     for (DocObject& object : m_document.objects)
         object.coverState = CoverState::Uncovered;
-    drawAllObjects(false, true, true);
+    drawAllObjects(DrawFlag::CopyToView | DrawFlag::Refresh);
 }
 
 int CardView::pageAfterNavigator(qint32 kind) const
@@ -977,7 +1017,7 @@ void CardView::showPage(int page)
 
 QRect CardView::markerRect() const
 {
-    if (markedObject < 0 || markedPart < 0 || cardMode != 3 || markedObject >= m_document.objects.size())
+    if (markedObject < 0 || markedPart < 0 || cardMode != Mode::Quiz || markedObject >= m_document.objects.size())
         return {};
     const DocObject& o = m_document.objects.at(markedObject);
     if (markedPart == 0 || markedPart == 1) {
@@ -998,31 +1038,31 @@ void CardView::drawToolAt(bool leftButtonDown, int x, int y)
         return;
     const QPoint from = m_penPosition == QPoint(-1, -1) ? point : m_penPosition;
     switch (currentTool) {
-    case 3:
-    case 4:
-    case 5: {
+    case Tool::RedPen:
+    case Tool::YellowMarker:
+    case Tool::GreenMarker: {
         QPainter painter(&viewBitmap);
-        if (currentTool == 3) {
+        if (currentTool == Tool::RedPen) {
             painter.setPen(QPen(QColor(255, 0, 0), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         } else {
             // The markers keep what is dark dark: the colour only takes away from light pixels.
             painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-            painter.setPen(QPen(currentTool == 4 ? QColor(255, 255, 0) : QColor(0, 255, 0), 25, Qt::SolidLine,
-                Qt::RoundCap, Qt::RoundJoin));
+            painter.setPen(QPen(currentTool == Tool::YellowMarker ? QColor(255, 255, 0) : QColor(0, 255, 0), 25,
+                Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         }
         painter.drawLine(from, point);
         m_penPosition = point;
         break;
     }
-    case 6:
+    case Tool::Eraser:
         copyBox(cleanViewBitmap, QRect(point - QPoint(16, 16), QSize(32, 32)), viewBitmap);
         break;
-    case 7:
-    case 8: {
+    case Tool::Tick:
+    case Tool::Cross: {
         if (glyphStamped)
             return;
         QPainter painter(&viewBitmap);
-        if (currentTool == 7)
+        if (currentTool == Tool::Tick)
             drawGlyph(painter, point.x() + 5, QColor(0, 196, 0), 32, 252, point.y() + 1);
         else
             drawGlyph(painter, point.x() + 1, QColor(220, 0, 0), 32, 251, point.y());

@@ -3,11 +3,14 @@
 #include "document/topicdocument.h"
 
 #include <QColor>
+#include <QFlags>
+#include <QFont>
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <array>
 #include <functional>
@@ -73,8 +76,10 @@ public:
     // Folder of the quiz pictures (euromuenzen/), with a trailing separator.
     QString pictureFolder;
 
+    // What the card is used for; the numbers are the program's own modes.
+    enum class Mode { LearningCard = 2, Quiz = 3 };
     // View state.
-    int cardMode = 2; // 2 learning card, 3 quiz running
+    Mode cardMode = Mode::LearningCard;
     int zoomIndex = 0;
     double zoomFactor = 1.0;
     std::array<double, 4> viewWindow {0, 0, 1, 1}; // left, top, right, bottom
@@ -120,9 +125,45 @@ public:
         QRectF pictureRect; // the picture inside the target
     };
     ExtendedPictureGeometry extendedPictureGeometry(int availableWidth, int availableHeight, double factor) const;
-    // drawMode 0 for the card; the worksheet passes bit 0 (answer frames) and bit 1 (solution text).
-    void drawObject(QImage& target, int index, int drawMode, bool copyToView, bool refresh, bool drawLeaderLine);
-    void drawAllObjects(bool drawLeaderLines, bool copyToView, bool refresh);
+    // How drawObject draws. Without either worksheet flag it draws the object as the card shows
+    // it; the worksheet asks for the frames to write in, the answers in red, or both.
+    enum class DrawFlag {
+        WorksheetFrame = 0x1, // a frame for handwriting around the answer's box
+        WorksheetAnswer = 0x2, // the answer in red (without the frame: the overlay)
+        LeaderLine = 0x4, // the line from the designated point to the anchor
+        CopyToView = 0x8, // the box goes into the view bitmaps as well
+        Refresh = 0x10, // the image control repaints afterwards
+    };
+    Q_DECLARE_FLAGS(DrawFlags, DrawFlag)
+
+    // Where object index goes on a target of targetSize (logical pixels) and what it shows
+    // there, worked out without drawing or changing anything.
+    struct ObjectLayout
+    {
+        bool drawable = false; // false: on a layer or page not drawn now; nothing else is set
+        bool shown = false; // drawn and hit; false: the box keeps no size
+        int placement = 1; // the box beside its anchor: 1 right, 2 above, 3 left, 4 below
+        QPoint point; // the designated point, where the leader line starts
+        QPoint anchor;
+        QRect box;
+        QString text; // the text as drawn (a question without its picture tag)
+        QString pictureName; // a question's picture
+        QFont font;
+        int characterHeight = 0;
+        int textFlags = 0;
+        int textWidth = 0;
+        int textHeight = 0;
+        int textOffset = 0; // of the text inside the box
+    };
+    ObjectLayout layoutObject(int index, QSize targetSize) const;
+
+    // Draws object index onto target (the scene, or a worksheet's picture), after erasing its
+    // previous box when drawing for the card, and keeps where its box went (storeLayout).
+    void drawObject(QImage& target, int index, DrawFlags flags);
+    // Draws object index again on the card and shows it in the view: a click on a cover, a quiz
+    // marking a target right or wrong.
+    void redrawObject(int index);
+    void drawAllObjects(DrawFlags flags);
     void redrawObjects();
     bool isLayerVisible(int index) const;
     int autoPlacement(int index) const;
@@ -176,9 +217,10 @@ public:
     int markedPart = -1;
     QRect markerRect() const;
 
-    // Drawing tools on the view: 1 pointer, 2 hand, 3 red pen, 4 yellow and 5 green marker,
-    // 6 eraser, 7 tick, 8 cross, 9 keyword text (its field belongs to the window).
-    int currentTool = 1;
+    // Drawing tools on the view, numbered as the tool bar's buttons and the "Werkzeug" menu's
+    // items; the keyword's field belongs to the window.
+    enum class Tool { Pointer = 1, Hand, RedPen, YellowMarker, GreenMarker, Eraser, Tick, Cross, Keyword };
+    Tool currentTool = Tool::Pointer;
     // The last mouse point in viewBitmap pixels; (-1, -1) until the mouse was over the card.
     QPoint lastPoint {-1, -1};
     bool glyphStamped = false;
@@ -201,6 +243,11 @@ public:
 private:
     void keepWindowInside();
     QRect boxPixels(const DocObject& object) const;
+    // The one step in which drawing changes the document: the placement worked out for a
+    // damaged or automatic one (KAusrAkt) and where the box went (boxRect and the sizes the
+    // placement rules use), for hit tests, drop targets and the worksheet.
+    void storeLayout(int index, const ObjectLayout& layout);
+    void paintObject(QPainter& painter, int index, const ObjectLayout& layout, DrawFlags flags, QSize targetSize);
     // Top-left corner of a view of logical size view inside the image control.
     QPoint originFor(QSize view) const;
     // A new bitmap of logical size at the card's device pixel ratio.
@@ -215,3 +262,5 @@ private:
     QString m_failedPicture; // a missing quiz picture is reported once, not at every redraw
     QPoint m_penPosition {-1, -1};
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(CardView::DrawFlags)

@@ -432,7 +432,7 @@ void NetExercise::sendAction(const QuizSession& quiz, int target)
 void NetExercise::sendFinish(const QuizSession& quiz, const QString& computer)
 {
     send(finishMessage(participantId, quiz.endStatus, quiz.currentClockText()));
-    if (quiz.endStatus != 1 && quiz.endStatus != 3)
+    if (quiz.endStatus != QuizFinished && quiz.endStatus != QuizTimeLimitReached)
         return;
     // A pause without processing window messages, so that nothing of the quiz moves meanwhile.
     QThread::msleep(50);

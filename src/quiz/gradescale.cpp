@@ -1,5 +1,6 @@
 #include "quiz/gradescale.h"
 
+#include "common/rounding.h"
 #include "quiz/quizscoring.h"
 
 #include <QFont>
@@ -11,16 +12,8 @@ namespace {
 
 constexpr int margin = 12;
 
-// The scale's positions round halves to the even neighbour, independent of the rounding
-// mode of the floating-point unit.
-int roundHalfEven(double value)
-{
-    double whole = std::floor(value);
-    const double fraction = value - whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
-        whole += 1.0;
-    return int(whole);
-}
+// The scale's positions round halves to the even neighbour (roundHalfToEven), as the scale
+// picture was measured with.
 
 QFont scaleFont(int pointSize, bool bold)
 {
@@ -57,10 +50,10 @@ void drawGradeScale(QPainter& painter, const QRect& rect, double score)
     const int top = rect.top();
     const int right = rect.left() + rect.width();
     const int height = rect.height() - 2 * margin;
-    const int x1 = left + roundHalfEven(0.4 * (right - left));
-    const int x2 = left + roundHalfEven(0.6 * (right - left));
+    const int x1 = left + roundHalfToEven(0.4 * (right - left));
+    const int x2 = left + roundHalfToEven(0.6 * (right - left));
     const int lowestBaseline = top + margin + height;
-    const auto rowOf = [&](double fraction) { return top + roundHalfEven((1.0 - fraction) * height) + margin; };
+    const auto rowOf = [&](double fraction) { return top + roundHalfToEven((1.0 - fraction) * height) + margin; };
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -79,14 +72,14 @@ void drawGradeScale(QPainter& painter, const QRect& rect, double score)
             painter.drawRect(x1, y, x2 - x1 - 1, yEnd - y - 1);
             painter.setFont(bold);
             const QString digit = QString::number(i);
-            const int centre = roundHalfEven((x1 + x2) / 2.0);
+            const int centre = roundHalfToEven((x1 + x2) / 2.0);
             painter.drawText(QPoint(centre - painter.fontMetrics().horizontalAdvance(digit) / 2,
-                                 roundHalfEven((y + yEnd) * 0.5) + 3),
+                                 roundHalfToEven((y + yEnd) * 0.5) + 3),
                 digit);
         }
         painter.drawLine(x1, y, x1 - 2, y);
         painter.setFont(regular);
-        const QString percent = QString::number(roundHalfEven(gradeThresholds[i - 1] * 100)) + QLatin1Char('%');
+        const QString percent = QString::number(roundHalfToEven(gradeThresholds[i - 1] * 100)) + QLatin1Char('%');
         painter.drawText(
             QPoint(x1 - 7 - painter.fontMetrics().horizontalAdvance(percent), qMin(y + 3, lowestBaseline)), percent);
     }

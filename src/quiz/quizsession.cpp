@@ -252,13 +252,13 @@ void QuizSession::reset(int role, std::optional<double> receivedStartTime)
 {
     protocolHeader.clear();
     protocolDetail.clear();
-    netRole = role;
+    netRole = QuizNetRole(role);
     correctCount = 0;
     wrongCount = 0;
     successRate = 0;
     overallScore = 0;
     grade = 0;
-    endStatus = 0;
+    endStatus = QuizNotEnded;
     openCount = countOpen();
     startTick = m_tick.now();
     startTime = receivedStartTime ? *receivedStartTime : toOleDate(m_clock());
@@ -623,7 +623,7 @@ void QuizSession::expireTimeLimit()
 {
     if (!isRunning())
         return;
-    endStatus = 3;
+    endStatus = QuizTimeLimitReached;
     m_awaitingAnswer = false;
     appendProtocolLine(1, QuizTexts::timeUp, true);
 }
@@ -644,9 +644,11 @@ TickResult QuizSession::timerTick()
 QuizStatusTexts QuizSession::statusTexts() const
 {
     QuizStatusTexts texts;
-    texts.statusWord = endStatus == 0 ? QStringLiteral("warte auf Antwort") : QStringLiteral("Quiz beendet");
+    texts.statusWord = endStatus == QuizNotEnded ? QStringLiteral("warte auf Antwort") : QStringLiteral("Quiz beendet");
     texts.totalText = QStringLiteral("von  ") + QString::number(questionCount);
-    const QString name = netRole == 0 ? participantName : netRole == 1 ? receivedName : QString();
+    const QString name = netRole == OwnQuiz ? participantName
+        : netRole == NetworkParticipant     ? receivedName
+                                            : QString();
     texts.nameText = name.trimmed().isEmpty() ? QStringLiteral("-") : name;
     texts.rightText = QString::number(correctCount);
     texts.wrongText = QString::number(wrongCount);
@@ -675,8 +677,8 @@ void QuizSession::endQuiz(const ProtocolContext& context)
         return;
     m_ended = true;
     m_awaitingAnswer = false;
-    if (endStatus == 0)
-        endStatus = 1;
+    if (endStatus == QuizNotEnded)
+        endStatus = QuizFinished;
     // The end time follows the clock as last read, not the wall clock, so that it agrees with
     // the time shown.
     endTime = startTime + (elapsedMs / 1000) / 86400.0;
@@ -687,10 +689,10 @@ void QuizSession::endQuiz(const ProtocolContext& context)
 
 bool QuizSession::leaveQuiz()
 {
-    const bool abortedParticipation = m_active && netRole == 1 && endStatus == 0;
+    const bool abortedParticipation = m_active && netRole == NetworkParticipant && endStatus == QuizNotEnded;
     if (abortedParticipation)
-        endStatus = 2;
-    netRole = 0;
+        endStatus = QuizAborted;
+    netRole = OwnQuiz;
     for (DocObject& o : m_document.objects) {
         if (o.coverState != CoverState::Covered && o.coverState != CoverState::Uncovered)
             o.coverState = CoverState::Uncovered;
@@ -724,15 +726,15 @@ void QuizSession::buildProtocolHeader(const ProtocolContext& context)
     line(QStringLiteral("<tit>Quiz-Protokoll"));
     row(QStringLiteral("Uhrzeit Beginn:"), dateTimeText(startTime));
     row(QStringLiteral("Uhrzeit Ende:  "), dateTimeText(endTime));
-    QString name = netRole == 2 ? QStringLiteral("(Initiator der Netzwerk-Übung)")
-        : netRole == 1          ? receivedName
-                                : participantName;
+    QString name = netRole == NetworkInitiator ? QStringLiteral("(Initiator der Netzwerk-Übung)")
+        : netRole == NetworkParticipant        ? receivedName
+                                               : participantName;
     if (name.isEmpty())
         name = QStringLiteral("(nicht angegeben)");
     row(QStringLiteral("Teilnehmername:"), name);
     row(QStringLiteral("Rechnername:"), context.computerName.left(256));
     row(QStringLiteral("Rechnerbenutzer:"), context.userName.left(256));
-    if (netRole == 2) {
+    if (netRole == NetworkInitiator) {
         row(QStringLiteral("Kommunikationsordner:"), context.communicationFolder);
         row(QStringLiteral("Kommunikationskanal:"), context.channelName);
     }

@@ -149,6 +149,13 @@ struct ProtocolContext
 // A start, in the window's order: selectQuestions() (refused when it returns 0), the name entry,
 // buildQuestionList(), the tiles, reset(), the quiz mode, beginQuiz(), the card, refreshStatus().
 // start() runs the engine's part of that in one call.
+// How a quiz ended; the numbers are the ones the network exercise sends and reads (TN-FERTIG,
+// TN-BESTLIST).
+enum QuizEndStatus : int { QuizNotEnded = 0, QuizFinished = 1, QuizAborted = 2, QuizTimeLimitReached = 3 };
+
+// Whose quiz it is; the numbers are the ones of the network exercise's messages and files.
+enum QuizNetRole : int { OwnQuiz = 0, NetworkParticipant = 1, NetworkInitiator = 2 };
+
 class QuizSession
 {
 public:
@@ -171,8 +178,8 @@ public:
     double successRate = 0; // right answers among all answers
     double overallScore = 0; // right answers among answers and open questions
     int grade = 0; // 1..6 once the quiz has ended
-    int endStatus = 0; // 0 running, 1 finished, 2 aborted, 3 time limit reached
-    int netRole = 0; // 0 individual quiz, 1 network participant, 2 initiator
+    QuizEndStatus endStatus = QuizNotEnded;
+    QuizNetRole netRole = OwnQuiz;
     QString participantName;
     QString receivedName; // a network participant's name as the initiator sent it
     quint32 startTick = 0;
@@ -196,7 +203,7 @@ public:
     int countOpen() const;
 
     // True from reset() until the quiz ends or is left.
-    bool isRunning() const { return m_active && endStatus == 0; }
+    bool isRunning() const { return m_active && endStatus == QuizNotEnded; }
 
     // Start: chooses the questions (random when the title says "zufällig" and requestedMode is 0,
     // only those answered wrongly in the last run when it is 1) and marks them open. Returns how
@@ -266,12 +273,20 @@ public:
     // The end: the status fixed, the grade, the protocol header. Runs once per quiz.
     void endQuiz(const ProtocolContext& context);
     // The end dialog offers the repeat of wrongly answered questions.
-    bool mayRepeatPartially() const { return netRole == 0 && wrongCount >= 1; }
+    bool mayRepeatPartially() const { return netRole == OwnQuiz && wrongCount >= 1; }
     // The result may enter the topic's high-score list (never a partial repeat).
-    bool mayEnterHighScores() const { return netRole == 0 && selectionMode != 1; }
+    bool mayEnterHighScores() const { return netRole == OwnQuiz && selectionMode != 1; }
     // Back to the learning card: every quiz mark is uncovered. Returns true when this aborted a
-    // running network participation (endStatus is then 2; the window sends the finish messages).
+    // running network participation (endStatus is then QuizAborted; the window sends the finish
+    // messages).
     bool leaveQuiz();
+    // A quiz still running is given up before its end (the program closes during a network
+    // participant's quiz): it counts as aborted. An ended quiz keeps how it ended.
+    void markAborted()
+    {
+        if (endStatus == QuizNotEnded)
+            endStatus = QuizAborted;
+    }
 
     // Appends text and CR LF to the header (target 0) or the detail (1); withTime first puts the
     // time stamp "MM:SS - " into the detail.

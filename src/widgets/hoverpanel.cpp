@@ -1,5 +1,7 @@
 #include "widgets/hoverpanel.h"
 
+#include "common/rounding.h"
+
 #include <QAccessibleWidget>
 #include <QEnterEvent>
 #include <QFocusEvent>
@@ -94,15 +96,7 @@ void TPadding::notify() const
 
 namespace {
 
-int roundHalfToEven(double value)
-{
-    double whole = std::floor(value);
-    const double fraction = value - whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
-        whole += 1.0;
-    return static_cast<int>(whole);
-}
-
+// The mixed colours of Windows' own frames round halves to even.
 int mixChannel(int a, int b, double t)
 {
     return std::clamp(roundHalfToEven(a * (1.0 - t) + b * t), 0, 255);

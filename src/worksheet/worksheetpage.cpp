@@ -262,7 +262,7 @@ private:
             picture.fill(Qt::white);
         }
         for (int i = 0; i < copy.objects.size(); ++i)
-            card.drawObject(picture, i, m_style, false, false, true);
+            card.drawObject(picture, i, worksheetDrawFlags());
         const int height = qRound(double(worksheetWidth) * picture.height() / qMax(1, picture.width()));
         const QRect target(0, m_y, worksheetWidth, height);
         m_painter.save();
@@ -274,6 +274,18 @@ private:
         m_y += height;
         m_layout.contentBottom = m_y;
         m_y += lines(1.5);
+    }
+
+    // The labelled picture's objects as this mode draws them: frames to write in on the sheet,
+    // the answers in red on the solutions, each with its leader line but the overlay's.
+    CardView::DrawFlags worksheetDrawFlags() const
+    {
+        CardView::DrawFlags flags = CardView::DrawFlag::LeaderLine;
+        if (m_drawFrame)
+            flags |= CardView::DrawFlag::WorksheetFrame;
+        if (m_showSolutions)
+            flags |= CardView::DrawFlag::WorksheetAnswer;
+        return flags;
     }
 
     MarkupCanvas canvas(QPainter* painter, const QColor& colour, int mode, int height) const

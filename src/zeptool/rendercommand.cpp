@@ -153,7 +153,7 @@ int runRenderCommand(const QStringList& arguments, QIODevice&, QIODevice& err)
         if (recovered) {
             for (DocObject& object : document.objects)
                 object.coverState = CoverState::Uncovered;
-            view.drawAllObjects(false, true, false);
+            view.drawAllObjects(CardView::DrawFlag::CopyToView);
         }
     }
 

@@ -103,7 +103,7 @@ void TestCardControls::marker()
     image->resize(870, 600);
     CardControls controls(view, image, &window, new QWidget(&window));
     view.controlSize = image->size();
-    view.cardMode = 3; // the quiz runs
+    view.cardMode = CardView::Mode::Quiz; // the quiz runs
     view.redrawCard();
     window.show();
 

@@ -383,7 +383,7 @@ void TestCardView::singleRedrawMatchesFullRedraw()
     view.redrawCard();
     // Uncovering one label by a single-object redraw leaves what a full redraw leaves.
     doc.objects[1].coverState = CoverState::Uncovered;
-    view.drawObject(view.sceneBitmap, 1, 0, true, true, false);
+    view.redrawObject(1);
     const QImage single = view.viewBitmap.copy();
     const QImage singleObjects = view.objectsBitmap.copy();
     view.redrawCard();
@@ -391,7 +391,7 @@ void TestCardView::singleRedrawMatchesFullRedraw()
     QCOMPARE(singleObjects, view.objectsBitmap);
     // And covering it again restores the cover with its number exactly.
     doc.objects[1].coverState = CoverState::Covered;
-    view.drawObject(view.sceneBitmap, 1, 0, true, true, false);
+    view.redrawObject(1);
     const QImage again = view.viewBitmap.copy();
     view.redrawCard();
     QCOMPARE(again, view.viewBitmap);
@@ -630,7 +630,7 @@ void TestCardView::drawingTools()
     QVERIFY(ink.x() >= 0);
     const QImage clean = view.viewBitmap.copy();
     const auto stroke = [&view](int tool, QPoint from, QPoint to) {
-        view.currentTool = tool;
+        view.currentTool = CardView::Tool(tool);
         view.lastPoint = from;
         view.movePenToLastPoint();
         const QPoint control = to + view.bitmapOrigin();
@@ -689,7 +689,7 @@ void TestCardView::buttonDiscs()
     QVERIFY(countColour(view.viewBitmap, disc, fill.rgb()) > disc.width() * disc.height() / 3);
     QVERIFY(countColour(view.viewBitmap, disc, qRgb(255, 255, 255)) > 3);
     // During a quiz every button disc is grey.
-    view.cardMode = 3;
+    view.cardMode = CardView::Mode::Quiz;
     view.redrawCard();
     if (kind != int(ObjectKind::PageNext))
         QVERIFY(countColour(view.viewBitmap, disc, qRgb(192, 192, 192)) > disc.width() * disc.height() / 3);

@@ -527,8 +527,8 @@ void TestNetExercise::endReportsReachTheList()
 
     TopicDocument pupilDocument = document;
     QuizSession quiz(pupilDocument);
-    quiz.netRole = 1;
-    quiz.endStatus = endStatus;
+    quiz.netRole = NetworkParticipant;
+    quiz.endStatus = QuizEndStatus(endStatus);
     quiz.startTime = 46000.25;
     quiz.elapsedMs = 65432;
     quiz.overallScore = 0.75;

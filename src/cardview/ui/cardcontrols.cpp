@@ -248,7 +248,7 @@ void CardControls::applyNumbering(int mode, bool redraw)
     m_view.applyNumbering(mode);
     updateNumberingButtons();
     if (redraw)
-        m_view.drawAllObjects(false, true, true);
+        m_view.drawAllObjects(CardView::DrawFlag::CopyToView | CardView::DrawFlag::Refresh);
 }
 
 void CardControls::updateNumberingButtons()
@@ -320,7 +320,7 @@ void CardControls::copyViewToClipboard()
 
 void CardControls::selectTool(int tool)
 {
-    m_view.currentTool = tool;
+    m_view.currentTool = CardView::Tool(tool);
     for (int i = 1; i <= 9; ++i)
         m_toolButtons[size_t(i - 1)]->setChecked(i == tool);
     if (tool != 9)
@@ -383,13 +383,14 @@ void CardControls::mousePressed(Qt::MouseButton button, QPoint position)
 {
     if (!m_interactive)
         return;
-    const int tool = m_view.currentTool;
-    if ((button == Qt::LeftButton && tool == 1) || button == Qt::MiddleButton) {
+    using Tool = CardView::Tool;
+    const Tool tool = m_view.currentTool;
+    if ((button == Qt::LeftButton && tool == Tool::Pointer) || button == Qt::MiddleButton) {
         pointerClick(m_view.hitTest(position.x(), position.y()));
         return;
     }
     // The right button pans the card; so does the left one with the hand tool.
-    if (button == Qt::RightButton || (button == Qt::LeftButton && tool == 2)) {
+    if (button == Qt::RightButton || (button == Qt::LeftButton && tool == Tool::Hand)) {
         m_view.commitDrawings();
         m_panButton = button;
         m_panLast = position;
@@ -398,7 +399,7 @@ void CardControls::mousePressed(Qt::MouseButton button, QPoint position)
         QApplication::setOverrideCursor(grab);
         return;
     }
-    if (button == Qt::LeftButton && tool >= 3) {
+    if (button == Qt::LeftButton && tool >= Tool::RedPen) {
         m_view.movePenToLastPoint();
         drawToolAt(true, position);
     }
@@ -406,7 +407,7 @@ void CardControls::mousePressed(Qt::MouseButton button, QPoint position)
 
 void CardControls::drawToolAt(bool leftButtonDown, QPoint position)
 {
-    if (m_view.currentTool != 9) {
+    if (m_view.currentTool != CardView::Tool::Keyword) {
         m_view.drawToolAt(leftButtonDown, position.x(), position.y());
         return;
     }
@@ -433,15 +434,16 @@ void CardControls::mouseMoved(Qt::MouseButtons buttons, QPoint position)
     }
     if (!m_interactive)
         return;
-    const int tool = m_view.currentTool;
-    if (tool == 1) {
+    using Tool = CardView::Tool;
+    const Tool tool = m_view.currentTool;
+    if (tool == Tool::Pointer) {
         m_image->setCursor(m_view.hitTest(position.x(), position.y()) >= 0 ? QCursor(Qt::PointingHandCursor)
                                                                            : QCursor(Qt::ArrowCursor));
         return;
     }
-    if (tool < 3)
+    if (tool < Tool::RedPen)
         return;
-    m_image->setCursor(toolCursor(tool));
+    m_image->setCursor(toolCursor(int(tool)));
     // Until the mouse has been over the card, a held button draws nothing.
     const bool held = (buttons & Qt::LeftButton) && m_view.lastPoint != QPoint(-1, -1);
     m_view.movePenToLastPoint();

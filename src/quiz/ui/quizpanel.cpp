@@ -3,6 +3,7 @@
 #include "cardview/cardtext.h"
 #include "cardview/cardview.h"
 #include "common/randomgenerator.h"
+#include "common/rounding.h"
 #include "common/sound.h"
 #include "quiz/normalizetext.h"
 #include "quiz/spokentext.h"
@@ -48,11 +49,9 @@ const QSize smallestTileSize(60, 24);
 constexpr int gridGap = 20;
 constexpr int minGridGap = 4;
 
-// Nearest integer, halves to even, as the quiz layout rounds.
-int roundHalfEven(double value)
-{
-    return int(std::nearbyint(value));
-}
+// The quiz layout rounds halves to the even neighbour (roundHalfToEven): the counter's place,
+// the link zone and the glide's steps were measured so. It was std::nearbyint, which follows
+// the floating-point unit's rounding mode; the helper does not.
 
 } // namespace
 
@@ -357,7 +356,7 @@ void QuizPanel::layoutAnswerGrid()
             tileWidth, tileHeight);
         tile->raise();
     }
-    m_frageZaehlerPan->move(x0, roundHalfEven(y0 * 0.3) - 20);
+    m_frageZaehlerPan->move(x0, roundHalfToEven(y0 * 0.3) - 20);
     m_frageZaehlerPan->show();
     m_frageZaehlerPan->raise();
     // The keys 1 to 5 follow the places just given.
@@ -383,9 +382,9 @@ void QuizPanel::redrawStripObject(int index)
 void QuizPanel::placeLinkZone(QSize cardSize)
 {
     const QPoint at
-        = m_cardOffset + QPoint(roundHalfEven(0.62 * cardSize.width()), roundHalfEven(0.105 * cardSize.height()));
+        = m_cardOffset + QPoint(roundHalfToEven(0.62 * cardSize.width()), roundHalfToEven(0.105 * cardSize.height()));
     m_imgKlickZone->setGeometry(
-        QRect(at, QSize(roundHalfEven(0.32 * cardSize.width()), roundHalfEven(0.105 * cardSize.height()))));
+        QRect(at, QSize(roundHalfToEven(0.32 * cardSize.width()), roundHalfToEven(0.105 * cardSize.height()))));
     m_imgKlickZone->raise();
 }
 
@@ -615,7 +614,7 @@ void QuizPanel::queueRightFeedback(THoverPanel* tile)
             guard->deleteLater();
         }
         if (m_judged.redrawTarget)
-            m_card.drawObject(m_card.sceneBitmap, m_judged.target, 0, true, true, false);
+            m_card.redrawObject(m_judged.target);
         return 0;
     });
 }
@@ -663,7 +662,7 @@ void QuizPanel::queueWrongFeedback(THoverPanel* tile)
     }
     m_steps.push_back([this] {
         if (m_judged.redrawTarget)
-            m_card.drawObject(m_card.sceneBitmap, m_judged.target, 0, true, true, false);
+            m_card.redrawObject(m_judged.target);
         return singleQuestions() ? singleWrongPause : 0;
     });
     m_steps.push_back([this, guard] {
@@ -694,15 +693,15 @@ void QuizPanel::queueGlideBack(THoverPanel* tile, QPoint origin)
         if (glide->steps < 0) {
             glide->start = guard->pos();
             glide->delta = origin - glide->start;
-            glide->steps = roundHalfEven(std::hypot(double(glide->delta.x()), double(glide->delta.y())) * 0.5);
+            glide->steps = roundHalfToEven(std::hypot(double(glide->delta.x()), double(glide->delta.y())) * 0.5);
             glide->began = systemTick().now();
             if (glide->steps < 1)
                 return 0;
         }
         const int step = int(qMin<quint32>(quint32(glide->steps), ticksSince(glide->began, systemTick().now())));
         guard->move(glide->start
-            + QPoint(roundHalfEven(double(glide->delta.x()) * step / glide->steps),
-                roundHalfEven(double(glide->delta.y()) * step / glide->steps)));
+            + QPoint(roundHalfToEven(double(glide->delta.x()) * step / glide->steps),
+                roundHalfToEven(double(glide->delta.y()) * step / glide->steps)));
         return step >= glide->steps ? 0 : -qMin(glideFrame, glide->steps - step);
     });
 }
