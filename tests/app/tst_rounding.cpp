@@ -31,8 +31,8 @@ void TestRounding::rules_data()
         int awayFromZero;
     } cases[] = {{0.5, 0, 1}, {1.5, 2, 2}, {2.5, 2, 3}, {-0.5, 0, -1}, {-1.5, -2, -2}, {2.4999, 2, 2}, {2.5001, 3, 3},
         {-2.6, -3, -3}, {7.0, 7, 7}};
-    const std::pair<const char*, int> modes[] = {{"to nearest", FE_TONEAREST}, {"upward", FE_UPWARD},
-        {"downward", FE_DOWNWARD}, {"toward zero", FE_TOWARDZERO}};
+    const std::pair<const char*, int> modes[] = {
+        {"to nearest", FE_TONEAREST}, {"upward", FE_UPWARD}, {"downward", FE_DOWNWARD}, {"toward zero", FE_TOWARDZERO}};
     for (const auto& [name, mode] : modes) {
         for (const auto& c : cases)
             QTest::addRow("%g, %s", c.value, name) << c.value << c.toEven << c.awayFromZero << mode;

@@ -94,14 +94,24 @@ QuizPanel::QuizPanel(QuizSession& quiz, CardView& card, QuizStatusPanel& status,
     m_zeitTimer->setInterval(100);
     connect(m_zeitTimer, &QTimer::timeout, this, &QuizPanel::timerTick);
 
-    m_stepTimer = new QTimer(this);
-    m_stepTimer->setSingleShot(true);
+    m_stepTimer.timer = new QTimer(this);
+    m_stepTimer.timer->setSingleShot(true);
     // The glide's frames and the blinking are short: a coarse timer would stretch them.
-    m_stepTimer->setTimerType(Qt::PreciseTimer);
-    connect(m_stepTimer, &QTimer::timeout, this, &QuizPanel::runSteps);
+    m_stepTimer.timer->setTimerType(Qt::PreciseTimer);
+    connect(m_stepTimer.timer, &QTimer::timeout, this, &QuizPanel::runSteps);
 }
 
 QuizPanel::~QuizPanel() = default;
+
+void QuizPanel::StepQTimer::start(int ms)
+{
+    timer->start(ms);
+}
+
+void QuizPanel::StepQTimer::stop()
+{
+    timer->stop();
+}
 
 bool QuizPanel::singleQuestions() const
 {
@@ -239,7 +249,6 @@ void QuizPanel::startClock()
 
 void QuizPanel::stop()
 {
-    ++m_generation;
     cancelFeedback();
     m_zeitTimer->stop();
     m_conclusionHeld = false;
@@ -260,8 +269,7 @@ void QuizPanel::leave()
 
 void QuizPanel::cancelFeedback()
 {
-    m_stepTimer->stop();
-    m_steps.clear();
+    m_feedback.cancel();
     m_heldDrops.clear();
     if (m_judgedTile && m_state == State::Feedback)
         m_judgedTile->setNormColor(tileColour);
@@ -590,16 +598,16 @@ void QuizPanel::queueRightFeedback(THoverPanel* tile)
 {
     const QPointer<THoverPanel> guard(tile);
     const bool single = singleQuestions();
-    m_steps.push_back([this, guard] {
+    m_feedback.add([this, guard] {
         m_status.showStatusWord(true);
         if (guard) {
             guard->setNormColor(rightColour);
             guard->repaint();
         }
-        return int(soundPlayer().startRight());
+        return FeedbackRunner::next(int(soundPlayer().startRight()));
     });
-    m_steps.push_back([single] { return single ? rightPause + singleRightPause : rightPause; });
-    m_steps.push_back([this, guard, single] {
+    m_feedback.add([single] { return FeedbackRunner::next(single ? rightPause + singleRightPause : rightPause); });
+    m_feedback.add([this, guard, single] {
         if (single)
             hideAllTiles();
         if (guard)
@@ -615,7 +623,7 @@ void QuizPanel::queueRightFeedback(THoverPanel* tile)
         }
         if (m_judged.redrawTarget)
             m_card.redrawObject(m_judged.target);
-        return 0;
+        return FeedbackRunner::next();
     });
 }
 
@@ -627,25 +635,25 @@ void QuizPanel::queueWrongFeedback(THoverPanel* tile)
     // and cloze texts show none, so none is spoken.
     const QString solutionText
         = m_judged.blinkSolution && m_solutionTile ? m_solutionTile->accessibleName() : QString();
-    m_steps.push_back([this, guard, solutionText] {
+    m_feedback.add([this, guard, solutionText] {
         m_status.showStatusWord(false, solutionText);
         if (guard) {
             guard->setNormColor(wrongColour);
             guard->repaint();
         }
         repaint();
-        return int(soundPlayer().startWrong());
+        return FeedbackRunner::next(int(soundPlayer().startWrong()));
     });
     if (m_judged.blinkSolution && m_solutionTile) {
         const QPointer<THoverPanel> solution = m_solutionTile;
         for (int i = 0; i < 3; ++i) {
             for (const QColor& colour : {rightColour, tileColour}) {
-                m_steps.push_back([solution, colour] {
+                m_feedback.add([solution, colour] {
                     if (solution) {
                         solution->setNormColor(colour);
                         solution->repaint();
                     }
-                    return blinkPhase;
+                    return FeedbackRunner::next(blinkPhase);
                 });
             }
         }
@@ -653,75 +661,43 @@ void QuizPanel::queueWrongFeedback(THoverPanel* tile)
     if (m_judged.tile == TileFate::GlidesBack) {
         queueGlideBack(tile, origin);
     } else if (m_judged.tile == TileFate::Hidden) {
-        m_steps.push_back([] { return hidePause; });
-        m_steps.push_back([guard] {
+        m_feedback.add([] { return FeedbackRunner::next(hidePause); });
+        m_feedback.add([guard] {
             if (guard)
                 guard->hide();
-            return 0;
+            return FeedbackRunner::next();
         });
     }
-    m_steps.push_back([this] {
+    m_feedback.add([this] {
         if (m_judged.redrawTarget)
             m_card.redrawObject(m_judged.target);
-        return singleQuestions() ? singleWrongPause : 0;
+        return FeedbackRunner::next(singleQuestions() ? singleWrongPause : 0);
     });
-    m_steps.push_back([this, guard] {
+    m_feedback.add([this, guard] {
         if (singleQuestions())
             hideAllTiles();
         if (guard)
             guard->setNormColor(tileColour);
-        return 0;
+        return FeedbackRunner::next();
     });
 }
 
 void QuizPanel::queueGlideBack(THoverPanel* tile, QPoint origin)
 {
-    // One step per two pixels of distance and one millisecond per step, whatever the frame rate:
-    // each frame places the tile where the elapsed time says.
-    struct Glide
-    {
-        QPoint start;
-        QPoint delta;
-        int steps = -1;
-        quint32 began = 0;
-    };
     const QPointer<THoverPanel> guard(tile);
-    auto glide = std::make_shared<Glide>();
-    m_steps.push_back([guard, origin, glide]() -> int {
-        if (!guard)
-            return 0;
-        if (glide->steps < 0) {
-            glide->start = guard->pos();
-            glide->delta = origin - glide->start;
-            glide->steps = roundHalfToEven(std::hypot(double(glide->delta.x()), double(glide->delta.y())) * 0.5);
-            glide->began = systemTick().now();
-            if (glide->steps < 1)
-                return 0;
-        }
-        const int step = int(qMin<quint32>(quint32(glide->steps), ticksSince(glide->began, systemTick().now())));
-        guard->move(glide->start
-            + QPoint(roundHalfToEven(double(glide->delta.x()) * step / glide->steps),
-                roundHalfToEven(double(glide->delta.y()) * step / glide->steps)));
-        return step >= glide->steps ? 0 : -qMin(glideFrame, glide->steps - step);
-    });
+    m_feedback.add(FeedbackRunner::glide(
+        systemTick(), [guard]() { return guard ? std::optional(guard->pos()) : std::nullopt; },
+        [guard](QPoint at) {
+            if (guard)
+                guard->move(at);
+        },
+        origin, glideFrame));
 }
 
 void QuizPanel::runSteps()
 {
-    const quint64 generation = m_generation;
-    while (!m_steps.empty()) {
-        Step step = std::move(m_steps.front());
-        m_steps.pop_front();
-        const int wait = step();
-        if (generation != m_generation || m_state != State::Feedback)
-            return;
-        if (wait < 0)
-            m_steps.push_front(std::move(step));
-        if (wait != 0) {
-            m_stepTimer->start(std::abs(wait));
-            return;
-        }
-    }
+    if (!m_feedback.run([this] { return m_state == State::Feedback; }))
+        return;
     m_judgedTile = nullptr;
     refreshStatus();
     emit markRequested(-1, -1);
@@ -817,10 +793,10 @@ void QuizPanel::timeOut()
     m_state = State::Ended;
     emit markRequested(-1, -1);
     m_quiz.expireTimeLimit();
-    const quint64 generation = m_generation;
+    const quint64 generation = m_feedback.generation();
     emit timeLimitExpired();
     showInfo(QuizTexts::timeUp);
-    if (generation == m_generation)
+    if (generation == m_feedback.generation())
         finish();
 }
 
@@ -844,9 +820,9 @@ void QuizPanel::releaseProgress()
         return;
     // Run from the event loop: the window may leave the quiz right after releasing the hold,
     // and what was held must then not run at all.
-    const quint64 generation = m_generation;
+    const quint64 generation = m_feedback.generation();
     QTimer::singleShot(0, this, [this, generation] {
-        if (generation == m_generation)
+        if (generation == m_feedback.generation())
             runHeld();
     });
 }

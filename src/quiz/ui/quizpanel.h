@@ -1,6 +1,7 @@
 #pragma once
 
 #include "quiz/droptarget.h"
+#include "quiz/feedbackrunner.h"
 #include "quiz/instructionstrip.h"
 #include "quiz/quizsession.h"
 
@@ -9,7 +10,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <deque>
 #include <functional>
 
 class CardView;
@@ -149,10 +149,6 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    // One timed step of a feedback: does its part and returns how long to wait before the next
-    // step, in milliseconds; -t runs the same step again after t (a glide's frames).
-    using Step = std::function<int()>;
-
     bool singleQuestions() const;
     bool freeAssignment() const;
     void destroyTiles();
@@ -209,9 +205,6 @@ private:
     CardView& m_card;
     QuizStatusPanel& m_status;
     State m_state = State::Idle;
-    // Counts starts and leaves: a step or a deferred call of an earlier quiz sees the number
-    // change and does nothing.
-    quint64 m_generation = 0;
 
     InstructionStrip m_strip;
     bool m_ratioChangeReported = false;
@@ -233,8 +226,16 @@ private:
     // The answer in feedback.
     JudgeResult m_judged;
     QPointer<THoverPanel> m_judgedTile;
-    std::deque<Step> m_steps;
-    QTimer* m_stepTimer = nullptr;
+    // The feedback's steps on their single-shot timer. Its generation counts starts and leaves:
+    // a deferred call of an earlier quiz sees the number change and does nothing.
+    struct StepQTimer final : StepTimer
+    {
+        QTimer* timer = nullptr;
+        void start(int ms) override;
+        void stop() override;
+    };
+    StepQTimer m_stepTimer;
+    FeedbackRunner m_feedback {m_stepTimer};
     // Free assignment: tiles let go during the feedback, judged in turn after it.
     struct HeldDrop
     {
