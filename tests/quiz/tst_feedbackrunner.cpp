@@ -37,9 +37,18 @@ void TestFeedbackRunner::stepsRunInTurnWithTheirWaits()
     ManualTimer timer;
     FeedbackRunner runner(timer);
     QStringList ran;
-    runner.add([&] { ran << "Farbe"; return FeedbackRunner::next(); });
-    runner.add([&] { ran << "Ton"; return FeedbackRunner::next(300); });
-    runner.add([&] { ran << "Ende"; return FeedbackRunner::next(); });
+    runner.add([&] {
+        ran << "Farbe";
+        return FeedbackRunner::next();
+    });
+    runner.add([&] {
+        ran << "Ton";
+        return FeedbackRunner::next(300);
+    });
+    runner.add([&] {
+        ran << "Ende";
+        return FeedbackRunner::next();
+    });
     const auto current = [] { return true; };
 
     QVERIFY(!runner.run(current));
@@ -71,7 +80,10 @@ void TestFeedbackRunner::cancelledFeedbackRunsNoMore()
             runner.cancel();
         return FeedbackRunner::next(150);
     });
-    runner.add([&] { ++third; return FeedbackRunner::next(); });
+    runner.add([&] {
+        ++third;
+        return FeedbackRunner::next();
+    });
     const quint64 before = runner.generation();
 
     QVERIFY(!runner.run([] { return true; }));

@@ -7,6 +7,7 @@
 #include "common/sound.h"
 #include "quiz/normalizetext.h"
 #include "quiz/spokentext.h"
+#include "quiz/tilelayout.h"
 #include "quiz/ui/quizaccessible.h"
 #include "quiz/ui/quizstatuspanel.h"
 #include "ui/cursors.h"
@@ -279,40 +280,26 @@ void QuizPanel::cancelFeedback()
 
 void QuizPanel::layoutTiles()
 {
-    const int panelWidth = width();
-    const int panelHeight = height();
-    m_quizPictureWidth = panelWidth - 155;
+    m_quizPictureWidth = width() - 155;
     if (singleQuestions()) {
         layoutAnswerGrid();
         return;
     }
-
-    bool first = true;
-    int base = 0;
-    int top = 0;
-    int left = panelWidth;
-    int column = 0;
+    // The pile from the last tile to the first. Tiles count as shown before their panel is:
+    // what matters is whether they were hidden.
+    QList<THoverPanel*> shown;
+    QList<QSize> sizes;
     for (qsizetype i = m_tiles.size() - 1; i >= 0; --i) {
         THoverPanel* tile = m_tiles.at(i);
-        // Tiles count as shown before their panel is: what matters is whether they were hidden.
         if (!tile || tile->isHidden())
             continue;
-        if (first) {
-            base = m_quiz.snapshot.queryMode == 1 ? (panelHeight - tile->height()) / 2 : panelHeight - tile->height();
-            top = base;
-            left = panelWidth - tile->width();
-            column = 0;
-            first = false;
-        }
-        tile->move(left, top);
-        top -= tile->height() + 2;
-        if (top < 35) {
-            ++column;
-            top = base - 7 * column;
-            left -= 12;
-        }
+        shown.append(tile);
+        sizes.append(tile->size());
     }
-    m_quizPictureWidth = left - 5;
+    const TilePile pile = layoutTilePile(size(), sizes, m_quiz.snapshot.queryMode == 1);
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        shown.at(i)->move(pile.positions.at(i));
+    m_quizPictureWidth = pile.pictureWidth;
 }
 
 void QuizPanel::layoutAnswerGrid()
@@ -331,21 +318,8 @@ void QuizPanel::layoutAnswerGrid()
     // smaller card the gaps shrink first, then the tiles, whose captions then shrink down to
     // their smallest font.
     const QRect card(m_cardOffset + m_card.bitmapOrigin(), CardView::logicalSize(m_card.viewBitmap));
-    const auto fit = [](int count, int tile, int gap, int room, int smallest) {
-        if (count * tile + (count - 1) * gap <= room)
-            return std::pair(tile, gap);
-        if (count > 1)
-            gap = qMax(minGridGap, (room - count * tile) / (count - 1));
-        if (count * tile + (count - 1) * gap > room)
-            tile = qMax(smallest, (room - (count - 1) * gap) / count);
-        return std::pair(tile, gap);
-    };
-    const int columns = qMin(k, 3);
-    const int rows = (k + 2) / 3;
-    const auto [tileWidth, gapX]
-        = fit(columns, tileSize.width(), gridGap, card.right() + 1 - x0, smallestTileSize.width());
-    const auto [tileHeight, gapY]
-        = fit(rows, tileSize.height(), gridGap, card.bottom() + 1 - y0, smallestTileSize.height());
+    const QList<QRect> cells
+        = ::layoutAnswerGrid(k, QPoint(x0, y0), card, tileSize, smallestTileSize, gridGap, minGridGap);
 
     std::array<bool, 7> used {};
     int next = 1;
@@ -360,8 +334,7 @@ void QuizPanel::layoutAnswerGrid()
         }
         used[size_t(slot)] = true;
         THoverPanel* tile = visible.at(i);
-        tile->setGeometry(x0 + ((slot - 1) % 3) * (tileWidth + gapX), y0 + ((slot - 1) / 3) * (tileHeight + gapY),
-            tileWidth, tileHeight);
+        tile->setGeometry(cells.at(slot - 1));
         tile->raise();
     }
     m_frageZaehlerPan->move(x0, roundHalfToEven(y0 * 0.3) - 20);
@@ -1140,15 +1113,7 @@ void QuizPanel::showCarriedTarget()
     if (target >= 0) {
         // The tile lies on the target as a pointer would put it there: the middle of its left
         // edge inside the box.
-        const QRect box = targetRect(target);
-        QRect place(
-            QPoint(box.left() + 2, (box.top() + box.bottom()) / 2 - m_carried->height() / 2), m_carried->size());
-        const QRect area = rect();
-        place.moveRight(qMin(place.right(), area.right()));
-        place.moveBottom(qMin(place.bottom(), area.bottom()));
-        place.moveLeft(qMax(place.left(), area.left()));
-        place.moveTop(qMax(place.top(), area.top()));
-        m_carried->move(place.topLeft());
+        m_carried->move(carriedTilePlace(targetRect(target), m_carried->size(), rect()).topLeft());
         m_carried->raise();
     }
     m_carried->setAccessibleDescription(target >= 0
