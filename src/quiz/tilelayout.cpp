@@ -44,8 +44,7 @@ QList<QRect> layoutAnswerGrid(
     const int columns = qMin(k, 3);
     const int rows = (k + 2) / 3;
     const auto [width, gapX] = fit(columns, tileSize.width(), gap, card.right() + 1 - topLeft.x(), smallest.width());
-    const auto [height, gapY]
-        = fit(rows, tileSize.height(), gap, card.bottom() + 1 - topLeft.y(), smallest.height());
+    const auto [height, gapY] = fit(rows, tileSize.height(), gap, card.bottom() + 1 - topLeft.y(), smallest.height());
     QList<QRect> cells;
     for (int slot = 1; slot <= k; ++slot) {
         cells.append(QRect(topLeft.x() + ((slot - 1) % 3) * (width + gapX),

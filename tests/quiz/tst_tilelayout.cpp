@@ -27,10 +27,10 @@ void TestTileLayout::pile_data()
     QTest::addColumn<QList<QPoint>>("positions");
     QTest::addColumn<int>("pictureWidth");
 
-    QTest::newRow("bottom up") << QSize(1000, 600) << 3 << false
-                               << QList<QPoint> {{850, 554}, {850, 506}, {850, 458}} << 845;
-    QTest::newRow("one at a time, centred") << QSize(1000, 600) << 2 << true
-                                            << QList<QPoint> {{850, 277}, {850, 229}} << 845;
+    QTest::newRow("bottom up") << QSize(1000, 600) << 3 << false << QList<QPoint> {{850, 554}, {850, 506}, {850, 458}}
+                               << 845;
+    QTest::newRow("one at a time, centred")
+        << QSize(1000, 600) << 2 << true << QList<QPoint> {{850, 277}, {850, 229}} << 845;
     // The top reached: the next column lies 12 pixels left and 7 higher (the picture keeps clear
     // of the column the next tile would start).
     QTest::newRow("second column") << QSize(1000, 150) << 4 << false
@@ -61,9 +61,9 @@ void TestTileLayout::answerGrid_data()
                                      << QList<QRect> {{100, 100, 150, 46}, {270, 100, 150, 46}, {440, 100, 150, 46},
                                             {100, 166, 150, 46}, {270, 166, 150, 46}, {440, 166, 150, 46}};
     QTest::newRow("two in one row") << 2 << roomy << QList<QRect> {{100, 100, 150, 46}, {270, 100, 150, 46}};
-    QTest::newRow("more than six: six") << 9 << roomy << QList<QRect> {{100, 100, 150, 46}, {270, 100, 150, 46},
-                                                            {440, 100, 150, 46}, {100, 166, 150, 46},
-                                                            {270, 166, 150, 46}, {440, 166, 150, 46}};
+    QTest::newRow("more than six: six") << 9 << roomy
+                                        << QList<QRect> {{100, 100, 150, 46}, {270, 100, 150, 46}, {440, 100, 150, 46},
+                                               {100, 166, 150, 46}, {270, 166, 150, 46}, {440, 166, 150, 46}};
     // 400 pixels for three: the gaps shrink to 4 first, then the tiles to 130.
     QTest::newRow("narrow card") << 3 << QRect(0, 0, 500, 600)
                                  << QList<QRect> {{100, 100, 130, 46}, {234, 100, 130, 46}, {368, 100, 130, 46}};

@@ -119,6 +119,13 @@ bool QuizPanel::singleQuestions() const
     return m_quiz.document().DokTyp == DocType::SingleQuestions;
 }
 
+bool QuizPanel::acceptsPress(const THoverPanel* tile) const
+{
+    // During an answer's feedback only free assignment takes a new tile (its release waits for
+    // the feedback); the tile in feedback itself stays put.
+    return m_state == State::Waiting || (m_state == State::Feedback && freeAssignment() && tile != m_judgedTile);
+}
+
 bool QuizPanel::freeAssignment() const
 {
     return !singleQuestions() && m_quiz.snapshot.queryMode == 0;
@@ -458,11 +465,7 @@ void QuizPanel::grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos)
 {
     if (button != Qt::LeftButton || !m_quiz.isRunning())
         return;
-    // During an answer's feedback only free assignment takes a new drag (its release waits for
-    // the feedback); the tile in feedback itself stays put.
-    const bool accepted
-        = m_state == State::Waiting || (m_state == State::Feedback && freeAssignment() && tile != m_judgedTile);
-    if (!accepted)
+    if (!acceptsPress(tile))
         return;
     tile->raise();
     m_dragTile = tile;
@@ -1091,11 +1094,8 @@ void QuizPanel::answerByKey(THoverPanel* tile)
 
 void QuizPanel::pickUp(THoverPanel* tile)
 {
-    // Taken as the pointer would take it now: not the tile in feedback, and during a feedback
-    // only in free assignment.
-    const bool accepted
-        = m_state == State::Waiting || (m_state == State::Feedback && freeAssignment() && tile != m_judgedTile);
-    if (!accepted || m_dragTile == tile)
+    // Taken as the pointer would take it now.
+    if (!acceptsPress(tile) || m_dragTile == tile)
         return;
     tile->raise();
     m_carried = tile;

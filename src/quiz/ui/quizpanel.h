@@ -151,6 +151,9 @@ protected:
 private:
     bool singleQuestions() const;
     bool freeAssignment() const;
+    // Whether a press on tile (by the pointer, or Enter picking it up) takes it now: the one rule
+    // for both.
+    bool acceptsPress(const THoverPanel* tile) const;
     void destroyTiles();
     void layoutAnswerGrid();
     void present(const QuizPrompt& prompt);
