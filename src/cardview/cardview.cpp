@@ -584,8 +584,15 @@ void CardView::drawObject(QImage& target, int index, DrawFlags flags)
     // Leader line from the designated point to the anchor; the overlay has none.
     const bool overlay = (flags & DrawFlag::WorksheetAnswer) && !(flags & DrawFlag::WorksheetFrame);
     if (o.Sline == 1 && !overlay && (flags & DrawFlag::LeaderLine)) {
+        painter.save();
+        // At a fractional pixel ratio an aliased line of one logical pixel alternates between one
+        // and two device pixels and looks dotted; smoothed, it keeps an even weight. At whole
+        // ratios the line stays as sharp as it always was.
+        const double ratio = target.devicePixelRatio();
+        painter.setRenderHint(QPainter::Antialiasing, ratio != std::floor(ratio));
         painter.setPen(QPen(o.Typ == ObjectKind::ClozeGap ? QColor(0, 0, 255) : QColor(Qt::black), 1));
         painter.drawLine(layout.point, layout.anchor);
+        painter.restore();
     }
 
     storeLayout(index, layout);
