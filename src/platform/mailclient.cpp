@@ -249,8 +249,14 @@ MailResult XdgMailClient::send(const MailRequest& request)
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
     process->start(xdgEmail, arguments(handed));
+    // A copy no mail program took goes at once; one handed over stays for the mail program.
+    const auto dropCopy = [&handed] {
+        if (!handed.attachmentPath.isEmpty())
+            QDir(QFileInfo(handed.attachmentPath).absolutePath()).removeRecursively();
+    };
     if (!process->waitForStarted()) {
         delete process;
+        dropCopy();
         return result(MailStatus::ToolMissing);
     }
     if (!process->waitForFinished(m_handOverWaitMs) && process->state() != QProcess::NotRunning) {
@@ -260,6 +266,8 @@ MailResult XdgMailClient::send(const MailRequest& request)
     const MailStatus status
         = process->exitStatus() == QProcess::NormalExit ? statusForExitCode(process->exitCode()) : MailStatus::Failed;
     delete process;
+    if (status != MailStatus::HandedOver)
+        dropCopy();
     return result(status);
 }
 

@@ -218,6 +218,9 @@ void TestMailClient::outcomes()
     // Without a mail program xdg-email would open a browser and lose the attachment.
     if (status == MailStatus::NoMailProgram)
         QVERIFY(!ran(QStringLiteral("xdg-email")));
+    // A copy that no mail program took is not left behind.
+    QCOMPARE(
+        QDir(path(QStringLiteral("Zwischenspeicher"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
 }
 
 void TestMailClient::slowMailProgramIsHandedOverAndLeftRunning()
