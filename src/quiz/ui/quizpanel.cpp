@@ -6,6 +6,7 @@
 #include "common/rounding.h"
 #include "common/sound.h"
 #include "quiz/normalizetext.h"
+#include "quiz/quizkeys.h"
 #include "quiz/spokentext.h"
 #include "quiz/tilelayout.h"
 #include "quiz/ui/quizaccessible.h"
@@ -969,35 +970,19 @@ bool QuizPanel::quizKey(QKeyEvent* event)
 {
     if ((m_state != State::Waiting && m_state != State::Feedback) || !m_quiz.isRunning())
         return false;
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    const QuizKey key {event->key(), event->modifiers(), event->text(), event->isAutoRepeat(), event->timestamp()};
+    const QuizKeyDecision decision = decideQuizKey(key, m_lastKeyRelease, m_carried, singleQuestions());
+    switch (decision.action) {
+    case QuizKeyAction::Ignore:
         return false;
-    const int key = event->key();
-    // A held key repeats: a pick-up must not turn into a drop, nor one answer into two (a digit
-    // held through a feedback would answer the next question). Qt marks a repeat only when its
-    // release and press arrive together; otherwise the pair shows as the key let go and pressed
-    // again at the very same moment of the display server's clock, which no hand does.
-    const bool answerKey = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space
-        || (key >= Qt::Key_1 && key <= Qt::Key_5);
-    const bool repeat = event->isAutoRepeat()
-        || (event->timestamp() != 0 && key == m_lastKeyRelease.key && event->timestamp() == m_lastKeyRelease.time);
-    if (repeat && answerKey)
+    case QuizKeyAction::Swallow:
         return true;
-    if (m_carried)
-        return carryKey(event);
-    switch (key) {
-    case Qt::Key_Left:
-    case Qt::Key_Up:
+    case QuizKeyAction::FocusPrevious:
+    case QuizKeyAction::FocusNext:
         useKeyboard(true);
-        moveTileFocus(-1);
+        moveTileFocus(decision.action == QuizKeyAction::FocusPrevious ? -1 : 1);
         return true;
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        useKeyboard(true);
-        moveTileFocus(1);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space: {
+    case QuizKeyAction::Enter: {
         useKeyboard(true);
         THoverPanel* tile = focusedTile();
         if (!tile) {
@@ -1007,56 +992,48 @@ bool QuizPanel::quizKey(QKeyEvent* event)
         enterOn(tile);
         return true;
     }
-    default:
-        break;
-    }
-    if (singleQuestions() && key >= Qt::Key_1 && key <= Qt::Key_5) {
+    case QuizKeyAction::AnswerSlot: {
         useKeyboard(true);
         const QList<THoverPanel*> order = tilesInOrder();
-        const int at = key - Qt::Key_1;
-        if (at < order.size()) {
-            order.at(at)->setFocus(Qt::OtherFocusReason);
-            answerByKey(order.at(at));
+        if (decision.slot < order.size()) {
+            order.at(decision.slot)->setFocus(Qt::OtherFocusReason);
+            answerByKey(order.at(decision.slot));
         }
         return true;
     }
-    return false;
+    default:
+        return carryKey(decision.action, key.text);
+    }
 }
 
-bool QuizPanel::carryKey(QKeyEvent* event)
+bool QuizPanel::carryKey(QuizKeyAction action, const QString& text)
 {
     useKeyboard(true);
     // Another answer may have solved or crossed targets since the last key.
     m_chooser.update(m_quiz.dropCandidates());
-    switch (event->key()) {
-    case Qt::Key_Left:
-    case Qt::Key_Up:
+    switch (action) {
+    case QuizKeyAction::ChoosePrevious:
         m_chooser.step(-1);
         break;
-    case Qt::Key_Right:
-    case Qt::Key_Down:
+    case QuizKeyAction::ChooseNext:
         m_chooser.step(1);
         break;
-    case Qt::Key_Home:
+    case QuizKeyAction::ChooseFirst:
         m_chooser.chooseFirst();
         break;
-    case Qt::Key_End:
+    case QuizKeyAction::ChooseLast:
         m_chooser.chooseLast();
         break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
+    case QuizKeyAction::Drop:
         dropCarried();
         return true;
-    case Qt::Key_Escape:
+    case QuizKeyAction::PutBack:
         putBack();
         return true;
-    default: {
-        const QString text = event->text();
+    default:
         if (text.size() != 1 || !m_chooser.type(m_quiz.document(), text.at(0)))
             return false;
         break;
-    }
     }
     showCarriedTarget();
     return true;

@@ -3,6 +3,7 @@
 #include "quiz/droptarget.h"
 #include "quiz/feedbackrunner.h"
 #include "quiz/instructionstrip.h"
+#include "quiz/quizkeys.h"
 #include "quiz/quizsession.h"
 
 #include <QHash>
@@ -183,7 +184,9 @@ private:
     void cancelFeedback();
 
     bool quizKey(QKeyEvent* event);
-    bool carryKey(QKeyEvent* event);
+    // Carries out a key's decision for the tile carried by keys; false when the key was none of
+    // the quiz's.
+    bool carryKey(QuizKeyAction action, const QString& text);
     void useKeyboard(bool used);
     void updateKeyCues();
     void moveTileFocus(int delta);
@@ -251,11 +254,7 @@ private:
     // Keyboard answering: whether its cues are shown, the tile carried and its chosen target.
     bool m_keyboardUsed = false;
     // The last key let go and when (the display server's time), to know a held key's repeats.
-    struct KeyRelease
-    {
-        int key = 0;
-        quint64 time = 0;
-    } m_lastKeyRelease;
+    QuizKeyRelease m_lastKeyRelease;
     QPointer<THoverPanel> m_carried;
     DropTargetChooser m_chooser;
 
