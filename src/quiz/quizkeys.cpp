@@ -1,6 +1,7 @@
 #include "quiz/quizkeys.h"
 
-QuizKeyDecision decideQuizKey(const QuizKey& key, const QuizKeyRelease& lastRelease, bool carrying, bool singleQuestions)
+QuizKeyDecision decideQuizKey(
+    const QuizKey& key, const QuizKeyRelease& lastRelease, bool carrying, bool singleQuestions)
 {
     using Action = QuizKeyAction;
     if (key.modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))

@@ -47,4 +47,5 @@ struct QuizKeyDecision
 };
 
 // carrying: a tile is carried by keys; singleQuestions: the topic asks single questions.
-QuizKeyDecision decideQuizKey(const QuizKey& key, const QuizKeyRelease& lastRelease, bool carrying, bool singleQuestions);
+QuizKeyDecision decideQuizKey(
+    const QuizKey& key, const QuizKeyRelease& lastRelease, bool carrying, bool singleQuestions);
