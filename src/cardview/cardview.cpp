@@ -44,6 +44,12 @@ QColor discOutline(const QColor& fill)
     return QColor(rounded(fill.red() * 0.7), rounded(fill.green() * 0.7), rounded(fill.blue() * 0.7));
 }
 
+// An object's text and leader line: cloze gaps in blue, everything else in black.
+QColor textColourOf(const DocObject& object)
+{
+    return object.Typ == ObjectKind::ClozeGap ? QColor(0, 0, 255) : QColor(Qt::black);
+}
+
 bool isPageObject(qint32 kind)
 {
     return kind >= ObjectKind::Answer && kind <= ObjectKind::PageText;
@@ -513,7 +519,7 @@ void CardView::paintObject(QPainter& painter, int index, const ObjectLayout& lay
     const bool quiz = cardMode == Mode::Quiz;
     const bool onPage = o.FrageNummer == m_document.currentQuestionNumber;
     const bool forCard = !(flags & (DrawFlag::WorksheetFrame | DrawFlag::WorksheetAnswer));
-    const QColor textColour = o.Typ == ObjectKind::ClozeGap ? QColor(0, 0, 255) : QColor(Qt::black);
+    const QColor textColour = textColourOf(o);
     const QRect& box = layout.box;
 
     const bool worksheetKind
@@ -590,7 +596,7 @@ void CardView::drawObject(QImage& target, int index, DrawFlags flags)
         // ratios the line stays as sharp as it always was.
         const double ratio = target.devicePixelRatio();
         painter.setRenderHint(QPainter::Antialiasing, ratio != std::floor(ratio));
-        painter.setPen(QPen(o.Typ == ObjectKind::ClozeGap ? QColor(0, 0, 255) : QColor(Qt::black), 1));
+        painter.setPen(QPen(textColourOf(o), 1));
         painter.drawLine(layout.point, layout.anchor);
         painter.restore();
     }

@@ -36,6 +36,24 @@ QRect toLogicalPixels(const QRect& device, double ratio);
 // bitmap are left out.
 void copyDevicePixels(const QImage& source, const QRect& sourceRect, QImage& target, const QPoint& targetPos);
 
+// Asked at every paint of a bitmap drawn for one device pixel ratio: true once when the screen
+// it is shown on has another (the window moved to another screen, or the desktop's scale
+// changed), so that the bitmap is drawn again once.
+class PixelRatioWatch
+{
+public:
+    bool changed(double bitmapRatio, double screenRatio)
+    {
+        const bool other = !qFuzzyCompare(bitmapRatio, screenRatio);
+        const bool isNew = other && !m_reported;
+        m_reported = other;
+        return isNew;
+    }
+
+private:
+    bool m_reported = false;
+};
+
 // The frame a worksheet draws around an answer box for handwriting: wider than the box on the
 // side away from its point (placement as KAusrAkt), a little larger all round, and kept inside
 // the picture's margin of target.

@@ -1,6 +1,7 @@
 #include "markup.h"
 
 #include "cardview/cardtext.h"
+#include "cardview/cardview.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -566,7 +567,7 @@ void drawClozeText(QImage& scene, double cardScale, TopicDocument& document, boo
         return;
     QPainter painter(&scene);
     // Laid out in the scene's logical pixels, whatever its device pixel ratio.
-    const QSize size = scene.deviceIndependentSize().toSize();
+    const QSize size = CardView::logicalSize(scene);
     qsizetype gapCursor = 0;
     MarkupCanvas canvas;
     canvas.painter = &painter;

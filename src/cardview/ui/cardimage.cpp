@@ -40,7 +40,7 @@ QPoint CardImage::imageOrigin() const
     if (!m_image)
         return {};
     // The bitmap's logical size: it may have more device pixels than logical ones.
-    const QSize size = m_image->deviceIndependentSize().toSize();
+    const QSize size = CardView::logicalSize(*m_image);
     return QPoint(qMax(0, (width() - size.width()) / 2), qMax(0, (height() - size.height()) / 2));
 }
 
@@ -50,11 +50,9 @@ void CardImage::paintEvent(QPaintEvent* event)
     painter.fillRect(event->rect(), palette().color(QPalette::Window));
     if (m_image && !m_image->isNull()) {
         painter.drawImage(imageOrigin(), *m_image);
-        // Reported once per change, after this paint: the answer draws the bitmap again.
-        const bool otherRatio = !qFuzzyCompare(m_image->devicePixelRatio(), devicePixelRatioF());
-        if (otherRatio && !m_ratioChangeReported)
+        // Reported after this paint: the answer draws the bitmap again.
+        if (m_ratioWatch.changed(m_image->devicePixelRatio(), devicePixelRatioF()))
             QMetaObject::invokeMethod(this, &CardImage::devicePixelRatioChanged, Qt::QueuedConnection);
-        m_ratioChangeReported = otherRatio;
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cardview/cardview.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -34,5 +36,5 @@ protected:
 
 private:
     const QImage* m_image = nullptr;
-    bool m_ratioChangeReported = false;
+    PixelRatioWatch m_ratioWatch;
 };

@@ -140,11 +140,9 @@ void QuizPanel::paintEvent(QPaintEvent* event)
     if (!m_strip.image().isNull()) {
         painter.setClipRect(event->rect());
         painter.drawImage(QPoint(0, 0), m_strip.image());
-        // Reported once per change, after this paint: the answer draws the card again.
-        const bool otherRatio = !qFuzzyCompare(m_strip.image().devicePixelRatio(), devicePixelRatioF());
-        if (otherRatio && !m_ratioChangeReported)
+        // Reported after this paint: the answer draws the card again.
+        if (m_ratioWatch.changed(m_strip.image().devicePixelRatio(), devicePixelRatioF()))
             QMetaObject::invokeMethod(this, &QuizPanel::devicePixelRatioChanged, Qt::QueuedConnection);
-        m_ratioChangeReported = otherRatio;
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cardview/cardview.h"
 #include "quiz/droptarget.h"
 #include "quiz/feedbackrunner.h"
 #include "quiz/instructionstrip.h"
@@ -13,7 +14,6 @@
 
 #include <functional>
 
-class CardView;
 class MarkerFrame;
 class QLabel;
 class QTimer;
@@ -213,7 +213,7 @@ private:
     State m_state = State::Idle;
 
     InstructionStrip m_strip;
-    bool m_ratioChangeReported = false;
+    PixelRatioWatch m_ratioWatch;
     QPoint m_cardOffset;
     int m_quizPictureWidth = 0;
     QLabel* m_frageZaehlerPan = nullptr;
