@@ -6,7 +6,7 @@
 
 #include "cardview/cardview.h"
 #include "document/topicdocument.h"
-#include "photograph.h"
+#include "labelledphoto.h"
 #include "quiz/droptarget.h"
 
 #include <QGuiApplication>
@@ -15,29 +15,8 @@
 
 namespace {
 
-constexpr int labelCount = 300;
+constexpr int labelCount = labelledPhotoLabels;
 const QSize viewSize(1600, 1000);
-
-TopicDocument labelledPhoto()
-{
-    TopicDocument document;
-    document.picture = photograph(1600, 1000);
-    for (int i = 0; i < labelCount; ++i) {
-        DocObject label;
-        label.Kx = 0.03 + 0.048 * (i % 20);
-        label.Ky = 0.04 + 0.063 * (i / 20);
-        label.Sx = label.Kx + 0.02;
-        label.Sy = label.Ky + 0.015;
-        label.Cap = QStringLiteral("Beschriftung %1").arg(i);
-        label.Ebene = 1;
-        label.Typ = ObjectKind::Label;
-        label.Sline = 1;
-        label.Fsize = -3;
-        label.coverState = i % 2 == 0 ? CoverState::Covered : CoverState::Uncovered;
-        document.objects.append(label);
-    }
-    return document;
-}
 
 // The argument is the device pixel ratio in percent.
 struct Card
