@@ -3,6 +3,8 @@
 
 #include "mainwindow.h"
 
+#include "app/quizcontroller.h"
+
 #include "cardview/markup.h"
 #include "cardview/ui/cardcontrols.h"
 #include "cardview/ui/cardimage.h"
@@ -74,17 +76,17 @@ void TForm1::redrawCard()
     m_cardView.redrawCard();
     // During a quiz the panel shows the card through its strip, rebuilt once per redraw.
     if (m_cardMode == QuizRunning)
-        m_quizPanel->drawInstructionStrip(true);
+        m_quizController->panel()->drawInstructionStrip(true);
 }
 
 void TForm1::markObject(int index, int part)
 {
     if (index < 0 || part < 0 || m_cardMode != QuizRunning) {
         m_cardControls->hideMarker();
-        m_quizPanel->showMarker({});
+        m_quizController->panel()->showMarker({});
         return;
     }
-    m_quizPanel->showMarker(m_cardControls->showMarker(index, part));
+    m_quizController->panel()->showMarker(m_cardControls->showMarker(index, part));
 }
 
 void TForm1::printerSetup()

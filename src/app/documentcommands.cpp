@@ -3,6 +3,8 @@
 
 #include "mainwindow.h"
 
+#include "app/quizcontroller.h"
+
 #include "cardview/ui/cardcontrols.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
@@ -208,11 +210,11 @@ void TForm1::setDocType(DocType type)
 
 bool TForm1::leaveQuizAndDocument()
 {
-    if (!mayLeaveQuiz() || !confirmLeaveDocument())
+    if (!m_quizController->mayLeaveQuiz() || !confirmLeaveDocument())
         return false;
     // A quiz on the topic being replaced goes with it, feedback and clock included.
     if (m_cardMode == QuizRunning)
-        leaveQuiz();
+        m_quizController->leaveQuiz();
     return true;
 }
 

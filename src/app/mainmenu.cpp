@@ -8,6 +8,9 @@
 
 #include "mainwindow.h"
 
+#include "app/netcontroller.h"
+#include "app/quizcontroller.h"
+
 #include "cardview/ui/cardcontrols.h"
 #include "common/sound.h"
 #include "ui/desktopservices.h"
@@ -120,9 +123,9 @@ void TForm1::createMenus()
     // "&Aktion"
     QMenu* action = addMenu(bar, "Uebung1", QStringLiteral("&Aktion"));
     connect(addItem(action, "UebungStart1", QStringLiteral("Quiz &starten"), QKeySequence(Qt::Key_F7)),
-        &QAction::triggered, this, [this] { startQuiz(0, 0); });
+        &QAction::triggered, m_quizController, [this] { m_quizController->startQuiz(0, 0); });
     connect(addItem(action, "UebOpt1", QStringLiteral("Übungs&optionen..."), QKeySequence(Qt::ALT | Qt::Key_F7), false),
-        &QAction::triggered, this, &TForm1::showExerciseOptions);
+        &QAction::triggered, m_quizController, &QuizController::showExerciseOptions);
     action->addSeparator();
     connect(addItem(action, "Bestenliste1", QStringLiteral("&Bestenliste..."), QKeySequence(Qt::CTRL | Qt::Key_F7)),
         &QAction::triggered, this, [this] { showHighScoreList(false); });
@@ -130,13 +133,13 @@ void TForm1::createMenus()
         &TForm1::showProtocolWindow);
     connect(addItem(action, "Netzwerkuebung1", QStringLiteral("An Netzwerk-Übung &teilnehmen..."),
                 QKeySequence(Qt::Key_F8), false),
-        &QAction::triggered, this, &TForm1::joinNetCommand);
+        &QAction::triggered, m_netController, &NetController::joinCommand);
     connect(addItem(action, "BestenlistezurNetzwerkuebung1", QStringLiteral("Besten&liste Netzwerk-Übung..."),
                 QKeySequence(Qt::CTRL | Qt::Key_F8), false),
         &QAction::triggered, this, [this] { showHighScoreList(true); });
     action->addSeparator();
-    connect(addItem(action, "Lernkarte1", QStringLiteral("Quiz &abbrechen")), &QAction::triggered, this,
-        &TForm1::abortQuiz);
+    connect(addItem(action, "Lernkarte1", QStringLiteral("Quiz &abbrechen")), &QAction::triggered, m_quizController,
+        &QuizController::abortQuiz);
     action->addSeparator();
     connect(
         addItem(action, "Beenden1", QStringLiteral("Programm &beenden")), &QAction::triggered, this, &TForm1::close);
@@ -277,12 +280,12 @@ void TForm1::createMenus()
     QMenu* teacher = addMenu(bar, "Lehrer1", QStringLiteral("Lehrer&steuerung"), false);
     connect(addItem(teacher, "Netzwerkuebunginitiieren1", QStringLiteral("&Netzwerk-Übung initiieren..."),
                 QKeySequence(Qt::Key_F9)),
-        &QAction::triggered, this, &TForm1::initiateNetExercise);
+        &QAction::triggered, m_netController, &NetController::initiateExercise);
     connect(addItem(teacher, "LehrerNetzwerkUebungbeenden1", QStringLiteral("Netzwerk-Übung &beenden")),
-        &QAction::triggered, this, qOverload<>(&TForm1::endNetExercise));
+        &QAction::triggered, m_netController, qOverload<>(&NetController::endExercise));
     connect(addItem(teacher, "NetzwerkbungKontrollanzeige1", QStringLiteral("&Kontrollanzeige..."),
                 QKeySequence(Qt::ALT | Qt::Key_F9)),
-        &QAction::triggered, this, &TForm1::showControlDisplay);
+        &QAction::triggered, m_netController, &NetController::showControlDisplay);
 
     // "&Hilfe"
     QMenu* help = addMenu(bar, "Hilfe1", QStringLiteral("&Hilfe"));

@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "app/netcontroller.h"
+#include "app/quizcontroller.h"
 #include "app/startpictures.h"
 #include "cardview/ui/cardcontrols.h"
 #include "cardview/ui/cardimage.h"
@@ -174,6 +176,7 @@ void TForm1::createWindow()
     column->addWidget(m_lernPan, 1);
     createStartPanel();
     createCardControls();
+    m_quizController->setCardArea({m_lernKartPan, m_lernKartPicImg, m_startInfoPan, m_mainBackImg2, m_cardControls});
     createMenus();
     setUpTopicMenu();
     connectCardItems();
@@ -247,8 +250,8 @@ void TForm1::createTopBar()
 
     // The quiz button acts as soon as the button goes down; the others on a full click.
     // Aborts a quiz, or returns to the card; the open topic stays either way.
-    connect(m_lernKartBtn, &THoverPanel::clicked, this, &TForm1::abortQuiz);
-    connect(m_uebungenBtn, &THoverPanel::pressed, this, [this] { startQuiz(0, 0); });
+    connect(m_lernKartBtn, &THoverPanel::clicked, this, [this] { m_quizController->abortQuiz(); });
+    connect(m_uebungenBtn, &THoverPanel::pressed, this, [this] { m_quizController->startQuiz(0, 0); });
     connect(m_bestenlisteBtn, &THoverPanel::clicked, this, [this] { showHighScoreList(false); });
     connect(m_prevDokPan, &THoverPanel::clicked, this, &TForm1::previousTopic);
     connect(m_nextDokPan, &THoverPanel::clicked, this, &TForm1::nextTopic);
@@ -276,9 +279,9 @@ void TForm1::createCardArea()
     m_lernInfoPan->hide();
     row->addWidget(m_lernInfoPan);
 
-    createQuizPanel();
-    createNetExercise();
-    row->addWidget(m_uebInfoPan);
+    m_quizController = new QuizController(*this, m_lernPan, m_lernKartPan);
+    m_netController = new NetController(*this, *m_quizController->panel(), m_netNoticeLab, m_netStatusLab);
+    row->addWidget(m_quizController->statusPanel());
 
     m_lernKartPan->installEventFilter(this);
 }
@@ -319,7 +322,8 @@ void TForm1::applyTheme()
 {
     const ThemeColours& colours = theme();
     setPanelColour(this, colours.background);
-    for (QWidget* panel : std::initializer_list<QWidget*> {m_infoPan, m_lernPan, m_lernInfoPan, m_uebInfoPan})
+    for (QWidget* panel :
+        std::initializer_list<QWidget*> {m_infoPan, m_lernPan, m_lernInfoPan, m_quizController->statusPanel()})
         setPanelColour(panel, colours.background);
     setPanelColour(m_lernKartPan, colours.panel);
     setPanelColour(m_uebStatusPan, colours.background);
@@ -408,7 +412,7 @@ TUebFertigForm* TForm1::quizEndDialog()
     const bool made = m_uebFertigForm != nullptr;
     dialog(m_uebFertigForm);
     if (!made && m_uebFertigForm)
-        connectQuizDialogs();
+        m_quizController->connectEndDialog(m_uebFertigForm);
     return m_uebFertigForm;
 }
 
@@ -471,9 +475,9 @@ void TForm1::showCardView()
     m_cardMode = LearningCard;
     m_cardControls->setInteractive(true);
     m_cardView.cardMode = CardView::Mode::LearningCard;
-    m_net->participantSlot()->setActive(false);
+    m_netController->setParticipantListening(false);
     updateModeButtons();
-    m_quizPanel->hide();
+    m_quizController->panel()->hide();
     m_lernKartPicImg->show();
     setPanelColour(m_lernKartPan, Qt::white);
     m_mainBackImg2->paintNineSlice(ThemeTextures::builtIn().texture1);
@@ -484,10 +488,10 @@ void TForm1::showCardView()
 void TForm1::updateModeButtons()
 {
     const bool quiz = m_cardMode == QuizRunning;
-    m_uebInfoPan->setVisible(quiz);
+    m_quizController->statusPanel()->setVisible(quiz);
     m_lernKartBtn->setChecked(m_cardMode == LearningCard);
     m_lernKartBtn->setCaption(quiz ? QStringLiteral("Quiz\r\nabbrechen") : QStringLiteral("Startseite"));
-    m_uebungenBtn->setChecked(quiz && m_netRole == OwnQuiz);
+    m_uebungenBtn->setChecked(quiz && m_netController->role() == OwnQuiz);
     if (QAction* topics = menuItem(QStringLiteral("Auswahl1")))
         setMenuEnabled(topics->menu(), m_cardMode == LearningCard);
 }
@@ -575,8 +579,8 @@ void TForm1::resizeReaction()
         showCardView(); // repaints the title background too
     } else {
         m_mainBackImg2->paintNineSlice(ThemeTextures::builtIn().texture1);
-        layoutQuizCard();
-        m_quizPanel->placeLinkZone(m_lernKartPicImg->size());
+        m_quizController->layoutQuizCard();
+        m_quizController->panel()->placeLinkZone(m_lernKartPicImg->size());
         paintTitleBackground();
     }
 }
@@ -679,33 +683,20 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (!mayLeaveQuiz() || !confirmLeaveDocument() || !mayEndWhilePupilsWork() || !settleWaitingResults()) {
+    if (!m_quizController->mayLeaveQuiz() || !confirmLeaveDocument() || !m_netController->mayEndWhilePupilsWork()
+        || !m_netController->settleWaitingResults()) {
         event->ignore();
         return;
     }
     // Nothing of a quiz given up here may run on while the program ends.
-    m_quizPanel->stop();
-    finishNetParticipation();
+    m_quizController->panel()->stop();
     m_closing = true;
     releaseCardBitmaps();
-    closeMailboxes();
-    cleanUpNetFiles();
+    m_netController->closeForExit();
     // A run that never reached the first activation has no settings to keep.
     if (!m_firstActivation)
         saveSettings();
     event->accept();
-}
-
-bool TForm1::mayLeaveQuiz()
-{
-    if (m_cardMode != QuizRunning || !m_quiz.isRunning())
-        return true;
-    // The quiz goes on behind the question, but cannot move on or end under it.
-    m_quizPanel->holdProgress();
-    const bool leave
-        = askYesNo(QStringLiteral("Das aktuelle Quiz ist noch nicht beendet.\r\nQuiz wirklich abbrechen?"));
-    m_quizPanel->releaseProgress();
-    return leave;
 }
 
 void TForm1::showAbout()

@@ -38,10 +38,8 @@ class TUebProtokollForm;
 class TUebOptForm;
 class TUebOptFragenForm;
 class TNameEingabeForm;
-class QuizPanel;
-class NetControlWindow;
-class NetExercise;
-class QuizStatusPanel;
+class NetController;
+class QuizController;
 
 // What the start of the program hands to the main window.
 struct StartOptions
@@ -73,6 +71,8 @@ public:
     void createDialogs();
 
     int cardMode() const { return m_cardMode; }
+    // Only the quiz controller switches to a running quiz; showCardView switches back.
+    void setCardMode(CardMode mode) { m_cardMode = mode; }
     bool firstActivationPending() const { return m_firstActivation; }
     bool isClosing() const { return m_closing; }
     QString startArgument() const { return m_startArgument; }
@@ -136,10 +136,9 @@ public:
     TBestListForm* highScoreWindow();
     TBestListVerzForm* folderDialog();
     TUebProtokollForm* protocolWindow();
-    // 0 own quiz, 1 participant of a network exercise, 2 its initiator.
-    QuizNetRole netRole() const { return m_netRole; }
-    NetExercise* netExercise() const { return m_net; }
-    NetControlWindow* controlDisplay() const { return m_netControlWindow; }
+    // Starting, leaving and ending a quiz, and the network exercise; made with the window.
+    QuizController* quizController() const { return m_quizController; }
+    NetController* netController() const { return m_netController; }
     // The list last read for the high-score window.
     const HighScoreList& highScoreList() const { return m_highScoreList; }
 
@@ -154,40 +153,25 @@ public:
     TKennzInfoBox* figuresBox();
     bool hasStartPicture() const;
 
+    // Reads the topic at path into document, which the window does not show yet; a missing or
+    // unreadable file has been reported when it returns other than Ok. From a shared folder only
+    // a regular file up to maxSharedTopicSize is read, never through a link.
+    enum class TopicRead { Ok, Missing, Unreadable };
+    static constexpr qint64 maxSharedTopicSize = 64 * 1024 * 1024;
+    TopicRead readTopicWithMessages(const QString& path, TopicDocument& document, bool sharedFolder = false);
+    // Makes a topic read from path the open document.
+    void adoptDocument(TopicDocument&& read, const QString& path, bool adoptFolder);
+    // True while the window is not yet or no longer laid out: before the first activation, while
+    // closing, and while a window mode changes.
+    bool layoutSuppressed() const;
+
 public slots:
     void showAbout();
     void showFiguresInfo();
 
-    // The quiz, the network exercise, the topics and the files, as the menus and buttons call them.
-    // Starts a quiz on the open topic: requestedMode 0 complete, 1 only the questions not solved
-    // at the first try; role 0 own quiz, 1 network participant, 2 initiator. True when it runs.
-    bool startQuiz(int requestedMode, int role);
-    void abortQuiz();
-    void showExerciseOptions();
+    // The results windows, the topics and the files, as the menus and buttons call them.
     void showHighScoreList(bool network);
     void showProtocolWindow();
-    // The network exercise. The join command checks that neither a quiz runs nor this machine
-    // initiated the exercise, then joins; joining is also the end dialog's repeat for a
-    // participant. True when the participant's quiz started.
-    void joinNetCommand();
-    bool joinNetExercise();
-    void initiateNetExercise();
-    // The end command: with confirm, after the teacher's Yes. False when no exercise was
-    // initiated here or the teacher said No.
-    void endNetExercise();
-    bool endNetExercise(bool confirm);
-    // The teacher's live view of the exercise initiated here; outside one it says so.
-    void showControlDisplay();
-    // Results of the exercise that could not be written to the class's list yet: tried once more,
-    // then the teacher chooses to save them elsewhere (Yes), let them go (No) or stay (Cancel,
-    // false).
-    bool settleWaitingResults();
-    void showWaitingResults(int count);
-    // The line in the top bar that tells the teacher an exercise runs, on which channel, with how
-    // many pupils; hidden when none runs.
-    void showNetStatus();
-    // Closing the program while pupils still work on the exercise initiated here: asked first.
-    bool mayEndWhilePupilsWork();
     void goToStartPage();
     void showPreviousDocument();
     void previousTopic();
@@ -205,8 +189,6 @@ public slots:
     void toggleCardToolbar();
     void redrawCard();
 
-    // True when no quiz runs, it has ended, or the user confirms aborting it.
-    bool mayLeaveQuiz();
     // Asks about unsaved changes of the open topic; false when the user cancels.
     bool confirmLeaveDocument();
     // Before another topic replaces the open one: mayLeaveQuiz and confirmLeaveDocument; when
@@ -245,14 +227,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Reads the topic at path into document, which the window does not show yet; a missing or
-    // unreadable file has been reported when it returns other than Ok. From a shared folder only
-    // a regular file up to maxSharedTopicSize is read, never through a link.
-    enum class TopicRead { Ok, Missing, Unreadable };
-    static constexpr qint64 maxSharedTopicSize = 64 * 1024 * 1024;
-    TopicRead readTopicWithMessages(const QString& path, TopicDocument& document, bool sharedFolder = false);
-    // Makes a topic read from path the open document.
-    void adoptDocument(TopicDocument&& read, const QString& path, bool adoptFolder);
     bool checkDisplay(const StartOptions& options);
     void createWindow();
     void createTopBar();
@@ -263,18 +237,10 @@ private:
     void loadStartPicture(StartPictures& pictures);
     void firstActivation();
     void resizeReaction();
-    bool layoutSuppressed() const;
     void layoutCard();
     void layoutStartPanel();
     void paintTitleBackground();
-    void createNetExercise();
-    void takeNetSettings();
-    // TN-FERTIG, and TN-BESTLIST for a finished or timed-out quiz.
-    void sendFinishMessages();
-    void finishNetParticipation();
     void releaseCardBitmaps();
-    void closeMailboxes();
-    void cleanUpNetFiles();
 
     QMenu* addMenu(QWidget* parentMenu, const char* name, const QString& caption, bool shown = true);
     QAction* addItem(
@@ -282,18 +248,9 @@ private:
     void setMenuEnabled(QMenu* menu, bool enabled);
     void createCardControls();
     void connectCardItems();
-    void createQuizPanel();
-    void connectQuizDialogs();
     // The dialog in member, made on its first use once createDialogs() allowed dialogs;
     // nullptr before.
     template<typename Dialog> Dialog* dialog(Dialog*& member);
-    QuizSnapshot takeQuizOptions() const;
-    void leaveQuiz();
-    void layoutQuizCard();
-    // The quiz panel's quiz has ended: the result, the protocol, the high-score list and the
-    // end-of-quiz dialog loop. Runs once per quiz.
-    void endQuiz();
-    void quizProtocolReady();
     void setUpTopicMenu();
     // Ticks the document type's item in the authoring menu.
     void checkDocTypeItem(DocType type);
@@ -304,24 +261,15 @@ private:
     bool m_closing = false;
     bool m_layoutEnabled = false;
     bool m_startupCancelled = false;
-    bool m_quizFinished = true;
-    QuizNetRole m_netRole = OwnQuiz;
-    // The teacher was told that others may write the communication folder (once a run).
-    bool m_warnedWritableFolder = false;
-    NetExercise* m_net = nullptr;
-    NetControlWindow* m_netControlWindow = nullptr;
+    QuizController* m_quizController = nullptr;
+    NetController* m_netController = nullptr;
     QLabel* m_netNoticeLab = nullptr; // results of the exercise waiting to be saved
     QLabel* m_netStatusLab = nullptr; // the exercise initiated here: its channel and pupils
-    // The start time a participant's quiz keeps: taken when joining.
-    std::optional<double> m_netStartTime;
     QString m_startArgument;
     TopicDocument m_document;
     CardView m_cardView {m_document};
     QuizSession m_quiz {m_document};
 
-    // The quiz as the pupil sees it, and its status panel beside the card.
-    QuizPanel* m_quizPanel = nullptr;
-    QuizStatusPanel* m_uebInfoPan = nullptr;
     TUebOptForm* m_uebOptForm = nullptr;
     TUebOptFragenForm* m_uebOptFragenForm = nullptr;
     TNameEingabeForm* m_nameEingabeForm = nullptr;

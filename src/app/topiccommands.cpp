@@ -4,6 +4,8 @@
 
 #include "mainwindow.h"
 
+#include "app/quizcontroller.h"
+
 #include "app/linktargets.h"
 #include "common/folders.h"
 #include "document/ui/topicmenu.h"
@@ -87,7 +89,7 @@ void TForm1::chooseTopicItem(int index)
     // opening failed or was refused.
     m_topicMenu->tick(m_document.topicIndex);
     // The quiz starts on whatever is open now, also when opening failed or was refused.
-    startQuiz(0, 0);
+    m_quizController->startQuiz(0, 0);
 }
 
 void TForm1::nextTopic()

@@ -4,6 +4,8 @@
 // launcher) with the xcb platform on an Xvfb of its own.
 
 #include "app/mainwindow.h"
+#include "app/netcontroller.h"
+#include "app/quizcontroller.h"
 #include "common/folders.h"
 #include "quiz/ui/quizpanel.h"
 #include "support/fakemessageservice.h"
@@ -132,7 +134,7 @@ void TestAccessibility::openQuiz(const QString& topic)
     m_window->menuItem("Sound1")->setChecked(false);
     m_window->quizOptions().questions.zuordnungsziele = 0;
     m_window->quizOptions().labelling.zuordnungsziele = 0;
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
 }
 
 QByteArray TestAccessibility::runScript(const char* script, const QStringList& arguments, QProcess* running)

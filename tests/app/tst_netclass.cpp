@@ -6,6 +6,8 @@
 // starts no quiz, and the control display's "Übung beenden" withdraws the exercise.
 
 #include "app/mainwindow.h"
+#include "app/netcontroller.h"
+#include "app/quizcontroller.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
 #include "network/mailslot.h"
@@ -202,7 +204,7 @@ void TestNetClass::classWorksThroughAnExercise()
     m_window->menuItem("Sound1")->setChecked(false);
     QVERIFY(m_input->focusWindow(m_window.get()));
     m_input->keyClick(Qt::Key_F8);
-    QTRY_COMPARE(m_window->netRole(), 1);
+    QTRY_COMPARE(m_window->netController()->role(), 1);
     QCOMPARE(m_window->cardMode(), int(TForm1::QuizRunning));
     QCOMPARE(m_window->document().titel, QStringLiteral("Klassenquiz"));
     QCOMPARE(m_window->document().filePath, file(NetFile::Topic));
@@ -223,7 +225,7 @@ void TestNetClass::classWorksThroughAnExercise()
         QVERIFY(QTest::qWaitFor([this] { return panel()->state() != QuizPanel::State::Feedback; }, 5000));
     }
     // The end dialog closed: the pupil has left the exercise and its topic.
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->netRole(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->netController()->role(), 0, 10000);
     QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
     QVERIFY(m_window->document().filePath.isEmpty());
     QCOMPARE(m_window->quiz().correctCount, 3);
@@ -263,7 +265,7 @@ void TestNetClass::classWorksThroughAnExercise()
         QVERIFY(marker.open(QIODevice::ReadWrite));
         QVERIFY(marker.setFileTime(QDateTime::currentDateTime().addSecs(-16 * 60), QFileDevice::FileModificationTime));
         m_window->menuItem("Netzwerkuebung1")->trigger();
-        QCOMPARE(m_window->netRole(), 0);
+        QCOMPARE(m_window->netController()->role(), 0);
         QVERIFY(messages.texts().value(0).startsWith(QStringLiteral("Auf dem eingestellten Kanal ist zurzeit keine")));
     }
 

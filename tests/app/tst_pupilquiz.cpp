@@ -3,6 +3,8 @@
 // interleave as they do in a classroom. Each case is a fault a pupil met once.
 
 #include "app/mainwindow.h"
+#include "app/netcontroller.h"
+#include "app/quizcontroller.h"
 #include "cardview/cardview.h"
 #include "common/folders.h"
 #include "common/sound.h"
@@ -230,7 +232,7 @@ void TestPupilQuiz::abortDuringRightFeedback()
     TopicDocument doc = riversTopic();
     doc.objects = {doc.objects.first()};
     open(doc);
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     dropOn(tileFor("Elbe"), targetInPanel(0));
     QVERIFY(waitForState(QuizPanel::State::Feedback, 2000));
     ModalAnswer yes(*m_input, QStringLiteral("&Ja"));
@@ -250,7 +252,7 @@ void TestPupilQuiz::abortDuringRightFeedback()
 void TestPupilQuiz::labelShownAfterRightDrop()
 {
     open(riversTopic());
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     const CardView& card = m_window->cardView();
     const QRect box = card.viewBoxOf(0);
     QVERIFY(!box.isEmpty());
@@ -281,7 +283,7 @@ void TestPupilQuiz::labellingQuizPlayedToTheEnd()
     open(topic);
     if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
         QCOMPARE(panel()->devicePixelRatioF(), qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     QCOMPARE(m_window->cardView().viewBitmap.devicePixelRatio(), panel()->devicePixelRatioF());
     for (int i = 0; i < topic.objects.size(); ++i) {
         THoverPanel* tile = tileFor(topic.objects.at(i).Cap);
@@ -302,7 +304,7 @@ void TestPupilQuiz::secondClickAnswersNothing()
 {
     open(questionsTopic(2));
     m_window->quizOptions().questions.zuordnungFalsch = 1;
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     QPointer<THoverPanel> first = tileFor("Antwort 1");
     QVERIFY(first);
     m_input->click(first, QPoint(20, 20));
@@ -329,7 +331,7 @@ void TestPupilQuiz::timeOutDuringLastFeedback()
     int messages = 0;
     watchTimeUpMessage(messages);
 
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     m_input->click(tileFor("Antwort 1"));
     QVERIFY(waitForFeedback());
     const auto* counter = m_window->findChild<QLabel*>("UebFrageZaehlerPan");
@@ -356,7 +358,7 @@ void TestPupilQuiz::restartDuringFeedback()
 {
     open(riversTopic());
     m_window->quizOptions().labelling.abfrageModus = 1;
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     const int firstText = m_window->quiz().prompt().textObject;
     THoverPanel* asked = tileFor(m_window->document().objects.at(firstText).Cap);
     QVERIFY(asked);
@@ -384,7 +386,7 @@ void TestPupilQuiz::restartDuringFeedback()
 void TestPupilQuiz::tileDroppedDuringFeedbackGlidesHome()
 {
     open(riversTopic());
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     QPointer<THoverPanel> main = tileFor("Main");
     QPointer<THoverPanel> rhein = tileFor("Rhein");
     const QPoint mainHome = main->pos();
@@ -441,7 +443,7 @@ void TestPupilQuiz::dropsAtTimeOut()
             rheinAtTimeUp = rhein->pos();
     });
 
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     const QuizSession& quiz = m_window->quiz();
     rhein = tileFor("Rhein");
     rheinHome = rhein->pos();
@@ -479,7 +481,7 @@ void TestPupilQuiz::heldDigitAnswersOnce()
 {
     open(questionsTopic(3));
     m_window->quizOptions().questions.zuordnungFalsch = 1;
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     // The key's repeats that reach the window once the first answer's feedback is over (Qt does
     // not mark every repeat as one: a repeat's release that comes apart from its press passes as
     // a release and a new press).
@@ -516,7 +518,7 @@ void TestPupilQuiz::heldDigitAnswersOnce()
 void TestPupilQuiz::zoomKeysLeaveQuizViewAlone()
 {
     open(riversTopic());
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     QWidget* before = m_window->focusWidget();
     m_input->keyClick(Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
     m_window->resize(m_window->size() + QSize(40, 30));
@@ -544,7 +546,7 @@ void TestPupilQuiz::zoomKeysLeaveQuizViewAlone()
 void TestPupilQuiz::dialogDuringDragSendsTileHome()
 {
     open(riversTopic());
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     THoverPanel* elbe = tileFor("Elbe");
     const QPoint home = elbe->pos();
     const QPoint grip(5, elbe->height() / 2);
@@ -589,7 +591,7 @@ void TestPupilQuiz::dialogDuringDragSendsTileHome()
 void TestPupilQuiz::keyDropOnTakenTargetGoesHome()
 {
     open(riversTopic());
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     QPointer<THoverPanel> main = tileFor("Main");
     const QPoint mainHome = main->pos();
     dropOn(tileFor("Elbe"), targetInPanel(0));

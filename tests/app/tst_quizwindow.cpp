@@ -3,6 +3,8 @@
 // and by keys alone: a key drop judged as the pointer's, whole bundled topics played to the end.
 
 #include "app/mainwindow.h"
+#include "app/netcontroller.h"
+#include "app/quizcontroller.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
 #include "network/mailslot.h"
@@ -252,7 +254,7 @@ void TestQuizWindow::wrongDropGlidesBack()
 {
     TopicDocument doc = labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7)});
     open(doc);
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     THoverPanel* elbe = tileFor("Elbe");
     const QPoint home = elbe->pos();
     dragTo(elbe, targetInPanel(1));
@@ -299,7 +301,7 @@ void TestQuizWindow::answerGrid()
 
     // At the window's designed size the grid stays on the card, three to a row.
     m_window->setOuterGeometry(QRect(0, 0, 900, 650));
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     QList<THoverPanel*> visible = visibleTiles();
     QCOMPARE(visible.size(), shown);
     QSet<int> rows;
@@ -345,7 +347,7 @@ void TestQuizWindow::oneQuestionAtATime()
         = labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)});
     open(doc);
     m_window->quizOptions().labelling.abfrageModus = queryMode;
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     int shown = 0;
     for (THoverPanel* tile : m_window->findChildren<THoverPanel*>()) {
         if (tile->objectName().startsWith(QStringLiteral("UebElemPan")) && !tile->isHidden())
@@ -373,7 +375,7 @@ void TestQuizWindow::releasesDuringFeedback()
     TopicDocument doc
         = labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)});
     open(doc);
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     const auto* panel = m_window->findChild<QuizPanel*>("UebungPan");
     THoverPanel* elbe = tileFor("Elbe");
     dragTo(elbe, targetInPanel(0));
@@ -396,16 +398,16 @@ void TestQuizWindow::optionsRefusedDuringQuiz()
 {
     TopicDocument doc = labelTopic({quizLabel("Elbe", 0.3, 0.3)});
     open(doc);
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     QTest::keyClick(m_window.get(), Qt::Key_F7, Qt::AltModifier);
     QCOMPARE(m_messages->texts().last(),
         QStringLiteral("Die Übungsoptionen können nicht während der Übung geändert werden."));
     // Aborting asks first; "No" keeps the quiz running.
     m_messages->answers = {MessageButton::No};
-    m_window->abortQuiz();
+    m_window->quizController()->abortQuiz();
     QCOMPARE(m_window->cardMode(), int(TForm1::QuizRunning));
     m_messages->answers = {MessageButton::Yes};
-    m_window->abortQuiz();
+    m_window->quizController()->abortQuiz();
     QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
     QCOMPARE(m_window->document().objects.at(0).coverState, int(CoverState::Uncovered));
     // "Startseite" then returns to the card and keeps the topic, also one chosen from the menu
@@ -428,7 +430,7 @@ void TestQuizWindow::resultsAfterQuiz()
     folders().protocolFolder = m_dir->filePath("protokolle") + u'/';
     m_window->menuItem("AutoProtSpeichern1")->setChecked(true);
     m_window->menuItem("ErgebBestListEintragen1")->setChecked(true);
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
 
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, this, [&] {
@@ -621,7 +623,7 @@ void TestQuizWindow::positionAtATimeClosesThePile()
     // The first place asked (the highest) takes the text that lies at the bottom of the pile.
     open(labelTopic({quizLabel("Zander", 0.3, 0.3), quizLabel("Aal", 0.6, 0.7), quizLabel("Barsch", 0.2, 0.8)}));
     m_window->quizOptions().labelling.abfrageModus = 2;
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     QCOMPARE(m_window->quiz().prompt().targetObject, 0);
     dragTo(tileFor("Zander"), targetInPanel(0));
     QVERIFY(waitForFeedback());
@@ -649,7 +651,7 @@ void TestQuizWindow::spokenGapKeepsItsNumber()
             m_window->quizEndDialog()->reject();
     });
     watcher.start(20);
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     const TopicDocument& document = m_window->document();
     QList<int> gaps;
     for (int i = 0; i < document.objects.size(); ++i) {
@@ -706,7 +708,7 @@ void TestQuizWindow::screenReaderOnTiles()
     else
         open(labelTopic({quizLabel("Elbe", 0.3, 0.3), quizLabel("Rhein", 0.6, 0.7), quizLabel("Main", 0.2, 0.8)}));
     m_window->quizOptions().questions.zuordnungstexte = 1;
-    QVERIFY(m_window->startQuiz(0, 0));
+    QVERIFY(m_window->quizController()->startQuiz(0, 0));
     QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(panel());
     QVERIFY(pane);
     QList<QObject*> listed;
@@ -762,7 +764,7 @@ void TestQuizWindow::failedRejoinKeepsEndedQuiz()
         QVERIFY(release.open(QIODevice::WriteOnly));
     }
     QTest::keyClick(m_window.get(), Qt::Key_F8);
-    QCOMPARE(m_window->netRole(), 1);
+    QCOMPARE(m_window->netController()->role(), 1);
     QCOMPARE(m_window->document().titel, QStringLiteral("Klassenquiz"));
 
     int shown = 0;
@@ -815,9 +817,9 @@ void TestQuizWindow::initiationWarnsOfWritableFolder()
     for (const auto& [mode, expected] : {std::pair(0755, 0), std::pair(0777, 1), std::pair(0777, 1)}) {
         QVERIFY(::chmod(folder.constData(), mode_t(mode)) == 0);
         m_window->menuItem("Netzwerkuebunginitiieren1")->trigger();
-        QCOMPARE(m_window->netRole(), 2);
+        QCOMPARE(m_window->netController()->role(), 2);
         QCOMPARE(warnings(), expected);
-        QVERIFY(m_window->endNetExercise(false));
+        QVERIFY(m_window->netController()->endExercise(false));
     }
 }
 
@@ -830,7 +832,7 @@ void TestQuizWindow::teacherRunsOneExerciseAtATime()
     QVERIFY(useCommFolder(QStringLiteral("QW-ONE")));
     openPath(QString());
     m_window->menuItem("Netzwerkuebunginitiieren1")->trigger();
-    QCOMPARE(m_window->netRole(), 0);
+    QCOMPARE(m_window->netController()->role(), 0);
     QVERIFY(m_messages->texts().last().startsWith(QStringLiteral("Es ist kein Thema geöffnet.")));
 
     open(labelTopic({quizLabel("Elbe", 0.3, 0.3)}));
@@ -838,10 +840,10 @@ void TestQuizWindow::teacherRunsOneExerciseAtATime()
     QTimer confirm;
     acceptModalDialogs(confirm);
     const QHostAddress teacher(QStringLiteral("127.0.0.2"));
-    m_window->netExercise()->setBindAddress(teacher);
+    m_window->netController()->exercise()->setBindAddress(teacher);
     initiate->trigger();
-    QCOMPARE(m_window->netRole(), 2);
-    QVERIFY(m_window->controlDisplay() && m_window->controlDisplay()->isVisible());
+    QCOMPARE(m_window->netController()->role(), 2);
+    QVERIFY(m_window->netController()->controlDisplay() && m_window->netController()->controlDisplay()->isVisible());
     auto* status = m_window->findChild<QLabel*>(QStringLiteral("NetStatusLab"));
     QVERIFY(!status->isHidden());
     QCOMPARE(status->text(), QStringLiteral("Netzwerk-Übung läuft\nKanal QW-ONE · 0 Schüler"));
@@ -855,34 +857,34 @@ void TestQuizWindow::teacherRunsOneExerciseAtATime()
     initiate->trigger();
     QCOMPARE(m_messages->shown.size(), before + 1);
     QVERIFY(m_messages->texts().last().contains(QStringLiteral("(Kanal \"QW-ONE\")")));
-    QCOMPARE(m_window->netRole(), 2);
+    QCOMPARE(m_window->netController()->role(), 2);
 
     m_messages->answers = {MessageButton::No};
     QVERIFY(!m_window->close());
     QVERIFY(m_messages->texts().last().startsWith(QStringLiteral("Ein Schüler arbeitet noch an der Netzwerk-Übung.")));
 
-    auto* end = m_window->controlDisplay()->findChild<QAbstractButton*>(QStringLiteral("UebungBeendenBtn"));
+    auto* end = m_window->netController()->controlDisplay()->findChild<QAbstractButton*>(QStringLiteral("UebungBeendenBtn"));
     m_messages->answers = {MessageButton::Yes};
     end->click();
     QVERIFY(m_messages->texts().last().startsWith(QStringLiteral("Netzwerk-Übung beenden?")));
-    QCOMPARE(m_window->netRole(), 0);
+    QCOMPARE(m_window->netController()->role(), 0);
     QVERIFY(status->isHidden());
     QVERIFY(!end->isEnabled());
 
     // The last exercise's list holds a result: a new initiation asks before deleting it.
-    const QString list = m_window->netExercise()->fileName(NetFile::HighScores);
+    const QString list = m_window->netController()->exercise()->fileName(NetFile::HighScores);
     QVERIFY(appendHighScoreEntry(list, localHighScoreEntry("Anna", "PC-1", 46000.5, 60000, 0.5)));
     m_messages->answers = {MessageButton::No};
     initiate->trigger();
     QCOMPARE(m_messages->texts().last(),
         QStringLiteral("Die Bestenliste der letzten Netzwerk-Übung (1 Einträge) wird gelöscht. Fortfahren?"));
-    QCOMPARE(m_window->netRole(), 0);
+    QCOMPARE(m_window->netController()->role(), 0);
     QVERIFY(QFile::exists(list));
     m_messages->answers = {MessageButton::Yes};
     initiate->trigger();
-    QCOMPARE(m_window->netRole(), 2);
+    QCOMPARE(m_window->netController()->role(), 2);
     QVERIFY(!QFile::exists(list));
-    QVERIFY(m_window->endNetExercise(false));
+    QVERIFY(m_window->netController()->endExercise(false));
 }
 
 void TestQuizWindow::unsavedResultsAreAskedAboutAtTheEnd_data()
@@ -907,10 +909,10 @@ void TestQuizWindow::unsavedResultsAreAskedAboutAtTheEnd()
     QTimer confirm;
     acceptModalDialogs(confirm);
     const QHostAddress teacher(QStringLiteral("127.0.0.2"));
-    m_window->netExercise()->setBindAddress(teacher);
+    m_window->netController()->exercise()->setBindAddress(teacher);
     m_window->menuItem("Netzwerkuebunginitiieren1")->trigger();
-    QCOMPARE(m_window->netRole(), 2);
-    const QString list = m_window->netExercise()->fileName(NetFile::HighScores);
+    QCOMPARE(m_window->netController()->role(), 2);
+    const QString list = m_window->netController()->exercise()->fileName(NetFile::HighScores);
     QVERIFY(QDir().mkdir(list));
 
     TALMailSlot2 pupil;
@@ -929,7 +931,7 @@ void TestQuizWindow::unsavedResultsAreAskedAboutAtTheEnd()
     m_messages->answers = {MessageButton::Yes, answer};
     m_window->menuItem("LehrerNetzwerkUebungbeenden1")->trigger();
     QVERIFY(m_messages->texts().last().startsWith(QStringLiteral("1 Ergebnis konnte nicht gespeichert werden")));
-    QCOMPARE(m_window->netRole(), ended ? 0 : 2);
+    QCOMPARE(m_window->netController()->role(), ended ? 0 : 2);
     QCOMPARE(notice->isHidden(), ended);
     HighScoreList saved;
     readHighScoreFile(elsewhere, saved);
@@ -938,7 +940,7 @@ void TestQuizWindow::unsavedResultsAreAskedAboutAtTheEnd()
         QCOMPARE(saved.first().Name, QStringLiteral("Wanda"));
     if (!ended) {
         m_messages->answers = {MessageButton::No};
-        QVERIFY(m_window->endNetExercise(false));
+        QVERIFY(m_window->netController()->endExercise(false));
     }
     QVERIFY(QDir().rmdir(list));
 }

@@ -1,9 +1,7 @@
-// The network exercise in the main window: the teacher's initiation and end, a pupil's joining,
-// the reports during the quiz and at its end, and what happens to the exercise when the program
-// closes. NetExercise holds the files and the channel; this file holds the dialogs and messages.
+#include "netcontroller.h"
 
-#include "mainwindow.h"
-
+#include "app/mainwindow.h"
+#include "app/quizcontroller.h"
 #include "common/folders.h"
 #include "document/oledate.h"
 #include "network/mailslot.h"
@@ -68,76 +66,80 @@ const QString listDeleted
     = QStringLiteral("Die Bestenliste der letzten Netzwerk-Übung (%1 Einträge) wird gelöscht. Fortfahren?");
 } // namespace NetTexts
 
-void TForm1::createNetExercise()
+NetController::NetController(TForm1& window, QuizPanel& quizPanel, QLabel* noticeLabel, QLabel* statusLabel)
+    : QObject(&window)
+    , m_window(window)
+    , m_noticeLabel(noticeLabel)
+    , m_statusLabel(statusLabel)
 {
     m_net = new NetExercise(this);
     for (TALMailSlot2* slot : {m_net->participantSlot(), m_net->masterSlot()}) {
         connect(slot, &TALMailSlot2::warning, this,
             [](const QString& text) { showMessage(MessageKind::Warning, text, {MessageButton::Ok}); });
     }
-    connect(m_quizPanel, &QuizPanel::answerJudged, this, [this](int target) {
-        if (m_netRole == NetworkParticipant)
-            m_net->sendAction(m_quiz, target);
+    connect(&quizPanel, &QuizPanel::answerJudged, this, [this](int target) {
+        if (m_role == NetworkParticipant)
+            m_net->sendAction(m_window.quiz(), target);
     });
-    connect(m_net, &NetExercise::waitingResultsChanged, this, &TForm1::showWaitingResults);
-    connect(m_net->participantTable(), &QAbstractItemModel::rowsInserted, this, &TForm1::showNetStatus);
-    connect(m_quizPanel, &QuizPanel::timeLimitExpired, this, [this] {
-        if (m_netRole == NetworkParticipant)
+    connect(m_net, &NetExercise::waitingResultsChanged, this, &NetController::showWaitingResults);
+    connect(m_net->participantTable(), &QAbstractItemModel::rowsInserted, this, &NetController::showNetStatus);
+    connect(&quizPanel, &QuizPanel::timeLimitExpired, this, [this] {
+        if (m_role == NetworkParticipant)
             sendFinishMessages();
     });
 }
 
-void TForm1::takeNetSettings()
+void NetController::takeNetSettings()
 {
     // The folder and the channel may change with the settings; they count from the next
     // initiation or join on.
-    if (m_netRole != OwnQuiz)
+    if (m_role != OwnQuiz)
         return;
     m_net->folder = folders().commFolder;
     m_net->channel = folders().commChannel;
 }
 
-void TForm1::initiateNetExercise()
+void NetController::initiateExercise()
 {
     // One exercise at a time: a second initiation would wipe the class's display and list.
-    if (m_netRole == NetworkInitiator) {
+    if (m_role == NetworkInitiator) {
         showInfo(NetTexts::alreadyRunning.arg(m_net->channel));
         return;
     }
-    if (m_netRole == NetworkParticipant) {
+    if (m_role == NetworkParticipant) {
         showInfo(NetTexts::participating);
         return;
     }
-    if (m_document.filePath.isEmpty()) {
+    if (m_window.document().filePath.isEmpty()) {
         showInfo(NetTexts::noTopic);
         return;
     }
-    if (QuizSession(m_document).questionsOnOffer() == 0) {
+    if (QuizSession(m_window.document()).questionsOnOffer() == 0) {
         showInfo(QuizTexts::nothingSelected);
         return;
     }
-    if (!mayLeaveQuiz())
+    if (!m_window.quizController()->mayLeaveQuiz())
         return;
-    if (m_cardMode == QuizRunning)
-        leaveQuiz();
-    const bool questions = m_document.DokTyp == DocType::SingleQuestions;
-    QuizOptionsDialogBase* dialog = questions ? static_cast<QuizOptionsDialogBase*>(questionOptionsDialog())
-                                              : static_cast<QuizOptionsDialogBase*>(labelOptionsDialog());
+    if (m_window.cardMode() == TForm1::QuizRunning)
+        m_window.quizController()->leaveQuiz();
+    const bool questions = m_window.document().DokTyp == DocType::SingleQuestions;
+    QuizOptionsDialogBase* dialog = questions ? static_cast<QuizOptionsDialogBase*>(m_window.questionOptionsDialog())
+                                              : static_cast<QuizOptionsDialogBase*>(m_window.labelOptionsDialog());
     if (!dialog)
         return;
     takeNetSettings();
     if (questions)
-        m_uebOptFragenForm->setOptions(m_quizOptions);
+        m_window.questionOptionsDialog()->setOptions(m_window.quizOptions());
     else
-        m_uebOptForm->setOptions(m_quizOptions);
+        m_window.labelOptionsDialog()->setOptions(m_window.quizOptions());
     dialog->showNetworkInitiation();
     const int result = dialog->exec();
     if (result != QDialog::Accepted)
         return;
     if (questions)
-        m_uebOptFragenForm->applyTo(m_quizOptions);
+        m_window.questionOptionsDialog()->applyTo(m_window.quizOptions());
     else
-        m_uebOptForm->applyTo(m_quizOptions);
+        m_window.labelOptionsDialog()->applyTo(m_window.quizOptions());
 
     // Where pupils can write the folder, they can swap the exercise's files: said once a run.
     if (!m_warnedWritableFolder && othersMayWriteFolder(m_net->folder)) {
@@ -152,10 +154,10 @@ void TForm1::initiateNetExercise()
     if (readHighScoreFile(m_net->fileName(NetFile::HighScores), oldList) && !oldList.isEmpty()
         && !askYesNo(NetTexts::listDeleted.arg(oldList.size())))
         return;
-    clearHighScoreList();
+    m_window.clearHighScoreList();
     QString failedPath;
-    const NetExercise::PublishResult published
-        = m_net->publish(m_document, takeQuizOptions(), computerName(), &failedPath);
+    const NetExercise::PublishResult published = m_net->publish(
+        m_window.document(), m_window.quizController()->takeQuizOptions(), computerName(), &failedPath);
     if (published != NetExercise::PublishResult::Published) {
         showFileUnwritable(failedPath);
         return;
@@ -168,21 +170,21 @@ void TForm1::initiateNetExercise()
                       .arg(mailslotPort(m_net->channel)));
         return;
     }
-    m_netRole = NetworkInitiator;
-    updateModeButtons();
+    m_role = NetworkInitiator;
+    m_window.updateModeButtons();
     showNetStatus();
     // The teacher watches the class from the start.
     showControlDisplay();
 }
 
-void TForm1::endNetExercise()
+void NetController::endExercise()
 {
-    endNetExercise(true);
+    endExercise(true);
 }
 
-bool TForm1::endNetExercise(bool confirm)
+bool NetController::endExercise(bool confirm)
 {
-    if (m_netRole != NetworkInitiator) {
+    if (m_role != NetworkInitiator) {
         m_net->masterSlot()->setActive(false);
         showInfo(NetTexts::noExercise);
         return false;
@@ -191,54 +193,54 @@ bool TForm1::endNetExercise(bool confirm)
         return false;
     if (!settleWaitingResults())
         return false;
-    m_netRole = OwnQuiz;
+    m_role = OwnQuiz;
     m_net->withdraw();
     showNetStatus();
-    if (m_netControlWindow)
-        m_netControlWindow->setExerciseRunning(false);
+    if (m_controlWindow)
+        m_controlWindow->setExerciseRunning(false);
     // Results held back for their pupil's end report are taken now; what cannot be written
     // still waits, is tried again and is asked about at exit.
     m_net->writeWaitingResults();
-    updateModeButtons();
+    m_window.updateModeButtons();
     return true;
 }
 
-void TForm1::showControlDisplay()
+void NetController::showControlDisplay()
 {
-    if (m_netRole != NetworkInitiator) {
+    if (m_role != NetworkInitiator) {
         showInfo(NetTexts::noExerciseHere);
         return;
     }
-    if (!m_netControlWindow) {
-        m_netControlWindow = new NetControlWindow(*m_net->participantTable(), *m_net->questionTable(), this);
-        connect(
-            m_netControlWindow, &NetControlWindow::highScoreListRequested, this, [this] { showHighScoreList(true); });
-        m_netControlWindow->setNotice(m_netNoticeLab->text());
-        connect(m_netControlWindow, &NetControlWindow::endRequested, this, qOverload<>(&TForm1::endNetExercise));
+    if (!m_controlWindow) {
+        m_controlWindow = new NetControlWindow(*m_net->participantTable(), *m_net->questionTable(), &m_window);
+        connect(m_controlWindow, &NetControlWindow::highScoreListRequested, this,
+            [this] { m_window.showHighScoreList(true); });
+        m_controlWindow->setNotice(m_noticeLabel->text());
+        connect(m_controlWindow, &NetControlWindow::endRequested, this, qOverload<>(&NetController::endExercise));
     }
-    m_netControlWindow->setExerciseRunning(true);
-    m_netControlWindow->show();
-    m_netControlWindow->raise();
-    m_netControlWindow->activateWindow();
+    m_controlWindow->setExerciseRunning(true);
+    m_controlWindow->show();
+    m_controlWindow->raise();
+    m_controlWindow->activateWindow();
 }
 
-void TForm1::showNetStatus()
+void NetController::showNetStatus()
 {
-    if (m_netRole != NetworkInitiator) {
-        m_netStatusLab->hide();
+    if (m_role != NetworkInitiator) {
+        m_statusLabel->hide();
         return;
     }
     const int pupils = m_net->participantTable()->pupilCount();
-    m_netStatusLab->setText(
+    m_statusLabel->setText(
         QStringLiteral("Netzwerk-Übung läuft\nKanal %1 · %2")
             .arg(m_net->channel, pupils == 1 ? QStringLiteral("1 Schüler") : QStringLiteral("%1 Schüler").arg(pupils)));
-    m_netStatusLab->setToolTip(QStringLiteral("Kontrollanzeige: Alt+F9"));
-    m_netStatusLab->show();
+    m_statusLabel->setToolTip(QStringLiteral("Kontrollanzeige: Alt+F9"));
+    m_statusLabel->show();
 }
 
-bool TForm1::mayEndWhilePupilsWork()
+bool NetController::mayEndWhilePupilsWork()
 {
-    if (m_netRole != NetworkInitiator)
+    if (m_role != NetworkInitiator)
         return true;
     const int running = m_net->participantTable()->runningCount();
     if (running == 0)
@@ -247,7 +249,7 @@ bool TForm1::mayEndWhilePupilsWork()
         running == 1 ? QStringLiteral("Ein Schüler arbeitet") : QStringLiteral("%1 Schüler arbeiten").arg(running)));
 }
 
-void TForm1::showWaitingResults(int count)
+void NetController::showWaitingResults(int count)
 {
     const QString text = count == 0
         ? QString()
@@ -255,14 +257,14 @@ void TForm1::showWaitingResults(int count)
             count == 1 ? QStringLiteral("1 Ergebnis") : QStringLiteral("%1 Ergebnisse").arg(count),
             count == 1 ? QStringLiteral("ist") : QStringLiteral("sind"),
             QDir::toNativeSeparators(m_net->resultListPath()));
-    m_netNoticeLab->setText(text);
-    m_netNoticeLab->setToolTip(text);
-    m_netNoticeLab->setVisible(count > 0);
-    if (m_netControlWindow)
-        m_netControlWindow->setNotice(text);
+    m_noticeLabel->setText(text);
+    m_noticeLabel->setToolTip(text);
+    m_noticeLabel->setVisible(count > 0);
+    if (m_controlWindow)
+        m_controlWindow->setNotice(text);
 }
 
-bool TForm1::settleWaitingResults()
+bool NetController::settleWaitingResults()
 {
     m_net->takeHeldResults();
     while (!m_net->writeWaitingResults()) {
@@ -277,7 +279,7 @@ bool TForm1::settleWaitingResults()
             request.fileName = QStringLiteral("ergebnisse.hsc");
             request.defaultSuffix = QStringLiteral("hsc");
             request.filter = QStringLiteral("Bestenliste (*.hsc)|*.hsc|Alle Dateien (*.*)|*.*");
-            const QString path = dialogService().saveFileName(this, request);
+            const QString path = dialogService().saveFileName(&m_window, request);
             if (path.isEmpty())
                 break;
             // Appended in order; what one append could not take stays for the next question.
@@ -300,13 +302,13 @@ bool TForm1::settleWaitingResults()
     return true;
 }
 
-void TForm1::joinNetCommand()
+void NetController::joinCommand()
 {
-    if (m_cardMode == QuizRunning && m_quiz.isRunning()) {
+    if (m_window.cardMode() == TForm1::QuizRunning && m_window.quiz().isRunning()) {
         showInfo(NetTexts::quizRunning);
         return;
     }
-    if (m_netRole == NetworkInitiator) {
+    if (m_role == NetworkInitiator) {
         showInfo(NetTexts::initiatedHere);
         return;
     }
@@ -316,12 +318,12 @@ void TForm1::joinNetCommand()
         return;
     }
     // A topic or settings file that cannot be read has said so already.
-    joinNetExercise();
+    joinExercise();
 }
 
-bool TForm1::joinNetExercise()
+bool NetController::joinExercise()
 {
-    if (m_netRole == OwnQuiz)
+    if (m_role == OwnQuiz)
         takeNetSettings();
     if (!m_net->released())
         return false;
@@ -330,7 +332,7 @@ bool TForm1::joinNetExercise()
     // repeat, as they were.
     const QString topicPath = m_net->fileName(NetFile::Topic);
     TopicDocument topic;
-    if (readTopicWithMessages(topicPath, topic, true) != TopicRead::Ok)
+    if (m_window.readTopicWithMessages(topicPath, topic, true) != TForm1::TopicRead::Ok)
         return false;
     QuizSnapshot options;
     if (!m_net->readSettings(options)) {
@@ -341,40 +343,37 @@ bool TForm1::joinNetExercise()
         showInfo(QuizTexts::nothingSelected);
         return false;
     }
-    if (m_cardMode == QuizRunning)
-        leaveQuiz();
-    adoptDocument(std::move(topic), topicPath, false);
-    m_netStartTime = toOleDate(QDateTime::currentDateTime());
-    m_net->enter(*m_netStartTime);
-    m_quiz.snapshot = options;
-    m_quiz.participantName.clear();
-    m_quiz.receivedName.clear();
-    return startQuiz(0, 1);
+    if (m_window.cardMode() == TForm1::QuizRunning)
+        m_window.quizController()->leaveQuiz();
+    m_window.adoptDocument(std::move(topic), topicPath, false);
+    m_startTime = toOleDate(QDateTime::currentDateTime());
+    m_net->enter(*m_startTime);
+    m_window.quiz().snapshot = options;
+    m_window.quiz().participantName.clear();
+    m_window.quiz().receivedName.clear();
+    return m_window.quizController()->startQuiz(0, 1);
 }
 
-void TForm1::sendFinishMessages()
+void NetController::sendFinishMessages()
 {
-    m_net->sendFinish(m_quiz, computerName());
+    m_net->sendFinish(m_window.quiz(), computerName());
 }
 
-void TForm1::finishNetParticipation()
+void NetController::closeForExit()
 {
     // Closing the program during a participant's quiz reports it as aborted.
-    if (m_netRole == NetworkParticipant && m_quiz.isRunning()) {
-        m_quiz.markAborted();
+    if (m_role == NetworkParticipant && m_window.quiz().isRunning()) {
+        m_window.quiz().markAborted();
         sendFinishMessages();
     }
-}
-
-void TForm1::closeMailboxes()
-{
     m_net->closeChannels();
-}
-
-void TForm1::cleanUpNetFiles()
-{
     // Only the machine that published an exercise withdraws it: a pupil closing the program must
     // not end the class's exercise.
-    if (m_netRole == NetworkInitiator)
+    if (m_role == NetworkInitiator)
         m_net->deleteExerciseFiles();
+}
+
+void NetController::setParticipantListening(bool listening)
+{
+    m_net->participantSlot()->setActive(listening);
 }
