@@ -7,8 +7,8 @@ cmake_minimum_required(VERSION 3.25)
 #   <area>/ui           a subsystem's windows: the cores, the shared look, the widgets
 #   ui                  the shared look and the shared windows: the widgets and what lies below
 #   widgets             the program's own widgets: common and platform
-#   results, quiz, cardview, document, network, worksheet: the subsystems' cores, each on the
-#                       cores listed for it and on common and platform
+#   results, quiz, cardview, document, network, worksheet, authoring: the subsystems' cores,
+#                       each on the cores listed for it and on common and platform
 #   common              widget-free services every part uses: platform
 #   platform            stand-ins for operating-system services: nothing
 #
@@ -19,7 +19,7 @@ if(NOT SOURCE_DIR)
 endif()
 
 set(below_cores platform common)
-set(cores document cardview quiz results network worksheet)
+set(cores document cardview quiz results network worksheet authoring)
 set(allowed_platform "")
 set(allowed_common platform)
 set(allowed_document ${below_cores})
@@ -28,6 +28,7 @@ set(allowed_quiz ${below_cores} document cardview)
 set(allowed_results ${below_cores} document quiz)
 set(allowed_network ${below_cores} document cardview quiz results)
 set(allowed_worksheet ${below_cores} document cardview quiz)
+set(allowed_authoring ${below_cores} document cardview)
 set(allowed_widgets ${below_cores})
 set(allowed_ui ${below_cores} widgets)
 set(allowed_area_ui ${below_cores} ${cores} widgets ui)

@@ -5,6 +5,7 @@
 #include "common/filemessages.h"
 #include "common/randomgenerator.h"
 #include "common/rounding.h"
+#include "document/cardgeometry.h"
 #include "document/questiontags.h"
 
 #include <QFileInfo>
@@ -179,14 +180,9 @@ CardView::ExtendedPictureGeometry CardView::extendedPictureGeometry(
 {
     availableWidth = qMax(1, availableWidth);
     availableHeight = qMax(1, availableHeight);
-    const QImage& picture = m_document.picture;
-    const int pictureWidth = qMax(1, picture.width());
-    const int pictureHeight = qMax(1, picture.height());
-    const auto& margins = m_document.RandErw;
-    // Margins are parts of the picture's size; absurd values from a file are held to a sane range.
-    const auto margin = [](double value) { return std::isfinite(value) ? std::clamp(value, 0.0, 10.0) : 0.0; };
-    const int width = qMax(1, rounded((margin(margins[0]) + 1 + margin(margins[2])) * pictureWidth));
-    const int height = qMax(1, rounded((margin(margins[1]) + 1 + margin(margins[3])) * pictureHeight));
+    const CardFrame card = cardFrame(m_document.picture.size(), m_document.RandErw);
+    const int width = card.size.width();
+    const int height = card.size.height();
 
     int fittedWidth;
     int fittedHeight;
@@ -206,8 +202,8 @@ CardView::ExtendedPictureGeometry CardView::extendedPictureGeometry(
     // without building that picture: only its visible part is drawn.
     const double scaleX = targetWidth / visibleWidth;
     const double scaleY = targetHeight / visibleHeight;
-    const QRectF pictureRect(rounded(pictureWidth * margin(margins[0])) * scaleX,
-        rounded(pictureHeight * margin(margins[1])) * scaleY, pictureWidth * scaleX, pictureHeight * scaleY);
+    const QRectF pictureRect(card.pictureOffset.x() * scaleX, card.pictureOffset.y() * scaleY,
+        card.pictureSize.width() * scaleX, card.pictureSize.height() * scaleY);
     return {QSize(targetWidth, targetHeight), {0, 0, visibleWidth / width, visibleHeight / height}, pictureRect};
 }
 

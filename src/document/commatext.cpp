@@ -135,3 +135,9 @@ QString fromCommaText(const QString& stored)
     }
     return trimmedBlanks(caption).toString();
 }
+
+QString storedCaption(const QString& caption)
+{
+    // Written and read by the very functions the topic file uses, so the two can never drift.
+    return fromCommaText(toCommaText(caption));
+}

@@ -17,3 +17,9 @@ QString toCommaText(const QString& caption);
 // characters with codes up to 32. Never fails; a quote that is never closed runs to the end,
 // and a character 0 ends the text.
 QString fromCommaText(const QString& text);
+
+// The caption as a topic file gives it back after it was written: what the comma-text form
+// loses is gone (see above) and every line break is CR LF. An editor stores a caption in this
+// form, so that what a teacher sees before saving is what the file reads back. Applying it
+// again changes nothing.
+QString storedCaption(const QString& caption);

@@ -55,3 +55,17 @@ QString fromCp1252(const QByteArray& bytes)
         *out++ = QChar(characterOf(static_cast<unsigned char>(byte)));
     return text;
 }
+
+QList<char32_t> unstorableCharacters(const QString& text)
+{
+    QList<char32_t> found;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        char32_t code = text.at(i).unicode();
+        if (QChar::isHighSurrogate(code) && i + 1 < size && text.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(char16_t(code), text.at(++i).unicode());
+        if (!cp1252Byte(code) && !found.contains(code))
+            found.append(code);
+    }
+    return found;
+}

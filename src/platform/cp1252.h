@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -22,3 +23,8 @@ QString fromCp1252(const QByteArray& bytes);
 
 // The byte that stands for codePoint, or nullopt when the code page has no such character.
 std::optional<char> cp1252Byte(char32_t codePoint);
+
+// The characters of text the code page cannot hold, each once, in the order they first occur
+// (a pair of surrogates counts as the one character it encodes, a lone half as itself). Empty
+// when the whole text can be stored; an editor shows these to say what it refused.
+QList<char32_t> unstorableCharacters(const QString& text);

@@ -1,6 +1,7 @@
 #include "zeptool/zeptool.h"
 
 #include "common/filemessages.h"
+#include "document/objectlayout.h"
 #include "document/pngcodec.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
@@ -46,28 +47,6 @@ constexpr double maxMargin = 4.0;
 // at nothing, so the picture stays clear of the answer tiles below it.
 constexpr QSize plainPicture(870, 600);
 constexpr QSize plainQuestionsPicture(810, 900);
-
-// Where single questions put their objects on the card, page by page.
-constexpr double questionLabelY = 0.175;
-constexpr double questionTextY = 0.4;
-constexpr double answerY = 0.6;
-constexpr double pageTextX = 0.1;
-constexpr double answerX = 0.225;
-constexpr qint32 questionTextSize = 5;
-constexpr double pageButtonY = 0.775;
-
-struct PageButton
-{
-    qint32 kind;
-    double x;
-};
-constexpr PageButton pageButtons[] = {
-    {ObjectKind::PageFirst, 0.1},
-    {ObjectKind::PagePrevious, 0.16},
-    {ObjectKind::PageNext, 0.22},
-    {ObjectKind::PageLast, 0.28},
-    {ObjectKind::PageRandom, 0.34},
-};
 
 enum class Section { None, Unknown, Topic, Questions, Cloze, Objects };
 
@@ -538,23 +517,18 @@ void SourceParser::parseObjectLine(int line, const QString& text)
         return;
     }
 
-    DocObject object;
+    qint32 type;
     const QString kind = foldedWord(head.first());
     if (kind == QLatin1String("beschriftung")) {
-        object.Typ = ObjectKind::Label;
-        object.Ebene = 1;
+        type = ObjectKind::Label;
     } else if (kind == QLatin1String("text")) {
-        object.Typ = ObjectKind::FixedText;
-        object.Ebene = 0;
+        type = ObjectKind::FixedText;
     } else if (kind == QLatin1String("info")) {
-        object.Typ = ObjectKind::InfoPoint;
-        object.Ebene = 2;
+        type = ObjectKind::InfoPoint;
     } else if (kind == QLatin1String("link")) {
-        object.Typ = ObjectKind::WebLink;
-        object.Ebene = 2;
+        type = ObjectKind::WebLink;
     } else if (kind == QLatin1String("dokument")) {
-        object.Typ = ObjectKind::DocumentLink;
-        object.Ebene = 2;
+        type = ObjectKind::DocumentLink;
     } else {
         report(line,
             QStringLiteral("Unbekannte Art \"%1\"; erlaubt sind Beschriftung, Text, Info, Link und Dokument.")
@@ -581,12 +555,9 @@ void SourceParser::parseObjectLine(int line, const QString& text)
         report(line, QStringLiteral("Erwartet werden zwei Zahlen (x y) oder vier (x y des Punkts, x y des Textes)."));
         return;
     }
-    object.Sx = numbers.at(0);
-    object.Sy = numbers.at(1);
-    object.Kx = numbers.size() == 4 ? numbers.at(2) : object.Sx;
-    object.Ky = numbers.size() == 4 ? numbers.at(3) : object.Sy;
-    // A label whose text stands apart from its point is joined to it by a line.
-    object.Sline = object.Typ == ObjectKind::Label && numbers.size() == 4 ? 1 : 0;
+    const QPointF point(numbers.at(0), numbers.at(1));
+    DocObject object = numbers.size() == 4 ? placedObject(type, point, QPointF(numbers.at(2), numbers.at(3)))
+                                           : placedObject(type, point);
 
     for (; next < head.size(); ++next) {
         const QString option = foldedWord(head.at(next));
@@ -785,50 +756,15 @@ std::optional<TopicDocument> SourceParser::build(const std::optional<QString>& t
     document.fragentext = m_questionLines.join(QStringLiteral("\r\n"));
     document.AnzFrageNummern = type == DocType::SingleQuestions ? qint32(m_questions.size()) : 0;
 
-    const auto pageObject = [](qint32 kind, const QString& caption, double x, double y, qint32 size, qint32 page) {
-        DocObject object;
-        object.Sx = object.Kx = x;
-        object.Sy = object.Ky = y;
-        object.Cap = caption;
-        object.KAusr = 1;
-        object.TAusr = 0;
-        object.Ebene = 1;
-        object.Typ = kind;
-        object.Sline = 0;
-        object.Fsize = size;
-        object.FrageNummer = page;
-        return object;
-    };
     if (type == DocType::SingleQuestions) {
         for (qsizetype i = 0; i < m_questions.size(); ++i) {
-            const qint32 page = qint32(i + 1);
             const Question& question = m_questions.at(i);
-            document.objects.append(
-                pageObject(ObjectKind::QuestionText, QStringLiteral("Frage:"), pageTextX, questionLabelY, 0, page));
-            document.objects.append(
-                pageObject(ObjectKind::QuestionText, question.text, pageTextX, questionTextY, questionTextSize, page));
-            document.objects.append(
-                pageObject(ObjectKind::PageText, QStringLiteral("Antwort:"), pageTextX, answerY, 0, page));
-            document.objects.append(pageObject(ObjectKind::Answer, question.answer, answerX, answerY, 0, page));
+            document.objects.append(questionPageObjects(qint32(i + 1), question.text, question.answer));
         }
-        for (const PageButton& button : pageButtons) {
-            DocObject object = pageObject(button.kind, QString(), button.x, pageButtonY, 0, -1);
-            object.Ebene = 2;
-            document.objects.append(object);
-        }
+        document.objects.append(pageButtonObjects());
     }
-    for (const QString& gap : std::as_const(gaps)) {
-        // The card puts each gap where the cloze text leaves room for it when it draws the text.
-        DocObject object;
-        object.Cap = gap;
-        object.KAusr = 2;
-        object.TAusr = 0;
-        object.Ebene = 1;
-        object.Typ = ObjectKind::ClozeGap;
-        object.Sline = 0;
-        object.Fsize = 0;
-        document.objects.append(object);
-    }
+    for (const QString& gap : std::as_const(gaps))
+        document.objects.append(clozeGapObject(gap));
     for (const SourceObject& object : std::as_const(m_objects))
         document.objects.append(object.object);
     return document;

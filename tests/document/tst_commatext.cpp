@@ -118,6 +118,9 @@ void TestCommaText::roundTrip()
     QFETCH(QString, caption);
     QFETCH(QString, readBack);
     QCOMPARE(fromCommaText(toCommaText(caption)), readBack);
+    // An editor keeps the stored form, and storing it again must not change it.
+    QCOMPARE(storedCaption(caption), readBack);
+    QCOMPARE(storedCaption(readBack), readBack);
 }
 
 QTEST_GUILESS_MAIN(TestCommaText)

@@ -23,6 +23,8 @@ private slots:
     void cp1252EveryByte();
     void cp1252Unmappable_data();
     void cp1252Unmappable();
+    void unstorableCharacters_data();
+    void unstorableCharacters();
     void cp1252ByteLookup_data();
     void cp1252ByteLookup();
 
@@ -126,6 +128,29 @@ void TestEncoding::cp1252Unmappable()
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     QCOMPARE(toCp1252(text), bytes);
+}
+
+void TestEncoding::unstorableCharacters_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<uint>>("found");
+    QTest::newRow("German and typographic") << QStringLiteral("„Größe“ – 5 € … Œ") << QList<uint>();
+    QTest::newRow("control characters are storable") << QStringLiteral("a\tb\r\n\x01") << QList<uint>();
+    QTest::newRow("Polish, in order") << QStringLiteral("łódź") << QList<uint> {0x142, 0x17a};
+    QTest::newRow("each once") << QStringLiteral("αβα") << QList<uint> {0x3b1, 0x3b2};
+    QTest::newRow("beyond U+FFFF is one character") << QStringLiteral("a😀b") << QList<uint> {0x1f600};
+    QTest::newRow("lone surrogate") << QStringView(u"a\xd83d").toString() << QList<uint> {0xd83d};
+    QTest::newRow("U+0080 is not the euro") << QStringView(u"\x0080").toString() << QList<uint> {0x80};
+}
+
+void TestEncoding::unstorableCharacters()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<uint>, found);
+    QList<uint> actual;
+    for (const char32_t c : ::unstorableCharacters(text))
+        actual.append(uint(c));
+    QCOMPARE(actual, found);
 }
 
 void TestEncoding::cp1252ByteLookup_data()
