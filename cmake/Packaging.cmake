@@ -1,7 +1,7 @@
 # Installing and packaging. `cmake --install` puts the program folder, as the build tree holds it
 # in TALLOWMERE_BIN_DIR, into <prefix>/lib/tallowmere/ (both programs, data/, sound/, hilfe/,
 # euromuenzen/ and the bundled topics), links <prefix>/bin/tallowmere and <prefix>/bin/zeptool to
-# it, and adds what a desktop needs: the menu entry, the icons, the file type of topics, the
+# it, and adds what a desktop needs: the menu entries, the icons, the file type of topics, the
 # AppStream description, the manual pages, the copyright file and the changelog. The install
 # rules of the program folder's parts sit beside the targets that make them; this file holds
 # the rest and the settings of the Debian package that `cpack` (tools/package) builds.
@@ -39,7 +39,9 @@ install(FILES ${desktop_build_dir}/installiert DESTINATION ${TALLOWMERE_INSTALL_
 
 configure_file(${desktop_source_dir}/de.kestrova.Tallowmere.metainfo.xml
     ${desktop_build_dir}/de.kestrova.Tallowmere.metainfo.xml @ONLY)
-install(FILES ${desktop_source_dir}/de.kestrova.Tallowmere.desktop DESTINATION share/applications)
+# Two menu entries: the program, and the program with its authoring functions (--autor).
+install(FILES ${desktop_source_dir}/de.kestrova.Tallowmere.desktop
+    ${desktop_source_dir}/de.kestrova.Tallowmere.editor.desktop DESTINATION share/applications)
 install(FILES ${desktop_build_dir}/de.kestrova.Tallowmere.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${desktop_source_dir}/de.kestrova.Tallowmere.xml DESTINATION share/mime/packages)
 install(FILES ${desktop_source_dir}/copyright DESTINATION ${doc_dir})

@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "app/commandline.h"
 #include "app/mainwindow.h"
 #include "app/startpictures.h"
 #include "common/folders.h"
@@ -13,11 +14,45 @@
 #include <QStyleFactory>
 #include <QTranslator>
 
+#include <cstdio>
+
+namespace {
+
+// The console speaks UTF-8 here, as zeptool assumes too.
+void writeConsole(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+// Prints what an answered command line asks for (help, version or the reason of a refusal)
+// and gives the exit code.
+int answerCommandLine(const CommandLine& commandLine)
+{
+    switch (commandLine.action) {
+    case StartAction::ShowHelp:
+        writeConsole(stdout, commandLineHelpText());
+        return CommandLineOk;
+    case StartAction::ShowVersion:
+        writeConsole(stdout, commandLineVersionText());
+        return CommandLineOk;
+    case StartAction::Refuse:
+        writeConsole(stderr, commandLineErrorText(commandLine));
+        return CommandLineBadUsage;
+    case StartAction::Start:
+        break;
+    }
+    return CommandLineOk;
+}
+
+} // namespace
+
 void prepareApplication(QApplication& app)
 {
     QApplication::setOrganizationName(QStringLiteral("Kestrova"));
     QApplication::setApplicationName(QStringLiteral("Tallowmere"));
-    QApplication::setApplicationVersion(QStringLiteral("1.2.2006"));
+    QApplication::setApplicationVersion(programVersion());
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
     // Qt's own dialogs and buttons speak German too.
@@ -32,7 +67,21 @@ void prepareApplication(QApplication& app)
 
 int runTallowmere(int argc, char* argv[])
 {
+    // Help, the version and a wrong call are answered before QApplication, which needs a
+    // display. Only when Qt might own an argument does the answer wait until QApplication has
+    // taken its options out.
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine early = parseCommandLine(rawArguments);
+    if (early.action == StartAction::ShowHelp || early.action == StartAction::ShowVersion
+        || (early.action == StartAction::Refuse && !mayHoldQtOptions(rawArguments)))
+        return answerCommandLine(early);
+
     QApplication app(argc, argv);
+    const CommandLine commandLine = parseCommandLine(QCoreApplication::arguments().mid(1));
+    if (commandLine.action != StartAction::Start)
+        return answerCommandLine(commandLine);
     prepareApplication(app);
 
     folders() = folderLayoutForInstallation(QCoreApplication::applicationDirPath());
@@ -45,7 +94,8 @@ int runTallowmere(int argc, char* argv[])
     removeOldMailCopies(defaultMailCopyRoot(), QDateTime::currentDateTime());
 
     StartOptions options;
-    options.argument = QCoreApplication::arguments().value(1);
+    options.argument = commandLine.argument;
+    options.authoring = commandLine.authoring;
     options.pictures = &pictures;
     TForm1 window(options);
     if (window.startupCancelled())

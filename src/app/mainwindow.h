@@ -45,6 +45,7 @@ class QuizController;
 struct StartOptions
 {
     QString argument; // the one optional command-line argument
+    bool authoring = false; // --autor: the authoring functions are offered
     std::optional<DisplayInfo> display; // the display to check; the primary screen when unset
     // The start screen's pictures, perhaps already decoding; the window decodes them itself
     // without. Must outlive the window's constructor.

@@ -60,7 +60,34 @@ for package in libqt6widgets6 libqt6svg6 libqt6multimedia6 libpng16-16 libjpeg62
     check "depends on $package" grep -q "\\b$package\\b" <<<"$depends"
 done
 
-check "desktop-file-validate" desktop-file-validate "$root"/usr/share/applications/de.kestrova.Tallowmere.desktop
+# Two menu entries: the program, and the topic editor (the program with --autor), which the
+# program's entry also offers as an action.
+applications=$root/usr/share/applications
+for entry in de.kestrova.Tallowmere.desktop de.kestrova.Tallowmere.editor.desktop; do
+    check "desktop-file-validate $entry" desktop-file-validate "$applications/$entry"
+done
+desktop_value() { # desktop_value FILE GROUP KEY: the key's value in that group
+    awk -v group="[$2]" -v key="$3" '
+        /^\[/ { inside = ($0 == group); next }
+        inside && index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }' "$1"
+}
+editor=$applications/de.kestrova.Tallowmere.editor.desktop
+check "the editor's entry is named" test "$(desktop_value "$editor" 'Desktop Entry' Name)" = "Tallowmere Themen-Editor"
+check "the editor's entry starts the program with --autor" \
+    test "$(desktop_value "$editor" 'Desktop Entry' Exec)" = "tallowmere --autor %f"
+check "the editor's entry opens topics" \
+    test "$(desktop_value "$editor" 'Desktop Entry' MimeType)" = "application/x-kestrova-topic;"
+main_entry=$applications/de.kestrova.Tallowmere.desktop
+action=$(desktop_value "$main_entry" 'Desktop Entry' Actions)
+action=${action%%;*}
+check "the action opens a topic with the topic editor" \
+    test "$(desktop_value "$main_entry" "Desktop Action $action" Name)" = "Mit Themen-Editor öffnen" \
+    -a "$(desktop_value "$main_entry" "Desktop Action $action" Exec)" = "tallowmere --autor %f"
+check "the software centre knows both entries" \
+    test "$(grep -c '<launchable type="desktop-id">' "$root"/usr/share/metainfo/de.kestrova.Tallowmere.metainfo.xml)" = 2
+# Asked for help on a server without a display, the installed program answers in German.
+help_text=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/tallowmere" --help 2>&1) || help_text=
+check "tallowmere --help without a display lists --autor" grep -q -- '--autor.*Autorenfunktionen' <<<"$help_text"
 check "appstreamcli validate" appstreamcli validate --no-net --no-color \
     "$root"/usr/share/metainfo/de.kestrova.Tallowmere.metainfo.xml
 check "lintian is installed" command -v lintian
@@ -118,6 +145,8 @@ check "a topic without its extension is recognised by its content" \
 check "another file is not a topic" test "$(filetype "$work/kein-thema")" != application/x-kestrova-topic
 check "topics open with the program" \
     test "$(xdg-mime query default application/x-kestrova-topic 2>/dev/null)" = de.kestrova.Tallowmere.desktop
+check "the topic editor is offered for topics" \
+    grep -q '^application/x-kestrova-topic=.*de\.kestrova\.Tallowmere\.editor\.desktop;' "$share/applications/mimeinfo.cache"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
