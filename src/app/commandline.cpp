@@ -85,11 +85,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
         // "-x.zep" may well be a file: say how to name it.
         if (!unknownOptions.first().startsWith(endOfOptions))
             result.error += QStringLiteral(" Ein Thema, dessen Name mit \"-\" beginnt, steht nach \"--\".");
-    } else if (positionals.size() > 1) {
-        result.action = StartAction::Refuse;
-        result.error = QStringLiteral("zu viele Argumente: \"%1\" und \"%2\". Erlaubt ist ein Thema oder ein Ordner.")
-                           .arg(positionals.at(0), positionals.at(1));
     } else {
+        // The first name is the topic or folder, as the program has always taken it; further
+        // names (several files dropped on a launcher) are left alone.
         result.argument = positionals.value(0);
     }
     return result;

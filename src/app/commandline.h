@@ -31,8 +31,8 @@ struct CommandLine
 
 // Reads the arguments after the program name. Options may stand before or after the topic;
 // "--" ends them, so that a file whose name begins with "-" can be named. A request for help
-// wins over everything else, then one for the version; an unknown option or a second topic
-// or folder refuses the call instead of being taken as the topic.
+// wins over everything else, then one for the version; an unknown option refuses the call instead
+// of being taken as the topic. The first name is the topic or folder; further names are ignored.
 CommandLine parseCommandLine(const QStringList& arguments);
 
 // True when an argument names one of Qt's own options (-platform offscreen, -style fusion,
