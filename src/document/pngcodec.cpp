@@ -10,6 +10,7 @@
 #endif
 
 #include <csetjmp>
+#include <cstring>
 #include <utility>
 
 // libpng reports every failure by longjmp back to the last setjmp. Jumping over a C++ frame is
@@ -32,11 +33,16 @@ constexpr int readWaitMs = 30000;
 
 constexpr bool littleEndian = QSysInfo::ByteOrder == QSysInfo::LittleEndian;
 
-// Shared by libpng's callbacks: the device and libpng's error message. Plain data only.
+// Shared by libpng's callbacks: the device, libpng's error message and what the callbacks saw
+// of the failure, which tells its kind. Plain data only.
 struct CodecContext
 {
     QIODevice* device = nullptr;
     char message[160] = {};
+    qint64 bytesRead = 0;
+    bool endOfData = false;
+    bool deviceFailed = false;
+    bool overSizeLimit = false;
 };
 
 [[noreturn]] void onPngError(png_structp png, png_const_charp message)
@@ -47,21 +53,31 @@ struct CodecContext
 }
 
 // Warnings are the faults libpng can read past (a bad CRC in a skipped chunk, surplus image
-// data); the picture is still whole, and there is no log to put them in.
-void onPngWarning(png_structp, png_const_charp) { }
+// data); the picture is still whole, and there is no log to put them in. One of them matters:
+// a side beyond the user limit is warned about just before libpng gives up on the header with a
+// general "Invalid IHDR data", and it makes that failure a refused size rather than damage.
+void onPngWarning(png_structp png, png_const_charp message)
+{
+    if (message && std::strstr(message, "exceeds user limit")) {
+        auto* context = static_cast<CodecContext*>(png_get_error_ptr(png));
+        context->overSizeLimit = true;
+    }
+}
 
-bool fillFromDevice(QIODevice& device, char* data, qint64 length)
+enum class Fill { Done, End, Failed };
+
+Fill fillFromDevice(QIODevice& device, char* data, qint64 length)
 {
     while (length > 0) {
         const qint64 got = device.read(data, length);
         if (got < 0)
-            return false;
+            return Fill::Failed;
         if (got == 0 && !device.waitForReadyRead(readWaitMs))
-            return false;
+            return Fill::End;
         data += got;
         length -= got;
     }
-    return true;
+    return Fill::Done;
 }
 
 // libpng asks for exactly the bytes it is about to parse (a signature, a chunk header, a piece of
@@ -70,8 +86,17 @@ bool fillFromDevice(QIODevice& device, char* data, qint64 length)
 void readFromDevice(png_structp png, png_bytep data, size_t length)
 {
     auto* context = static_cast<CodecContext*>(png_get_io_ptr(png));
-    if (!fillFromDevice(*context->device, reinterpret_cast<char*>(data), qint64(length)))
+    switch (fillFromDevice(*context->device, reinterpret_cast<char*>(data), qint64(length))) {
+    case Fill::Done:
+        context->bytesRead += qint64(length);
+        return;
+    case Fill::End:
+        context->endOfData = true;
         png_error(png, "unexpected end of data");
+    case Fill::Failed:
+        context->deviceFailed = true;
+        png_error(png, "the device could not be read");
+    }
 }
 
 void writeToDevice(png_structp png, png_bytep data, size_t length)
@@ -255,9 +280,28 @@ bool fail(QString* error, const QString& reason)
     return false;
 }
 
-bool failWithLibpng(QString* error, const CodecContext& context)
+bool fail(QString* error, PictureFault* fault, PictureFault kind, const QString& reason)
 {
-    return fail(error, QStringLiteral("PNG: %1").arg(QLatin1String(context.message)));
+    if (fault)
+        *fault = kind;
+    return fail(error, reason);
+}
+
+bool failWithLibpng(QString* error, PictureFault* fault, const CodecContext& context)
+{
+    // libpng checks the 8-byte signature before it asks for anything else, so a failure with
+    // exactly those bytes read is a stream that is no PNG at all.
+    constexpr qint64 signatureBytes = 8;
+    PictureFault kind = PictureFault::Damaged;
+    if (context.deviceFailed)
+        kind = PictureFault::ReadError;
+    else if (context.endOfData)
+        kind = PictureFault::Truncated;
+    else if (context.overSizeLimit)
+        kind = PictureFault::TooLarge;
+    else if (context.bytesRead == signatureBytes)
+        kind = PictureFault::NotThisFormat;
+    return fail(error, fault, kind, QStringLiteral("PNG: %1").arg(QLatin1String(context.message)));
 }
 
 bool isOpaque(const QImage& image)
@@ -326,38 +370,40 @@ bool withinLimits(qint64 width, qint64 height)
 
 } // namespace
 
-bool readPng(QIODevice& device, QImage& image, QString* error)
+bool readPng(QIODevice& device, QImage& image, QString* error, PictureFault* fault)
 {
     image = QImage();
     CodecContext context;
     context.device = &device;
     PngReadGuard guard(&context);
     if (!guard.png || !guard.info)
-        return fail(error, QStringLiteral("PNG: libpng could not be set up"));
+        return fail(error, fault, PictureFault::NoMemory, QStringLiteral("PNG: libpng could not be set up"));
 
     PngHeader header;
     if (!pngReadHeader(guard.png, guard.info, &context, &header))
-        return failWithLibpng(error, context);
-    if (header.width == 0 || header.height == 0 || !withinLimits(header.width, header.height)) {
-        return fail(error, sizeRefused(header.width, header.height));
-    }
+        return failWithLibpng(error, fault, context);
+    if (header.width == 0 || header.height == 0)
+        return fail(error, fault, PictureFault::Damaged, sizeRefused(header.width, header.height));
+    if (!withinLimits(header.width, header.height))
+        return fail(error, fault, PictureFault::TooLarge, sizeRefused(header.width, header.height));
 
     int passes = 1;
     size_t rowBytes = 0;
     int channels = 0;
     int bitDepth = 0;
     if (!pngSetArgb32Transforms(guard.png, guard.info, &header, &passes, &rowBytes, &channels, &bitDepth))
-        return failWithLibpng(error, context);
+        return failWithLibpng(error, fault, context);
     // The rows go straight into the picture, so they must be exactly as long as its lines.
     if (channels != 4 || bitDepth != 8 || rowBytes != size_t(header.width) * 4)
-        return fail(error, QStringLiteral("PNG: unexpected row layout after conversion"));
+        return fail(
+            error, fault, PictureFault::Unsupported, QStringLiteral("PNG: unexpected row layout after conversion"));
 
     QImage decoded = allocatePicture(int(header.width), int(header.height));
     if (decoded.isNull())
-        return fail(error,
+        return fail(error, fault, PictureFault::NoMemory,
             QStringLiteral("PNG: no memory for a picture of %1 x %2 pixels").arg(header.width).arg(header.height));
     if (!pngReadPixels(guard.png, guard.info, decoded.bits(), decoded.bytesPerLine(), header.height, passes))
-        return failWithLibpng(error, context);
+        return failWithLibpng(error, fault, context);
     image = std::move(decoded);
     return true;
 }
@@ -390,6 +436,6 @@ bool writePng(QIODevice& device, const QImage& image, int compressionLevel, QStr
     if (!guard.png || !guard.info)
         return fail(error, QStringLiteral("PNG: libpng could not be set up"));
     if (!pngWriteImage(guard.png, guard.info, &context, &source))
-        return failWithLibpng(error, context);
+        return failWithLibpng(error, nullptr, context);
     return true;
 }

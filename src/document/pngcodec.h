@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/picturecodec.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -12,9 +14,9 @@ class QImage;
 // asking for unbounded memory.
 
 // Larger pictures are refused before any pixel memory is allocated. Neither side may exceed
-// maxPngSide either, which bounds libpng's own row buffers.
-inline constexpr qint64 maxPngPixels = 100'000'000;
-inline constexpr quint32 maxPngSide = 1'000'000;
+// maxPngSide either, which bounds libpng's own row buffers. The JPEG reader shares the limits.
+inline constexpr qint64 maxPngPixels = maxPicturePixels;
+inline constexpr quint32 maxPngSide = maxPictureSide;
 
 // Reads one PNG datastream from the current position of device, which must be open for reading
 // and may be sequential: only the bytes the datastream needs are taken, so after an intact stream
@@ -26,8 +28,9 @@ inline constexpr quint32 maxPngSide = 1'000'000;
 // are skipped without being held in memory, and a bad CRC in one of them is ignored; in a
 // critical chunk it is an error.
 // False on any libpng error, a truncated stream, a zero or oversized picture; image is then a null
-// QImage and error (when given) gets a short technical reason in English for logs and tests.
-bool readPng(QIODevice& device, QImage& image, QString* error = nullptr);
+// QImage and error (when given) gets a short technical reason in English for logs and tests, and
+// fault (when given) the kind of failure; both are left alone on success.
+bool readPng(QIODevice& device, QImage& image, QString* error = nullptr, PictureFault* fault = nullptr);
 
 // Writes image as a non-interlaced 8-bit PNG datastream with the given zlib level (clamped to
 // 0..9): RGB when every pixel is opaque, RGBA otherwise, so that any standard decoder gets the
