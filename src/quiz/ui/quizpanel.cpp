@@ -258,7 +258,6 @@ void QuizPanel::stop()
 {
     cancelFeedback();
     m_zeitTimer->stop();
-    m_conclusionHeld = false;
     m_dragTile = nullptr;
     endCarry();
     if (m_state != State::Idle)
@@ -681,11 +680,9 @@ void QuizPanel::runSteps()
 
 void QuizPanel::concludeAnswer()
 {
-    if (m_holds > 0) {
-        m_conclusionHeld = true;
+    // Held: runHeld() concludes once the last hold is released.
+    if (m_holds > 0)
         return;
-    }
-    m_conclusionHeld = false;
     m_state = State::Waiting;
     const JudgeResult result = std::exchange(m_judged, {});
     if (result.quizOver) {
@@ -802,11 +799,19 @@ void QuizPanel::releaseProgress()
     });
 }
 
+bool QuizPanel::conclusionHeld() const
+{
+    // The feedback's steps are over, but the panel is still in its feedback: the conclusion
+    // found the progress held. A feedback still running or waiting for its timer concludes by
+    // itself.
+    return m_state == State::Feedback && m_feedback.idle();
+}
+
 void QuizPanel::runHeld()
 {
     if (m_holds > 0)
         return;
-    if (m_conclusionHeld && m_state == State::Feedback)
+    if (conclusionHeld())
         concludeAnswer();
     else if (m_state == State::Waiting && m_quiz.timeLimitReached())
         timeOut();

@@ -205,6 +205,8 @@ private:
     void timerTick();
     void timeOut();
     void finish();
+    // An answer whose feedback is over waits for the hold to be released.
+    bool conclusionHeld() const;
     void runHeld();
 
     QuizSession& m_quiz;
@@ -259,5 +261,4 @@ private:
     DropTargetChooser m_chooser;
 
     int m_holds = 0;
-    bool m_conclusionHeld = false;
 };
