@@ -459,17 +459,73 @@ QRectF QuizPanel::tileCardRect(const THoverPanel* tile) const
     return QRectF(topLeft, bottomRight);
 }
 
+bool QuizPanel::liftTile(THoverPanel* tile)
+{
+    if (!acceptsPress(tile))
+        return false;
+    tile->raise();
+    m_dragOrigins.insert(tile, tile->pos());
+    // Taken up again before its held release was judged: only its next release counts.
+    forgetHeldDrop(tile);
+    return true;
+}
+
+QuizPanel::DropFate QuizPanel::dropFate() const
+{
+    if (m_state == State::Waiting)
+        return DropFate::Judged;
+    // During a feedback only free assignment waits for a tile let go; when one question is asked
+    // at a time, it could answer one not yet shown.
+    if (m_state == State::Feedback && freeAssignment())
+        return DropFate::Held;
+    return DropFate::Refused;
+}
+
+void QuizPanel::putDown(THoverPanel* tile, int keyTarget)
+{
+    const QPointer<THoverPanel> guard(tile);
+    switch (dropFate()) {
+    case DropFate::Refused:
+        return;
+    case DropFate::Held:
+        holdDrop(tile, keyTarget);
+        return;
+    case DropFate::Judged:
+        break;
+    }
+    markDropTarget(tile, keyTarget);
+    judge(tile);
+    // A key drop refused by the engine (the target went meanwhile) goes back where it came from.
+    if (keyTarget >= 0 && m_state == State::Waiting && guard)
+        returnHome(guard);
+}
+
+void QuizPanel::markDropTarget(THoverPanel* tile, int keyTarget)
+{
+    // A tile put down by keys goes to the target chosen then, one let go by the pointer to the
+    // target under it (judged where it lies now, whatever the last drag step saw). A single
+    // question's target is the question asked.
+    if (keyTarget >= 0)
+        emit markRequested(m_quiz.chooseTarget(keyTarget), 2);
+    else if (!singleQuestions())
+        emit markRequested(m_quiz.dragOver(tileCardRect(tile)), 2);
+}
+
+void QuizPanel::returnHome(THoverPanel* tile)
+{
+    sendHome(tile);
+    if (m_state == State::Waiting)
+        emit markRequested(-1, -1);
+}
+
 void QuizPanel::grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos)
 {
     if (button != Qt::LeftButton || !m_quiz.isRunning())
         return;
-    if (!acceptsPress(tile))
+    if (!liftTile(tile))
         return;
-    tile->raise();
     m_dragTile = tile;
-    m_dragOrigins.insert(tile, tile->pos());
     m_dragPoint = tile->pos() + pos;
-    forgetHeldDrop(tile);
     if (m_state == State::Waiting)
         m_quiz.grabTile();
 }
@@ -512,27 +568,14 @@ void QuizPanel::releaseTile(THoverPanel* tile)
         return;
     }
     m_dragTile = nullptr;
-    if (m_state == State::Feedback) {
-        if (freeAssignment())
-            holdDrop(tile, -1);
-        return;
-    }
-    if (m_state != State::Waiting)
-        return;
-    // Judged where the tile lies now, whatever the last drag step saw.
-    if (!singleQuestions())
-        emit markRequested(m_quiz.dragOver(tileCardRect(tile)), 2);
-    judge(tile);
+    putDown(tile, -1);
 }
 
 void QuizPanel::abandonDrag()
 {
     const QPointer<THoverPanel> tile = std::exchange(m_dragTile, nullptr);
-    if (!tile)
-        return;
-    sendHome(tile);
-    if (m_state == State::Waiting)
-        emit markRequested(-1, -1);
+    if (tile)
+        returnHome(tile);
 }
 
 void QuizPanel::sendHome(THoverPanel* tile)
@@ -715,10 +758,7 @@ void QuizPanel::judgeNextPending()
             sendHome(tile);
             continue;
         }
-        // A tile put down by keys goes to the target chosen then, one let go by the pointer to
-        // the target under it.
-        emit markRequested(
-            drop.keyTarget >= 0 ? m_quiz.chooseTarget(drop.keyTarget) : m_quiz.dragOver(tileCardRect(tile)), 2);
+        markDropTarget(tile, drop.keyTarget);
         judge(tile);
         // A key drop whose target was taken meanwhile is refused and goes back, as one put down
         // outside a feedback does.
@@ -1074,13 +1114,10 @@ void QuizPanel::answerByKey(THoverPanel* tile)
 
 void QuizPanel::pickUp(THoverPanel* tile)
 {
-    // Taken as the pointer would take it now.
-    if (!acceptsPress(tile) || m_dragTile == tile)
+    // Taken as the pointer would take it now, unless the pointer holds it.
+    if (m_dragTile == tile || !liftTile(tile))
         return;
-    tile->raise();
     m_carried = tile;
-    m_dragOrigins.insert(tile, tile->pos());
-    forgetHeldDrop(tile);
     m_chooser.begin(m_quiz.dropCandidates());
     showCarriedTarget();
 }
@@ -1108,37 +1145,19 @@ void QuizPanel::dropCarried()
 {
     const QPointer<THoverPanel> tile = m_carried;
     const int target = m_chooser.current();
-    if (!tile || target < 0)
-        return;
-    if (m_state == State::Feedback) {
-        // As a release then: held until the feedback is over in free assignment, else refused.
-        if (!freeAssignment())
-            return;
-        endCarry();
-        holdDrop(tile, target);
-        return;
-    }
-    if (m_state != State::Waiting)
+    // As a release then; a refused one leaves the tile in hand.
+    if (!tile || target < 0 || dropFate() == DropFate::Refused)
         return;
     endCarry();
-    emit markRequested(m_quiz.chooseTarget(target), 2);
-    judge(tile);
-    // Refused by the engine (the target went meanwhile): the tile goes back where it came from.
-    if (m_state == State::Waiting && tile) {
-        sendHome(tile);
-        emit markRequested(-1, -1);
-    }
+    putDown(tile, target);
 }
 
 void QuizPanel::putBack()
 {
     const QPointer<THoverPanel> tile = m_carried;
     endCarry();
-    if (!tile)
-        return;
-    sendHome(tile);
-    if (m_state == State::Waiting)
-        emit markRequested(-1, -1);
+    if (tile)
+        returnHome(tile);
 }
 
 void QuizPanel::endCarry()

@@ -163,6 +163,21 @@ private:
     // The box of target object index in the panel's coordinates.
     QRect targetRect(int index) const;
 
+    // The pointer and the keys make the same requests: a pick-up, a tile let go on a target or
+    // where it lies, a tile sent home unanswered.
+    // Takes tile up if a press takes it now (acceptsPress): it comes to the top and its place is
+    // kept for the way home. False when refused.
+    bool liftTile(THoverPanel* tile);
+    // What a tile let go now becomes.
+    enum class DropFate { Judged, Held, Refused };
+    DropFate dropFate() const;
+    // A tile let go, by the pointer where it lies (keyTarget -1) or by keys on keyTarget: judged
+    // now or after the feedback, as dropFate() says; a refused one stays where it is.
+    void putDown(THoverPanel* tile, int keyTarget);
+    void markDropTarget(THoverPanel* tile, int keyTarget);
+    // A tile let go without an answer: home, and the marker goes.
+    void returnHome(THoverPanel* tile);
+
     void grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos);
     void dragTile(THoverPanel* tile, QPoint pos);
     void releaseTile(THoverPanel* tile);
