@@ -1,11 +1,10 @@
 #pragma once
 
 #include "cardview/cardview.h"
-#include "quiz/droptarget.h"
 #include "quiz/feedbackrunner.h"
 #include "quiz/instructionstrip.h"
-#include "quiz/quizkeys.h"
 #include "quiz/quizsession.h"
+#include "quiz/ui/keyboardcarry.h"
 
 #include <QHash>
 #include <QList>
@@ -39,16 +38,11 @@ class THoverPanel;
 //   unjudged;
 // - leaving or restarting cancels the remaining steps, which never touch a tile or quiz again.
 //
-// Every answer can be given from the keyboard, through the same judging as the pointer's. Tab
-// and the arrow keys move the focus over the tiles; single questions answer with Enter, Space or
-// the keys 1 to 5 (the tiles in their visible order); labels and cloze words are picked up with
-// Enter, a target is chosen by typing the number or letter its cover shows or with the arrow
-// keys (the red marker frames it), Enter puts the tile down there and Escape puts it back. A key
-// counts as the pointer would at that moment: refused during a feedback when one question is
-// asked at a time, held until the feedback is over in free assignment. A held key answers once,
-// its repeats nothing. The focus frame and the key names on the tiles show only once the keyboard
-// was used, and go when the pointer takes a tile.
-class QuizPanel : public QWidget
+// Every answer can be given from the keyboard (KeyboardCarry), through the same requests as the
+// pointer's and so the same judging: a key counts as the pointer would at that moment, refused
+// during a feedback when one question is asked at a time, held until the feedback is over in
+// free assignment.
+class QuizPanel : public QWidget, private TileRequests
 {
     Q_OBJECT
 public:
@@ -155,13 +149,14 @@ private:
     // Whether a press on tile (by the pointer, or Enter picking it up) takes it now: the one rule
     // for both.
     bool acceptsPress(const THoverPanel* tile) const;
+    // A quiz runs and waits for an answer or gives the feedback of one: keys, a screen reader's
+    // presses and its items count only then.
+    bool answering() const;
     void destroyTiles();
     void layoutAnswerGrid();
     void present(const QuizPrompt& prompt);
     void hideAllTiles();
     QRectF tileCardRect(const THoverPanel* tile) const;
-    // The box of target object index in the panel's coordinates.
-    QRect targetRect(int index) const;
 
     // The pointer and the keys make the same requests: a pick-up, a tile let go on a target or
     // where it lies, a tile sent home unanswered.
@@ -169,14 +164,18 @@ private:
     // kept for the way home. False when refused.
     bool liftTile(THoverPanel* tile);
     // What a tile let go now becomes.
-    enum class DropFate { Judged, Held, Refused };
-    DropFate dropFate() const;
+    DropFate dropFate() const override;
     // A tile let go, by the pointer where it lies (keyTarget -1) or by keys on keyTarget: judged
     // now or after the feedback, as dropFate() says; a refused one stays where it is.
-    void putDown(THoverPanel* tile, int keyTarget);
+    void putDown(THoverPanel* tile, int keyTarget) override;
     void markDropTarget(THoverPanel* tile, int keyTarget);
     // A tile let go without an answer: home, and the marker goes.
-    void returnHome(THoverPanel* tile);
+    void returnHome(THoverPanel* tile) override;
+    // The keyboard's other requests (TileRequests).
+    bool pickUp(THoverPanel* tile) override;
+    void clickTile(THoverPanel* tile) override;
+    QRect targetRect(int index) const override;
+    void showChosenTarget(int target) override;
 
     void grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos);
     void dragTile(THoverPanel* tile, QPoint pos);
@@ -198,23 +197,6 @@ private:
     void judgeNextPending();
     void cancelFeedback();
 
-    bool quizKey(QKeyEvent* event);
-    // Carries out a key's decision for the tile carried by keys; false when the key was none of
-    // the quiz's.
-    bool carryKey(QuizKeyAction action, const QString& text);
-    void useKeyboard(bool used);
-    void updateKeyCues();
-    void moveTileFocus(int delta);
-    void focusFirstTile();
-    THoverPanel* focusedTile() const;
-    // Enter on tile: answers a single question, picks a text up, puts the carried one down.
-    void enterOn(THoverPanel* tile);
-    void answerByKey(THoverPanel* tile);
-    void pickUp(THoverPanel* tile);
-    void showCarriedTarget();
-    void dropCarried();
-    void putBack();
-    void endCarry();
     void announceItemsChanged();
 
     void timerTick();
@@ -268,12 +250,8 @@ private:
     };
     QList<HeldDrop> m_heldDrops;
 
-    // Keyboard answering: whether its cues are shown, the tile carried and its chosen target.
-    bool m_keyboardUsed = false;
-    // The last key let go and when (the display server's time), to know a held key's repeats.
-    QuizKeyRelease m_lastKeyRelease;
-    QPointer<THoverPanel> m_carried;
-    DropTargetChooser m_chooser;
+    // The keyboard's focus, cues and carried tile, over m_tiles.
+    KeyboardCarry m_keys {*this, m_quiz, m_tiles, *this};
 
     int m_holds = 0;
 };
