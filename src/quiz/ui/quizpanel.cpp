@@ -17,7 +17,6 @@
 #include "widgets/hoverpanel.h"
 #include "widgets/markerframe.h"
 
-#include <QAccessible>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -427,7 +426,7 @@ void QuizPanel::present(const QuizPrompt& prompt)
     m_keys.updateCues();
     if (prompt.kind != PromptKind::Question)
         setAccessibleDescription(instructionText(m_quiz.document().DokTyp, m_quiz.snapshot.queryMode));
-    announceItemsChanged();
+    announceQuizItemsChanged(this);
 }
 
 void QuizPanel::hideAllTiles()
@@ -597,7 +596,7 @@ void QuizPanel::judge(THoverPanel* tile)
     m_judged = result;
     m_judgedTile = tile;
     emit answerJudged(result.target);
-    announceItemsChanged();
+    announceQuizItemsChanged(this);
     if (result.right)
         queueRightFeedback(tile);
     else
@@ -943,22 +942,12 @@ void QuizPanel::showChosenTarget(int target)
 
 QList<QuizPanel::SpokenItem> QuizPanel::spokenItems() const
 {
-    QList<SpokenItem> items;
     if (!answering())
-        return items;
-    const TopicDocument& document = m_quiz.document();
-    if (document.DokTyp == DocType::ClozeText)
-        items.append({QStringLiteral("text"), spokenClozeText(document, m_quiz.spokenNumbers()),
-            QRect(QPoint(0, 0), QSize(m_quizPictureWidth, height())), false});
-    const QList<int> targets = m_quiz.dropCandidates();
-    // A single question's one target is the question itself, which its counter reads.
-    if (singleQuestions())
-        return items;
-    for (const int t : targets) {
-        items.append({QStringLiteral("Ziel %1").arg(t), spokenTargetName(document, t, m_quiz.spokenNumber(t)),
-            targetRect(t), chosenTarget() == t});
-    }
-    return items;
+        return {};
+    // The cloze text lies over the card's picture.
+    return ::spokenItems(
+        m_quiz, QRect(QPoint(0, 0), QSize(m_quizPictureWidth, height())),
+        [this](int target) { return targetRect(target); }, chosenTarget());
 }
 
 QRect QuizPanel::targetRect(int index) const
@@ -966,11 +955,4 @@ QRect QuizPanel::targetRect(int index) const
     const DocObject& o = m_quiz.document().objects.at(index);
     return QRect(m_card.cardToView(o.boxRect[0], o.boxRect[1]) + m_cardOffset,
         m_card.cardToView(o.boxRect[2], o.boxRect[3]) + m_cardOffset);
-}
-
-void QuizPanel::announceItemsChanged()
-{
-    // The painted items the interface lists came or went.
-    QAccessibleEvent event(this, QAccessible::ObjectReorder);
-    QAccessible::updateAccessibility(&event);
 }

@@ -4,6 +4,7 @@
 #include "quiz/feedbackrunner.h"
 #include "quiz/instructionstrip.h"
 #include "quiz/quizsession.h"
+#include "quiz/spokentext.h"
 #include "quiz/ui/keyboardcarry.h"
 
 #include <QHash>
@@ -111,16 +112,9 @@ signals:
     void devicePixelRatioChanged();
 
 public:
-    // What the panel paints that a screen reader reads besides its widgets: a cloze text with its
-    // gaps named, and the open targets in the keyboard's order. A key names the same item for as
-    // long as it exists; rect is in panel pixels; chosen marks the carried tile's target.
-    struct SpokenItem
-    {
-        QString key;
-        QString name;
-        QRect rect;
-        bool chosen = false;
-    };
+    // What the panel paints that a screen reader reads besides its widgets (see spokenItems() in
+    // quiz/spokentext.h); none while no quiz is answered.
+    using SpokenItem = ::SpokenItem;
     QList<SpokenItem> spokenItems() const;
 
     // The tile picked up by the keyboard, null while none is carried.
@@ -196,8 +190,6 @@ private:
     void concludeAnswer();
     void judgeNextPending();
     void cancelFeedback();
-
-    void announceItemsChanged();
 
     void timerTick();
     void timeOut();
