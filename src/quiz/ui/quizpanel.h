@@ -152,20 +152,17 @@ private:
     void hideAllTiles();
     QRectF tileCardRect(const THoverPanel* tile) const;
 
-    // The pointer and the keys make the same requests: a pick-up, a tile let go on a target or
-    // where it lies, a tile sent home unanswered.
-    // Takes tile up if a press takes it now (acceptsPress): it comes to the top and its place is
+    // A tile's way, the same for the pointer and the keys (which ask through TileRequests).
+    // A pick-up if a press takes tile now (acceptsPress): it comes to the top and its place is
     // kept for the way home. False when refused.
     bool liftTile(THoverPanel* tile);
-    // What a tile let go now becomes.
     DropFate dropFate() const override;
-    // A tile let go, by the pointer where it lies (keyTarget -1) or by keys on keyTarget: judged
-    // now or after the feedback, as dropFate() says; a refused one stays where it is.
+    // A tile let go, by the pointer where it lies (keyTarget -1) or by keys on keyTarget.
     void putDown(THoverPanel* tile, int keyTarget) override;
+    // The marker on the target such a tile goes to.
     void markDropTarget(THoverPanel* tile, int keyTarget);
-    // A tile let go without an answer: home, and the marker goes.
     void returnHome(THoverPanel* tile) override;
-    // The keyboard's other requests (TileRequests).
+    // The keyboard's own requests.
     bool pickUp(THoverPanel* tile) override;
     void clickTile(THoverPanel* tile) override;
     QRect targetRect(int index) const override;
