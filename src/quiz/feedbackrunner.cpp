@@ -8,6 +8,7 @@
 bool FeedbackRunner::run(const std::function<bool()>& stillCurrent)
 {
     const quint64 generation = m_generation;
+    m_waiting = false;
     while (!m_steps.empty()) {
         Step step = std::move(m_steps.front());
         m_steps.pop_front();
@@ -17,6 +18,7 @@ bool FeedbackRunner::run(const std::function<bool()>& stillCurrent)
         if (wait.again)
             m_steps.push_front(std::move(step));
         if (wait.ms != 0 || wait.again) {
+            m_waiting = true;
             m_timer.start(wait.ms);
             return false;
         }
@@ -27,6 +29,7 @@ bool FeedbackRunner::run(const std::function<bool()>& stillCurrent)
 void FeedbackRunner::cancel()
 {
     ++m_generation;
+    m_waiting = false;
     m_timer.stop();
     m_steps.clear();
 }

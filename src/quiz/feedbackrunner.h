@@ -42,6 +42,9 @@ public:
 
     void add(Step step) { m_steps.push_back(std::move(step)); }
     bool empty() const { return m_steps.empty(); }
+    // No step is left to run or waited for: the last feedback has run to its end or was
+    // cancelled. Asked between runs (a step that is running has already left the queue).
+    bool idle() const { return m_steps.empty() && !m_waiting; }
 
     // Runs the steps in turn until one asks for a wait (the timer then leads to run() again) or
     // none is left: true when the last step has run. After every step stillCurrent is asked;
@@ -63,5 +66,6 @@ public:
 private:
     StepTimer& m_timer;
     std::deque<Step> m_steps;
+    bool m_waiting = false; // the timer will lead to run()
     quint64 m_generation = 0;
 };

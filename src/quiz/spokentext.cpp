@@ -2,6 +2,7 @@
 
 #include "document/topicdocument.h"
 #include "quiz/normalizetext.h"
+#include "quiz/quizsession.h"
 
 #include <QRegularExpression>
 
@@ -89,4 +90,20 @@ QString spokenQuestion(const QString& counterText, const QString& questionText, 
     if (!kind.isEmpty())
         spoken += QStringLiteral(" Bild: ") + kind;
     return spoken;
+}
+
+QList<SpokenItem> spokenItems(const QuizSession& quiz, const QRect& textArea,
+    const std::function<QRect(int target)>& targetRect, int chosenTarget)
+{
+    QList<SpokenItem> items;
+    const TopicDocument& document = quiz.document();
+    if (document.DokTyp == DocType::ClozeText)
+        items.append({QStringLiteral("text"), spokenClozeText(document, quiz.spokenNumbers()), textArea, false});
+    if (document.DokTyp == DocType::SingleQuestions)
+        return items;
+    for (const int t : quiz.dropCandidates()) {
+        items.append({QStringLiteral("Ziel %1").arg(t), spokenTargetName(document, t, quiz.spokenNumber(t)),
+            targetRect(t), chosenTarget == t});
+    }
+    return items;
 }

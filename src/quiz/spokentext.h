@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
+#include <QRect>
 #include <QString>
 
+#include <functional>
+
+class QuizSession;
 class TopicDocument;
 
 // What a screen reader speaks during a quiz. None of these texts may give an answer away: a
@@ -28,3 +33,20 @@ QString spokenClozeText(const TopicDocument& document, const QHash<int, int>& nu
 // A single question as it is read: its counter, its text without markup and its picture's kind
 // ("3. Frage: Wie heißt das Land zu dieser Flagge? Bild: Flagge").
 QString spokenQuestion(const QString& counterText, const QString& questionText, const QString& pictureName);
+
+// What the quiz panel paints that a screen reader reads besides its widgets. A key names the
+// same item for as long as it exists; rect is in the panel's pixels; chosen marks the target a
+// tile carried by keys would go to.
+struct SpokenItem
+{
+    QString key;
+    QString name;
+    QRect rect;
+    bool chosen = false;
+};
+
+// The items of a running quiz: a cloze text with its gaps named, over textArea, and every open
+// target in the keyboard's order at targetRect(target), chosenTarget (-1 none) marked. A single
+// question's one target is the question itself, which its counter reads: it lists none.
+QList<SpokenItem> spokenItems(const QuizSession& quiz, const QRect& textArea,
+    const std::function<QRect(int target)>& targetRect, int chosenTarget);

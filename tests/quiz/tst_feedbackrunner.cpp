@@ -30,6 +30,8 @@ private slots:
     void glideGoesByTheTimeThatPassed_data();
     void glideGoesByTheTimeThatPassed();
     void glideOfAVanishedTileEnds();
+    void idleOnlyOnceNothingIsDue_data();
+    void idleOnlyOnceNothingIsDue();
 };
 
 void TestFeedbackRunner::stepsRunInTurnWithTheirWaits()
@@ -162,6 +164,43 @@ void TestFeedbackRunner::glideOfAVanishedTileEnds()
     tick.advance(10);
     QVERIFY(runner.run([] { return true; }));
     QCOMPARE(moves, 1);
+}
+
+void TestFeedbackRunner::idleOnlyOnceNothingIsDue_data()
+{
+    QTest::addColumn<int>("lastWait"); // of the last step
+    QTest::addColumn<bool>("cancel"); // during the first wait
+    QTest::newRow("last step goes on at once") << 0 << false;
+    // Its queue is empty while the timer is still due: not idle until the timer led to run().
+    QTest::newRow("last step waits") << 200 << false;
+    QTest::newRow("cancelled during a wait") << 0 << true;
+}
+
+// The quiz panel reads a held conclusion from an idle runner: a feedback that still waits for
+// its timer must never count as over.
+void TestFeedbackRunner::idleOnlyOnceNothingIsDue()
+{
+    QFETCH(int, lastWait);
+    QFETCH(bool, cancel);
+    ManualTimer timer;
+    FeedbackRunner runner(timer);
+    QVERIFY(runner.idle());
+    runner.add([] { return FeedbackRunner::next(100); });
+    runner.add([lastWait] { return FeedbackRunner::next(lastWait); });
+    QVERIFY(!runner.idle());
+    QVERIFY(!runner.run([] { return true; }));
+    QVERIFY(!runner.idle());
+    if (cancel) {
+        runner.cancel();
+        QVERIFY(runner.idle());
+        return;
+    }
+    QCOMPARE(runner.run([] { return true; }), lastWait == 0);
+    QCOMPARE(runner.idle(), lastWait == 0);
+    if (lastWait != 0) {
+        QVERIFY(runner.run([] { return true; }));
+        QVERIFY(runner.idle());
+    }
 }
 
 QTEST_APPLESS_MAIN(TestFeedbackRunner)

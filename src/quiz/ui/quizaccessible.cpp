@@ -161,3 +161,9 @@ void installQuizAccessibility()
     }();
     Q_UNUSED(installed);
 }
+
+void announceQuizItemsChanged(QWidget* panel)
+{
+    QAccessibleEvent event(panel, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&event);
+}

@@ -17,7 +17,6 @@
 #include "widgets/hoverpanel.h"
 #include "widgets/markerframe.h"
 
-#include <QAccessible>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -201,10 +200,7 @@ void QuizPanel::createTiles()
         // Tab reaches the tiles, a click does not take the focus.
         tile->setFocusPolicy(Qt::TabFocus);
         connect(tile, &THoverPanel::mouseDown, this, [this, tile](Qt::MouseButton button, QPoint pos) {
-            // The pointer takes over: a tile carried by keys goes back, the key cues go.
-            if (m_carried)
-                putBack();
-            useKeyboard(false);
+            m_keys.pointerTakesOver();
             grabTile(tile, button, pos);
         });
         connect(tile, &THoverPanel::mouseMove, this, [this, tile](Qt::MouseButtons buttons, QPoint pos) {
@@ -234,7 +230,7 @@ void QuizPanel::destroyTiles()
         }
     }
     m_tiles.clear();
-    endCarry();
+    m_keys.end();
     m_heldDrops.clear();
     m_solutionTile = nullptr;
     m_dragTile = nullptr;
@@ -245,7 +241,7 @@ void QuizPanel::begin(const QuizPrompt& prompt)
 {
     m_state = State::Waiting;
     present(prompt);
-    focusFirstTile();
+    m_keys.focusFirstTile();
 }
 
 void QuizPanel::startClock()
@@ -258,9 +254,8 @@ void QuizPanel::stop()
 {
     cancelFeedback();
     m_zeitTimer->stop();
-    m_conclusionHeld = false;
     m_dragTile = nullptr;
-    endCarry();
+    m_keys.end();
     if (m_state != State::Idle)
         m_state = State::Ended;
 }
@@ -347,7 +342,7 @@ void QuizPanel::layoutAnswerGrid()
     m_frageZaehlerPan->show();
     m_frageZaehlerPan->raise();
     // The keys 1 to 5 follow the places just given.
-    updateKeyCues();
+    m_keys.updateCues();
 }
 
 void QuizPanel::drawInstructionStrip(bool repaint)
@@ -389,8 +384,8 @@ void QuizPanel::showMarker(const QRect& bounds)
 void QuizPanel::present(const QuizPrompt& prompt)
 {
     // A tile carried into the next question goes back: it was picked up for another one.
-    if (m_carried && prompt.kind != PromptKind::None)
-        putBack();
+    if (prompt.kind != PromptKind::None)
+        m_keys.putBack();
     m_card.askedObject = -1;
     switch (prompt.kind) {
     case PromptKind::Text:
@@ -427,14 +422,11 @@ void QuizPanel::present(const QuizPrompt& prompt)
     case PromptKind::None:
         break;
     }
-    // The focus stays with the tiles when the one it was on is gone.
-    const QWidget* focus = focusWidget();
-    if (focus == this || (focus && focus->isHidden() && isAncestorOf(focus)))
-        focusFirstTile();
-    updateKeyCues();
+    m_keys.keepFocusOnTiles();
+    m_keys.updateCues();
     if (prompt.kind != PromptKind::Question)
         setAccessibleDescription(instructionText(m_quiz.document().DokTyp, m_quiz.snapshot.queryMode));
-    announceItemsChanged();
+    announceQuizItemsChanged(this);
 }
 
 void QuizPanel::hideAllTiles()
@@ -460,17 +452,73 @@ QRectF QuizPanel::tileCardRect(const THoverPanel* tile) const
     return QRectF(topLeft, bottomRight);
 }
 
+bool QuizPanel::liftTile(THoverPanel* tile)
+{
+    if (!acceptsPress(tile))
+        return false;
+    tile->raise();
+    m_dragOrigins.insert(tile, tile->pos());
+    // Taken up again before its held release was judged: only its next release counts.
+    forgetHeldDrop(tile);
+    return true;
+}
+
+QuizPanel::DropFate QuizPanel::dropFate() const
+{
+    if (m_state == State::Waiting)
+        return DropFate::Judged;
+    // During a feedback only free assignment waits for a tile let go; when one question is asked
+    // at a time, it could answer one not yet shown.
+    if (m_state == State::Feedback && freeAssignment())
+        return DropFate::Held;
+    return DropFate::Refused;
+}
+
+void QuizPanel::putDown(THoverPanel* tile, int keyTarget)
+{
+    const QPointer<THoverPanel> guard(tile);
+    switch (dropFate()) {
+    case DropFate::Refused:
+        return;
+    case DropFate::Held:
+        holdDrop(tile, keyTarget);
+        return;
+    case DropFate::Judged:
+        break;
+    }
+    markDropTarget(tile, keyTarget);
+    judge(tile);
+    // A key drop refused by the engine (the target went meanwhile) goes back where it came from.
+    if (keyTarget >= 0 && m_state == State::Waiting && guard)
+        returnHome(guard);
+}
+
+void QuizPanel::markDropTarget(THoverPanel* tile, int keyTarget)
+{
+    // A tile put down by keys goes to the target chosen then, one let go by the pointer to the
+    // target under it (judged where it lies now, whatever the last drag step saw). A single
+    // question's target is the question asked.
+    if (keyTarget >= 0)
+        emit markRequested(m_quiz.chooseTarget(keyTarget), 2);
+    else if (!singleQuestions())
+        emit markRequested(m_quiz.dragOver(tileCardRect(tile)), 2);
+}
+
+void QuizPanel::returnHome(THoverPanel* tile)
+{
+    sendHome(tile);
+    if (m_state == State::Waiting)
+        emit markRequested(-1, -1);
+}
+
 void QuizPanel::grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos)
 {
     if (button != Qt::LeftButton || !m_quiz.isRunning())
         return;
-    if (!acceptsPress(tile))
+    if (!liftTile(tile))
         return;
-    tile->raise();
     m_dragTile = tile;
-    m_dragOrigins.insert(tile, tile->pos());
     m_dragPoint = tile->pos() + pos;
-    forgetHeldDrop(tile);
     if (m_state == State::Waiting)
         m_quiz.grabTile();
 }
@@ -513,27 +561,14 @@ void QuizPanel::releaseTile(THoverPanel* tile)
         return;
     }
     m_dragTile = nullptr;
-    if (m_state == State::Feedback) {
-        if (freeAssignment())
-            holdDrop(tile, -1);
-        return;
-    }
-    if (m_state != State::Waiting)
-        return;
-    // Judged where the tile lies now, whatever the last drag step saw.
-    if (!singleQuestions())
-        emit markRequested(m_quiz.dragOver(tileCardRect(tile)), 2);
-    judge(tile);
+    putDown(tile, -1);
 }
 
 void QuizPanel::abandonDrag()
 {
     const QPointer<THoverPanel> tile = std::exchange(m_dragTile, nullptr);
-    if (!tile)
-        return;
-    sendHome(tile);
-    if (m_state == State::Waiting)
-        emit markRequested(-1, -1);
+    if (tile)
+        returnHome(tile);
 }
 
 void QuizPanel::sendHome(THoverPanel* tile)
@@ -561,7 +596,7 @@ void QuizPanel::judge(THoverPanel* tile)
     m_judged = result;
     m_judgedTile = tile;
     emit answerJudged(result.target);
-    announceItemsChanged();
+    announceQuizItemsChanged(this);
     if (result.right)
         queueRightFeedback(tile);
     else
@@ -681,11 +716,9 @@ void QuizPanel::runSteps()
 
 void QuizPanel::concludeAnswer()
 {
-    if (m_holds > 0) {
-        m_conclusionHeld = true;
+    // Held: runHeld() concludes once the last hold is released.
+    if (m_holds > 0)
         return;
-    }
-    m_conclusionHeld = false;
     m_state = State::Waiting;
     const JudgeResult result = std::exchange(m_judged, {});
     if (result.quizOver) {
@@ -718,10 +751,7 @@ void QuizPanel::judgeNextPending()
             sendHome(tile);
             continue;
         }
-        // A tile put down by keys goes to the target chosen then, one let go by the pointer to
-        // the target under it.
-        emit markRequested(
-            drop.keyTarget >= 0 ? m_quiz.chooseTarget(drop.keyTarget) : m_quiz.dragOver(tileCardRect(tile)), 2);
+        markDropTarget(tile, drop.keyTarget);
         judge(tile);
         // A key drop whose target was taken meanwhile is refused and goes back, as one put down
         // outside a feedback does.
@@ -730,13 +760,9 @@ void QuizPanel::judgeNextPending()
     }
     if (m_state != State::Waiting)
         return;
-    if (m_carried) {
-        // The feedback owned the marker; the carried tile's target may have gone meanwhile.
-        m_chooser.update(m_quiz.dropCandidates());
-        showCarriedTarget();
-    } else {
+    // The feedback owned the marker; a carried tile's target may have gone meanwhile.
+    if (!m_keys.showTargetAgain())
         emit markRequested(-1, -1);
-    }
 }
 
 void QuizPanel::timerTick()
@@ -802,11 +828,19 @@ void QuizPanel::releaseProgress()
     });
 }
 
+bool QuizPanel::conclusionHeld() const
+{
+    // The feedback's steps are over, but the panel is still in its feedback: the conclusion
+    // found the progress held. A feedback still running or waiting for its timer concludes by
+    // itself.
+    return m_state == State::Feedback && m_feedback.idle();
+}
+
 void QuizPanel::runHeld()
 {
     if (m_holds > 0)
         return;
-    if (m_conclusionHeld && m_state == State::Feedback)
+    if (conclusionHeld())
         concludeAnswer();
     else if (m_state == State::Waiting && m_quiz.timeLimitReached())
         timeOut();
@@ -814,12 +848,17 @@ void QuizPanel::runHeld()
 
 THoverPanel* QuizPanel::carriedTile() const
 {
-    return m_carried;
+    return m_keys.carried();
 }
 
 int QuizPanel::chosenTarget() const
 {
-    return m_carried ? m_chooser.current() : -1;
+    return m_keys.chosenTarget();
+}
+
+QList<THoverPanel*> QuizPanel::tilesInOrder() const
+{
+    return m_keys.tilesInOrder();
 }
 
 QList<QWidget*> QuizPanel::accessibleChildOrder() const
@@ -842,224 +881,51 @@ QList<QWidget*> QuizPanel::accessibleChildOrder() const
     return others + restOfTiles;
 }
 
-QList<THoverPanel*> QuizPanel::tilesInOrder() const
+bool QuizPanel::answering() const
 {
-    QList<THoverPanel*> order;
-    for (const QPointer<THoverPanel>& tile : m_tiles) {
-        if (tile && !tile->isHidden())
-            order.append(tile);
-    }
-    // The answers of a question are numbered as the pupil reads the grid; texts keep the order
-    // of their pile.
-    if (singleQuestions()) {
-        std::stable_sort(order.begin(), order.end(), [](const THoverPanel* a, const THoverPanel* b) {
-            return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
-        });
-    }
-    return order;
-}
-
-THoverPanel* QuizPanel::focusedTile() const
-{
-    QWidget* focus = focusWidget();
-    for (const QPointer<THoverPanel>& tile : m_tiles) {
-        if (tile && tile == focus && !tile->isHidden())
-            return tile;
-    }
-    return nullptr;
-}
-
-void QuizPanel::focusFirstTile()
-{
-    const QList<THoverPanel*> order = tilesInOrder();
-    if (!order.isEmpty())
-        order.first()->setFocus(Qt::OtherFocusReason);
-    else if (isVisible())
-        setFocus(Qt::OtherFocusReason);
-}
-
-void QuizPanel::moveTileFocus(int delta)
-{
-    const QList<THoverPanel*> order = tilesInOrder();
-    if (order.isEmpty()) {
-        setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    const int n = int(order.size());
-    QWidget* focus = focusWidget();
-    int at = int(order.indexOf(focus));
-    if (at >= 0) {
-        at = ((at + delta) % n + n) % n;
-    } else {
-        // The focused tile was just hidden or placed: the tile after it (or before it) in the
-        // list takes the focus; from anywhere else the first (or last) one.
-        const int listAt = int(m_tiles.indexOf(qobject_cast<THoverPanel*>(focus)));
-        at = delta > 0 ? 0 : n - 1;
-        if (listAt >= 0) {
-            for (int i = 0; i < n; ++i) {
-                const int j = delta > 0 ? i : n - 1 - i;
-                const qsizetype listIndex = m_tiles.indexOf(order.at(j));
-                if (delta > 0 ? listIndex > listAt : listIndex < listAt) {
-                    at = j;
-                    break;
-                }
-            }
-        }
-    }
-    THoverPanel* next = order.at(at);
-    next->setFocus(delta > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-    if (m_keyboardUsed)
-        next->raise(); // a tile of the pile shows its frame whole
-}
-
-void QuizPanel::useKeyboard(bool used)
-{
-    if (m_keyboardUsed == used)
-        return;
-    m_keyboardUsed = used;
-    updateKeyCues();
-}
-
-void QuizPanel::updateKeyCues()
-{
-    const QList<THoverPanel*> order = tilesInOrder();
-    for (const QPointer<THoverPanel>& tile : std::as_const(m_tiles)) {
-        if (!tile)
-            continue;
-        tile->setFocusFrame(m_keyboardUsed);
-        const int at = int(order.indexOf(tile));
-        const bool numbered = m_keyboardUsed && singleQuestions() && at >= 0 && at < 5;
-        tile->setKeyHint(numbered ? QString::number(at + 1) : QString());
-    }
+    return (m_state == State::Waiting || m_state == State::Feedback) && m_quiz.isRunning();
 }
 
 bool QuizPanel::focusNextPrevChild(bool next)
 {
     if (m_state != State::Waiting && m_state != State::Feedback)
         return QWidget::focusNextPrevChild(next);
-    // Tab stays among the tiles during a quiz; while a tile is carried it steps through the
-    // targets like the arrow keys.
-    if (m_carried) {
-        m_chooser.update(m_quiz.dropCandidates());
-        m_chooser.step(next ? 1 : -1);
-        showCarriedTarget();
-        return true;
-    }
-    moveTileFocus(next ? 1 : -1);
+    // Tab stays among the tiles during a quiz.
+    m_keys.tab(next);
     return true;
 }
 
 void QuizPanel::keyReleaseEvent(QKeyEvent* event)
 {
-    m_lastKeyRelease = {event->key(), event->timestamp()};
+    m_keys.keyReleased({event->key(), event->timestamp()});
     QWidget::keyReleaseEvent(event);
 }
 
 void QuizPanel::keyPressEvent(QKeyEvent* event)
 {
-    if (quizKey(event)) {
+    if (answering()
+        && m_keys.keyPressed(
+            {event->key(), event->modifiers(), event->text(), event->isAutoRepeat(), event->timestamp()})) {
         event->accept();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-bool QuizPanel::quizKey(QKeyEvent* event)
-{
-    if ((m_state != State::Waiting && m_state != State::Feedback) || !m_quiz.isRunning())
-        return false;
-    const QuizKey key {event->key(), event->modifiers(), event->text(), event->isAutoRepeat(), event->timestamp()};
-    const QuizKeyDecision decision = decideQuizKey(key, m_lastKeyRelease, m_carried, singleQuestions());
-    switch (decision.action) {
-    case QuizKeyAction::Ignore:
-        return false;
-    case QuizKeyAction::Swallow:
-        return true;
-    case QuizKeyAction::FocusPrevious:
-    case QuizKeyAction::FocusNext:
-        useKeyboard(true);
-        moveTileFocus(decision.action == QuizKeyAction::FocusPrevious ? -1 : 1);
-        return true;
-    case QuizKeyAction::Enter: {
-        useKeyboard(true);
-        THoverPanel* tile = focusedTile();
-        if (!tile) {
-            focusFirstTile();
-            return true;
-        }
-        enterOn(tile);
-        return true;
-    }
-    case QuizKeyAction::AnswerSlot: {
-        useKeyboard(true);
-        const QList<THoverPanel*> order = tilesInOrder();
-        if (decision.slot < order.size()) {
-            order.at(decision.slot)->setFocus(Qt::OtherFocusReason);
-            answerByKey(order.at(decision.slot));
-        }
-        return true;
-    }
-    default:
-        return carryKey(decision.action, key.text);
-    }
-}
-
-bool QuizPanel::carryKey(QuizKeyAction action, const QString& text)
-{
-    useKeyboard(true);
-    // Another answer may have solved or crossed targets since the last key.
-    m_chooser.update(m_quiz.dropCandidates());
-    switch (action) {
-    case QuizKeyAction::ChoosePrevious:
-        m_chooser.step(-1);
-        break;
-    case QuizKeyAction::ChooseNext:
-        m_chooser.step(1);
-        break;
-    case QuizKeyAction::ChooseFirst:
-        m_chooser.chooseFirst();
-        break;
-    case QuizKeyAction::ChooseLast:
-        m_chooser.chooseLast();
-        break;
-    case QuizKeyAction::Drop:
-        dropCarried();
-        return true;
-    case QuizKeyAction::PutBack:
-        putBack();
-        return true;
-    default:
-        if (text.size() != 1 || !m_chooser.type(m_quiz.document(), text.at(0)))
-            return false;
-        break;
-    }
-    showCarriedTarget();
-    return true;
-}
-
-void QuizPanel::enterOn(THoverPanel* tile)
-{
-    if (m_carried == tile)
-        dropCarried();
-    else if (singleQuestions())
-        answerByKey(tile);
-    else
-        pickUp(tile);
-}
-
 void QuizPanel::pressTile(THoverPanel* tile)
 {
-    if (!tile || tile->isHidden() || (m_state != State::Waiting && m_state != State::Feedback) || !m_quiz.isRunning())
+    if (!tile || tile->isHidden() || !answering())
         return;
-    useKeyboard(true);
-    // Another tile in hand goes back first, as the pointer would put it back.
-    if (m_carried && m_carried != tile)
-        putBack();
-    tile->setFocus(Qt::OtherFocusReason);
-    enterOn(tile);
+    m_keys.press(tile);
 }
 
-void QuizPanel::answerByKey(THoverPanel* tile)
+bool QuizPanel::pickUp(THoverPanel* tile)
+{
+    // Taken as the pointer would take it now, unless the pointer holds it.
+    return m_dragTile != tile && liftTile(tile);
+}
+
+void QuizPanel::clickTile(THoverPanel* tile)
 {
     // Exactly the pointer's click: refused during a feedback like a press then.
     grabTile(tile, Qt::LeftButton, QPoint(tile->width() / 2, tile->height() / 2));
@@ -1067,101 +933,21 @@ void QuizPanel::answerByKey(THoverPanel* tile)
         releaseTile(tile);
 }
 
-void QuizPanel::pickUp(THoverPanel* tile)
+void QuizPanel::showChosenTarget(int target)
 {
-    // Taken as the pointer would take it now.
-    if (!acceptsPress(tile) || m_dragTile == tile)
-        return;
-    tile->raise();
-    m_carried = tile;
-    m_dragOrigins.insert(tile, tile->pos());
-    forgetHeldDrop(tile);
-    m_chooser.begin(m_quiz.dropCandidates());
-    showCarriedTarget();
-}
-
-void QuizPanel::showCarriedTarget()
-{
-    if (!m_carried)
-        return;
-    const int target = m_chooser.current();
-    if (target >= 0) {
-        // The tile lies on the target as a pointer would put it there: the middle of its left
-        // edge inside the box.
-        m_carried->move(carriedTilePlace(targetRect(target), m_carried->size(), rect()).topLeft());
-        m_carried->raise();
-    }
-    m_carried->setAccessibleDescription(target >= 0
-            ? QStringLiteral("Ziel: ") + spokenTargetName(m_quiz.document(), target, m_quiz.spokenNumber(target))
-            : QStringLiteral("kein Ziel"));
     // The answer in feedback owns the marker; this target is shown once it is done.
     if (m_state == State::Waiting)
         emit markRequested(target, target >= 0 ? 2 : -1);
 }
 
-void QuizPanel::dropCarried()
-{
-    const QPointer<THoverPanel> tile = m_carried;
-    const int target = m_chooser.current();
-    if (!tile || target < 0)
-        return;
-    if (m_state == State::Feedback) {
-        // As a release then: held until the feedback is over in free assignment, else refused.
-        if (!freeAssignment())
-            return;
-        endCarry();
-        holdDrop(tile, target);
-        return;
-    }
-    if (m_state != State::Waiting)
-        return;
-    endCarry();
-    emit markRequested(m_quiz.chooseTarget(target), 2);
-    judge(tile);
-    // Refused by the engine (the target went meanwhile): the tile goes back where it came from.
-    if (m_state == State::Waiting && tile) {
-        sendHome(tile);
-        emit markRequested(-1, -1);
-    }
-}
-
-void QuizPanel::putBack()
-{
-    const QPointer<THoverPanel> tile = m_carried;
-    endCarry();
-    if (!tile)
-        return;
-    sendHome(tile);
-    if (m_state == State::Waiting)
-        emit markRequested(-1, -1);
-}
-
-void QuizPanel::endCarry()
-{
-    if (m_carried)
-        m_carried->setAccessibleDescription({});
-    m_carried = nullptr;
-    m_chooser.clear();
-}
-
 QList<QuizPanel::SpokenItem> QuizPanel::spokenItems() const
 {
-    QList<SpokenItem> items;
-    if ((m_state != State::Waiting && m_state != State::Feedback) || !m_quiz.isRunning())
-        return items;
-    const TopicDocument& document = m_quiz.document();
-    if (document.DokTyp == DocType::ClozeText)
-        items.append({QStringLiteral("text"), spokenClozeText(document, m_quiz.spokenNumbers()),
-            QRect(QPoint(0, 0), QSize(m_quizPictureWidth, height())), false});
-    const QList<int> targets = m_quiz.dropCandidates();
-    // A single question's one target is the question itself, which its counter reads.
-    if (singleQuestions())
-        return items;
-    for (const int t : targets) {
-        items.append({QStringLiteral("Ziel %1").arg(t), spokenTargetName(document, t, m_quiz.spokenNumber(t)),
-            targetRect(t), chosenTarget() == t});
-    }
-    return items;
+    if (!answering())
+        return {};
+    // The cloze text lies over the card's picture.
+    return ::spokenItems(
+        m_quiz, QRect(QPoint(0, 0), QSize(m_quizPictureWidth, height())),
+        [this](int target) { return targetRect(target); }, chosenTarget());
 }
 
 QRect QuizPanel::targetRect(int index) const
@@ -1169,11 +955,4 @@ QRect QuizPanel::targetRect(int index) const
     const DocObject& o = m_quiz.document().objects.at(index);
     return QRect(m_card.cardToView(o.boxRect[0], o.boxRect[1]) + m_cardOffset,
         m_card.cardToView(o.boxRect[2], o.boxRect[3]) + m_cardOffset);
-}
-
-void QuizPanel::announceItemsChanged()
-{
-    // The painted items the interface lists came or went.
-    QAccessibleEvent event(this, QAccessible::ObjectReorder);
-    QAccessible::updateAccessibility(&event);
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "cardview/cardview.h"
-#include "quiz/droptarget.h"
 #include "quiz/feedbackrunner.h"
 #include "quiz/instructionstrip.h"
-#include "quiz/quizkeys.h"
 #include "quiz/quizsession.h"
+#include "quiz/spokentext.h"
+#include "quiz/ui/keyboardcarry.h"
 
 #include <QHash>
 #include <QList>
@@ -39,16 +39,11 @@ class THoverPanel;
 //   unjudged;
 // - leaving or restarting cancels the remaining steps, which never touch a tile or quiz again.
 //
-// Every answer can be given from the keyboard, through the same judging as the pointer's. Tab
-// and the arrow keys move the focus over the tiles; single questions answer with Enter, Space or
-// the keys 1 to 5 (the tiles in their visible order); labels and cloze words are picked up with
-// Enter, a target is chosen by typing the number or letter its cover shows or with the arrow
-// keys (the red marker frames it), Enter puts the tile down there and Escape puts it back. A key
-// counts as the pointer would at that moment: refused during a feedback when one question is
-// asked at a time, held until the feedback is over in free assignment. A held key answers once,
-// its repeats nothing. The focus frame and the key names on the tiles show only once the keyboard
-// was used, and go when the pointer takes a tile.
-class QuizPanel : public QWidget
+// Every answer can be given from the keyboard (KeyboardCarry), through the same requests as the
+// pointer's and so the same judging: a key counts as the pointer would at that moment, refused
+// during a feedback when one question is asked at a time, held until the feedback is over in
+// free assignment.
+class QuizPanel : public QWidget, private TileRequests
 {
     Q_OBJECT
 public:
@@ -117,16 +112,9 @@ signals:
     void devicePixelRatioChanged();
 
 public:
-    // What the panel paints that a screen reader reads besides its widgets: a cloze text with its
-    // gaps named, and the open targets in the keyboard's order. A key names the same item for as
-    // long as it exists; rect is in panel pixels; chosen marks the carried tile's target.
-    struct SpokenItem
-    {
-        QString key;
-        QString name;
-        QRect rect;
-        bool chosen = false;
-    };
+    // What the panel paints that a screen reader reads besides its widgets (see spokenItems() in
+    // quiz/spokentext.h); none while no quiz is answered.
+    using SpokenItem = ::SpokenItem;
     QList<SpokenItem> spokenItems() const;
 
     // The tile picked up by the keyboard, null while none is carried.
@@ -155,13 +143,30 @@ private:
     // Whether a press on tile (by the pointer, or Enter picking it up) takes it now: the one rule
     // for both.
     bool acceptsPress(const THoverPanel* tile) const;
+    // A quiz runs and waits for an answer or gives the feedback of one: keys, a screen reader's
+    // presses and its items count only then.
+    bool answering() const;
     void destroyTiles();
     void layoutAnswerGrid();
     void present(const QuizPrompt& prompt);
     void hideAllTiles();
     QRectF tileCardRect(const THoverPanel* tile) const;
-    // The box of target object index in the panel's coordinates.
-    QRect targetRect(int index) const;
+
+    // A tile's way, the same for the pointer and the keys (which ask through TileRequests).
+    // A pick-up if a press takes tile now (acceptsPress): it comes to the top and its place is
+    // kept for the way home. False when refused.
+    bool liftTile(THoverPanel* tile);
+    DropFate dropFate() const override;
+    // A tile let go, by the pointer where it lies (keyTarget -1) or by keys on keyTarget.
+    void putDown(THoverPanel* tile, int keyTarget) override;
+    // The marker on the target such a tile goes to.
+    void markDropTarget(THoverPanel* tile, int keyTarget);
+    void returnHome(THoverPanel* tile) override;
+    // The keyboard's own requests.
+    bool pickUp(THoverPanel* tile) override;
+    void clickTile(THoverPanel* tile) override;
+    QRect targetRect(int index) const override;
+    void showChosenTarget(int target) override;
 
     void grabTile(THoverPanel* tile, Qt::MouseButton button, QPoint pos);
     void dragTile(THoverPanel* tile, QPoint pos);
@@ -183,28 +188,11 @@ private:
     void judgeNextPending();
     void cancelFeedback();
 
-    bool quizKey(QKeyEvent* event);
-    // Carries out a key's decision for the tile carried by keys; false when the key was none of
-    // the quiz's.
-    bool carryKey(QuizKeyAction action, const QString& text);
-    void useKeyboard(bool used);
-    void updateKeyCues();
-    void moveTileFocus(int delta);
-    void focusFirstTile();
-    THoverPanel* focusedTile() const;
-    // Enter on tile: answers a single question, picks a text up, puts the carried one down.
-    void enterOn(THoverPanel* tile);
-    void answerByKey(THoverPanel* tile);
-    void pickUp(THoverPanel* tile);
-    void showCarriedTarget();
-    void dropCarried();
-    void putBack();
-    void endCarry();
-    void announceItemsChanged();
-
     void timerTick();
     void timeOut();
     void finish();
+    // An answer whose feedback is over waits for the hold to be released.
+    bool conclusionHeld() const;
     void runHeld();
 
     QuizSession& m_quiz;
@@ -251,13 +239,8 @@ private:
     };
     QList<HeldDrop> m_heldDrops;
 
-    // Keyboard answering: whether its cues are shown, the tile carried and its chosen target.
-    bool m_keyboardUsed = false;
-    // The last key let go and when (the display server's time), to know a held key's repeats.
-    QuizKeyRelease m_lastKeyRelease;
-    QPointer<THoverPanel> m_carried;
-    DropTargetChooser m_chooser;
+    // The keyboard's focus, cues and carried tile, over m_tiles.
+    KeyboardCarry m_keys {*this, m_quiz, m_tiles, *this};
 
     int m_holds = 0;
-    bool m_conclusionHeld = false;
 };
