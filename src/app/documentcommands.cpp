@@ -3,8 +3,10 @@
 
 #include "mainwindow.h"
 
+#include "app/authoringcontroller.h"
 #include "app/quizcontroller.h"
 
+#include "authoring/topiceditor.h"
 #include "cardview/ui/cardcontrols.h"
 #include "common/folders.h"
 #include "document/zepformat.h"
@@ -110,6 +112,8 @@ void TForm1::adoptDocument(TopicDocument&& read, const QString& path, bool adopt
     }
     clearCardMarks();
     m_document.modified = false;
+    if (m_authoringController)
+        m_authoringController->documentReplaced();
     showTitle();
 }
 
@@ -144,6 +148,8 @@ void TForm1::closeDocument()
     m_document.objects.clear();
     clearHighScoreList();
     m_document.resetDocument();
+    if (m_authoringController)
+        m_authoringController->documentReplaced();
     m_cardView.forgetLastPoint();
     checkDocTypeItem(DocType::ImageLabelling);
     if (!m_firstActivation)
@@ -196,9 +202,13 @@ void TForm1::setDocType(DocType type)
 {
     if (m_document.DokTyp == type)
         return;
-    m_document.DokTyp = type;
+    if (m_authoringController) {
+        m_authoringController->editor().setDocType(type); // one undoable change
+    } else {
+        m_document.DokTyp = type;
+        m_document.modified = true;
+    }
     checkDocTypeItem(type);
-    m_document.modified = true;
     if (type == DocType::ClozeText && m_document.lueckentext.isEmpty()) {
         showInfo(QStringLiteral("Es wurde noch kein Lückentext definiert. Um einen Lückentext zu erstellen, wählen "
                                 "Sie den Menüpunkt \"Autorenfunktion | Lückentext bearbeiten\"."));
@@ -227,8 +237,8 @@ bool TForm1::confirmLeaveDocument()
         : QStringLiteral("Änderungen unter \"%1\" speichern?").arg(m_document.filePath);
     switch (askYesNoCancel(question)) {
     case MessageButton::Yes:
-        saveDocumentForAuthoring();
-        return true;
+        // Goes on only once the changes are on disk: a failed save keeps the topic open.
+        return saveDocumentForAuthoring();
     case MessageButton::No:
         return true;
     default:

@@ -8,9 +8,11 @@
 
 #include "mainwindow.h"
 
+#include "app/authoringcontroller.h"
 #include "app/netcontroller.h"
 #include "app/quizcontroller.h"
 
+#include "authoring/topiceditor.h"
 #include "cardview/ui/cardcontrols.h"
 #include "common/sound.h"
 #include "ui/desktopservices.h"
@@ -19,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QUndoStack>
 
 QMenu* TForm1::addMenu(QWidget* parentMenu, const char* name, const QString& caption, bool shown)
 {
@@ -91,13 +94,26 @@ void TForm1::createMenus()
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    // "&Datei": never shown; its keys work.
-    QMenu* file = addMenu(bar, "Datei1", QStringLiteral("&Datei"), false);
+    // "&Datei": never shown but to authors; its keys work.
+    QMenu* file = addMenu(bar, "Datei1", QStringLiteral("&Datei"), m_authoring);
+    if (m_authoring) {
+        connect(addItem(file, "NeuAusBild1", QStringLiteral("&Neu aus Bild...")), &QAction::triggered,
+            m_authoringController, &AuthoringController::newFromPicture);
+    }
     connect(addItem(file, "Oeffnen1", QStringLiteral("Ö&ffnen..."), QKeySequence(Qt::CTRL | Qt::Key_O)),
         &QAction::triggered, this, &TForm1::openWithDialog);
-    addItem(file, "Speichern1", QStringLiteral("&Speichern"));
-    addItem(file, "Speichernunter1", QStringLiteral("Speichern &unter..."));
-    addItem(file, "DateiDokumenteigenschaften", QStringLiteral("&Dokumenteigenschaften..."));
+    if (m_authoring) {
+        connect(addItem(file, "Speichern1", QStringLiteral("&Speichern"), QKeySequence(Qt::CTRL | Qt::Key_S)),
+            &QAction::triggered, m_authoringController, &AuthoringController::save);
+        connect(addItem(file, "Speichernunter1", QStringLiteral("Speichern &unter...")), &QAction::triggered,
+            m_authoringController, &AuthoringController::saveAs);
+        connect(addItem(file, "DateiDokumenteigenschaften", QStringLiteral("&Dokumenteigenschaften...")),
+            &QAction::triggered, m_authoringController, &AuthoringController::showProperties);
+    } else {
+        addItem(file, "Speichern1", QStringLiteral("&Speichern"));
+        addItem(file, "Speichernunter1", QStringLiteral("Speichern &unter..."));
+        addItem(file, "DateiDokumenteigenschaften", QStringLiteral("&Dokumenteigenschaften..."));
+    }
     file->addSeparator();
     connect(addItem(file, "PerEMailversenden1", QStringLiteral("Per E-&Mail versenden..."),
                 QKeySequence(Qt::CTRL | Qt::Key_M)),
@@ -109,8 +125,9 @@ void TForm1::createMenus()
         &TForm1::printerSetup);
     connect(addItem(file, "Exportieren1", QStringLiteral("&Exportieren..."), QKeySequence(Qt::CTRL | Qt::Key_E)),
         &QAction::triggered, m_cardControls, &CardControls::exportView);
+    // For authors Ctrl+Z is undo; the item stays without its key.
     connect(addItem(file, "IndieZwischenablageBMP", QStringLiteral("In &Zwischenablage kopieren"),
-                QKeySequence(Qt::CTRL | Qt::Key_Z)),
+                m_authoring ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_Z)),
         &QAction::triggered, m_cardControls, &CardControls::copyViewToClipboard);
     file->addSeparator();
     connect(addItem(file, "Arbeitsblatterstellen1", QStringLiteral("&Arbeitsblatt erstellen..."),
@@ -261,8 +278,8 @@ void TForm1::createMenus()
     connect(addItem(options, "OrdnerBestenlisten1", QStringLiteral("&Ordner für Protokolle und Bestenlisten...")),
         &QAction::triggered, this, &TForm1::showFolderDialog);
 
-    // "&Autorenfunktion": authoring is switched off in this edition.
-    QMenu* editor = addMenu(bar, "Editor1", QStringLiteral("&Autorenfunktion"), false);
+    // "&Autorenfunktion": shown only in the program started for authors.
+    QMenu* editor = addMenu(bar, "Editor1", QStringLiteral("&Autorenfunktion"), m_authoring);
     QMenu* documentType = addMenu(editor, "Dokumententyp1", QStringLiteral("&Dokumententyp"));
     auto* typeGroup = new QActionGroup(documentType);
     const std::pair<const char*, const char*> typeItems[] = {{"DokTypBildbeschriftung1", "&Bildbeschriftung"},
@@ -274,7 +291,9 @@ void TForm1::createMenus()
         typeGroup->addAction(item);
         connect(item, &QAction::triggered, this, [this, type] { setDocType(DocType(type)); });
     }
-    setMenuEnabled(documentType, false);
+    setMenuEnabled(documentType, m_authoring);
+    if (m_authoring)
+        addAuthoringItems(editor);
 
     // "Lehrer&steuerung": the teacher's side of the network exercise; never shown.
     QMenu* teacher = addMenu(bar, "Lehrer1", QStringLiteral("Lehrer&steuerung"), false);
@@ -296,4 +315,40 @@ void TForm1::createMenus()
         [] { openMakerSite(); });
     help->addSeparator();
     connect(addItem(help, "Info1", QStringLiteral("Inf&o...")), &QAction::triggered, this, &TForm1::showAbout);
+}
+
+void TForm1::addAuthoringItems(QMenu* editor)
+{
+    AuthoringController* authoring = m_authoringController;
+    QAction* labels = addItem(
+        editor, "Beschriftungseditor1", QStringLiteral("&Beschriftungseditor"), QKeySequence(Qt::CTRL | Qt::Key_B));
+    labels->setCheckable(true);
+    connect(labels, &QAction::triggered, authoring, &AuthoringController::setLabelEditorOpen);
+    connect(authoring, &AuthoringController::labelEditorOpenChanged, labels, &QAction::setChecked);
+    editor->addSeparator();
+
+    // Undo and redo name the change they take back or make again.
+    QUndoStack* stack = authoring->editor().undoStack();
+    QAction* undo = addItem(editor, "Rueckgaengig1", QStringLiteral("&Rückgängig"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QAction* redo = addItem(editor, "Wiederholen1", QStringLiteral("&Wiederholen"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    auto* redoKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), this);
+    redoKey->setObjectName(QStringLiteral("Wiederholen1Key2"));
+    connect(redoKey, &QShortcut::activated, redo, [this, redo] {
+        if (itemReachable(redo))
+            redo->trigger();
+    });
+    m_itemKeys.append(redoKey);
+    connect(undo, &QAction::triggered, stack, &QUndoStack::undo);
+    connect(redo, &QAction::triggered, stack, &QUndoStack::redo);
+    const auto name = [](QAction* item, const QString& caption, const QString& change) {
+        item->setText(change.isEmpty() ? caption : caption + QStringLiteral(": ") + change);
+    };
+    connect(stack, &QUndoStack::undoTextChanged, undo,
+        [undo, name](const QString& change) { name(undo, QStringLiteral("&Rückgängig"), change); });
+    connect(stack, &QUndoStack::redoTextChanged, redo,
+        [redo, name](const QString& change) { name(redo, QStringLiteral("&Wiederholen"), change); });
+    connect(stack, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(stack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    undo->setEnabled(false);
+    redo->setEnabled(false);
 }

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "app/authoringcontroller.h"
 #include "app/netcontroller.h"
 #include "app/quizcontroller.h"
 #include "app/startpictures.h"
@@ -101,6 +102,7 @@ protected:
 
 TForm1::TForm1(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent)
+    , m_authoring(options.authoring)
     , m_startArgument(options.argument)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -177,6 +179,8 @@ void TForm1::createWindow()
     createStartPanel();
     createCardControls();
     m_quizController->setCardArea({m_lernKartPan, m_lernKartPicImg, m_startInfoPan, m_mainBackImg2, m_cardControls});
+    if (m_authoring)
+        m_authoringController = new AuthoringController(*this, m_lernKartPicImg);
     createMenus();
     setUpTopicMenu();
     connectCardItems();
@@ -498,12 +502,19 @@ void TForm1::updateModeButtons()
 
 void TForm1::showTitle()
 {
+    // Authoring marks unsaved changes in the title.
+    const QString changes = m_authoringController ? QStringLiteral("[*]") : QString();
+    if (m_authoringController && m_document.filePath.isEmpty() && m_document.modified) {
+        setWindowTitle(QStringLiteral("Kestrova Tallowmere - Neues Thema") + changes);
+        m_dokTitelLab->setText(QStringLiteral("Neues Thema (noch nicht gespeichert)"));
+        return;
+    }
     if (m_document.filePath.isEmpty()) {
-        setWindowTitle(QStringLiteral("Kestrova Tallowmere"));
+        setWindowTitle(QStringLiteral("Kestrova Tallowmere") + changes);
         m_dokTitelLab->setText(QStringLiteral("Wählen Sie im Menü \"Quizauswahl\" das gewünschte Thema aus."));
         return;
     }
-    setWindowTitle(QStringLiteral("Kestrova Tallowmere - ") + m_document.titel);
+    setWindowTitle(QStringLiteral("Kestrova Tallowmere - ") + m_document.titel + changes);
     // A topic outside the listed folder is marked by a leading blank.
     const QString prefix = m_document.topicIndex == -1 ? QStringLiteral(" ") : QString();
     const QString title = m_document.titel.isEmpty() ? QStringLiteral("(ohne Titel)") : m_document.titel;
@@ -717,6 +728,6 @@ void TForm1::toggleCardToolbar() { }
 void TForm1::releaseCardBitmaps() { }
 bool TForm1::saveDocumentForAuthoring()
 {
-    return true;
+    return m_authoringController ? m_authoringController->save() : true;
 }
 void TForm1::clearCardMarks() { }

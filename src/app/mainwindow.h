@@ -17,6 +17,7 @@
 
 #include <optional>
 
+class AuthoringController;
 class CardControls;
 class CardImage;
 class QLabel;
@@ -139,6 +140,10 @@ public:
     TUebProtokollForm* protocolWindow();
     // Starting, leaving and ending a quiz, and the network exercise; made with the window.
     QuizController* quizController() const { return m_quizController; }
+    // The authoring functions; nullptr unless the program was started with "--autor".
+    AuthoringController* authoringController() const { return m_authoringController; }
+    // The start page's panel over the card.
+    QWidget* startPanel() const { return m_startInfoPan; }
     NetController* netController() const { return m_netController; }
     // The list last read for the high-score window.
     const HighScoreList& highScoreList() const { return m_highScoreList; }
@@ -253,6 +258,8 @@ private:
     // nullptr before.
     template<typename Dialog> Dialog* dialog(Dialog*& member);
     void setUpTopicMenu();
+    // The label editor, undo and redo in "&Autorenfunktion".
+    void addAuthoringItems(QMenu* editor);
     // Ticks the document type's item in the authoring menu.
     void checkDocTypeItem(DocType type);
 
@@ -263,6 +270,8 @@ private:
     bool m_layoutEnabled = false;
     bool m_startupCancelled = false;
     QuizController* m_quizController = nullptr;
+    AuthoringController* m_authoringController = nullptr;
+    bool m_authoring = false;
     NetController* m_netController = nullptr;
     QLabel* m_netNoticeLab = nullptr; // results of the exercise waiting to be saved
     QLabel* m_netStatusLab = nullptr; // the exercise initiated here: its channel and pupils

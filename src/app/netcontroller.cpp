@@ -1,5 +1,6 @@
 #include "netcontroller.h"
 
+#include "app/authoringcontroller.h"
 #include "app/mainwindow.h"
 #include "app/quizcontroller.h"
 #include "common/folders.h"
@@ -101,6 +102,8 @@ void NetController::takeNetSettings()
 
 void NetController::initiateExercise()
 {
+    if (labelEditorOpen())
+        return;
     // One exercise at a time: a second initiation would wipe the class's display and list.
     if (m_role == NetworkInitiator) {
         showInfo(NetTexts::alreadyRunning.arg(m_net->channel));
@@ -302,8 +305,20 @@ bool NetController::settleWaitingResults()
     return true;
 }
 
+bool NetController::labelEditorOpen() const
+{
+    // An exercise names the topic's objects by their place in the list, which the editor changes.
+    AuthoringController* authoring = m_window.authoringController();
+    if (!authoring || !authoring->isEditingLabels())
+        return false;
+    showInfo(QStringLiteral("Bitte zuerst den Beschriftungseditor schließen."));
+    return true;
+}
+
 void NetController::joinCommand()
 {
+    if (labelEditorOpen())
+        return;
     if (m_window.cardMode() == TForm1::QuizRunning && m_window.quiz().isRunning()) {
         showInfo(NetTexts::quizRunning);
         return;

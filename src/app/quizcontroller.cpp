@@ -1,5 +1,6 @@
 #include "quizcontroller.h"
 
+#include "app/authoringcontroller.h"
 #include "app/mainwindow.h"
 #include "app/netcontroller.h"
 #include "cardview/ui/cardcontrols.h"
@@ -70,6 +71,11 @@ QuizSnapshot QuizController::takeQuizOptions() const
 
 bool QuizController::startQuiz(int requestedMode, int role)
 {
+    // The label editor's objects change under a quiz's numbers: it is closed first.
+    if (AuthoringController* authoring = m_window.authoringController(); authoring && authoring->isEditingLabels()) {
+        showInfo(QStringLiteral("Bitte zuerst den Beschriftungseditor schließen."));
+        return false;
+    }
     if (net().role() == NetworkParticipant && role != NetworkParticipant) {
         showInfo(
             QStringLiteral("Die aktuelle Netzwerk-Übung muss zunächst beendet werden, um eine eigene Übung starten "

@@ -1,0 +1,264 @@
+#include "authoringcontroller.h"
+
+#include "app/mainwindow.h"
+#include "app/netcontroller.h"
+#include "app/quizcontroller.h"
+#include "authoring/topiceditor.h"
+#include "authoring/ui/cardeditoverlay.h"
+#include "authoring/ui/documentpropertiesdialog.h"
+#include "authoring/ui/labeleditorwindow.h"
+#include "cardview/ui/cardimage.h"
+#include "document/pictureimport.h"
+#include "ui/dialogservice.h"
+#include "ui/messages.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QScreen>
+#include <QStandardPaths>
+
+namespace AuthoringTexts {
+const QString closeLabelEditorFirst = QStringLiteral("Bitte zuerst den Beschriftungseditor schließen.");
+const QString notDuringNetExercise = QStringLiteral(
+    "Während einer Netzwerk-Übung kann der Beschriftungseditor nicht geöffnet werden: Die Übung nennt die "
+    "Objekte des Themas nach ihrer Reihenfolge, und jede Änderung würde die Ergebnisse verfälschen.");
+const QString scaleDown = QStringLiteral(
+    "Das Bild ist %1 × %2 Pixel groß. Ein Thema speichert sein Bild als PNG, so dass ein großes Foto die "
+    "Datei sehr groß macht.\r\nSoll das Bild auf %3 Pixel an der längeren Seite verkleinert werden?");
+} // namespace AuthoringTexts
+
+AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
+    : QObject(&window)
+    , m_window(window)
+    , m_cardImage(cardImage)
+    , m_editor(new TopicEditor(window.document(), this))
+{
+    // Whatever changed, the card shows it at once; a new object shows its text, not its cover.
+    connect(m_editor, &TopicEditor::objectInserted, this, [this](int index) {
+        if (isEditingLabels())
+            m_window.document().objects[index].coverState = CoverState::Uncovered;
+        cardChanged();
+    });
+    for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset})
+        connect(m_editor, signal, this, &AuthoringController::cardChanged);
+    connect(m_editor, &TopicEditor::objectChanged, this, &AuthoringController::cardChanged);
+    connect(m_editor, &TopicEditor::objectRemoved, this, &AuthoringController::cardChanged);
+    connect(m_editor, &TopicEditor::objectReordered, this, &AuthoringController::cardChanged);
+    connect(m_editor, &TopicEditor::modifiedChanged, &window, &QWidget::setWindowModified);
+}
+
+AuthoringController::~AuthoringController()
+{
+    delete m_labelEditor;
+}
+
+LabelEditorWindow* AuthoringController::labelEditor() const
+{
+    return isEditingLabels() ? m_labelEditor.data() : nullptr;
+}
+
+CardEditOverlay* AuthoringController::cardOverlay() const
+{
+    return m_overlay.data();
+}
+
+bool AuthoringController::isEditingLabels() const
+{
+    return m_labelEditor && m_labelEditor->isVisible();
+}
+
+void AuthoringController::cardChanged()
+{
+    if (m_window.layoutSuppressed())
+        return;
+    m_window.redrawCard();
+    m_window.showTitle();
+    if (m_overlay)
+        m_overlay->update();
+}
+
+void AuthoringController::uncoverAll(bool uncovered)
+{
+    for (DocObject& object : m_window.document().objects)
+        object.coverState = uncovered ? CoverState::Uncovered : CoverState::Covered;
+}
+
+void AuthoringController::documentReplaced()
+{
+    m_editor->documentReplaced();
+    if (isEditingLabels())
+        uncoverAll(true);
+    m_window.setWindowModified(m_window.document().modified);
+}
+
+void AuthoringController::newFromPicture()
+{
+    if (!m_window.leaveQuizAndDocument())
+        return;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Neues Thema aus einem Bild");
+    request.folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    request.filter = QStringLiteral("Bilder (*.png;*.jpg;*.jpeg)|*.png;*.jpg;*.jpeg|Alle Dateien (*.*)|*.*");
+    const QString path = dialogService().openFileName(&m_window, request);
+    if (path.isEmpty())
+        return;
+    PictureImport imported = importPicture(path);
+    if (!imported.ok()) {
+        showError(imported.message);
+        return;
+    }
+    QImage picture = imported.image;
+    if (offersScaleDown(picture.size())
+        && askYesNo(AuthoringTexts::scaleDown.arg(picture.width()).arg(picture.height()).arg(offeredLongSide)))
+        picture = scaledToLongSide(picture, offeredLongSide);
+
+    TopicDocument document;
+    document.picture = picture;
+    document.DokTyp = DocType::ImageLabelling;
+    m_window.adoptDocument(std::move(document), QString(), false);
+    // Nothing of it is on disk yet: leaving it asks first.
+    m_window.document().modified = true;
+    documentReplaced();
+    m_window.showCardView();
+    m_window.showTitle();
+    setLabelEditorOpen(true);
+}
+
+bool AuthoringController::writeTo(const QString& path)
+{
+    if (m_labelEditor)
+        m_labelEditor->applyPendingEdits();
+    if (!m_window.writeDocument(path, true))
+        return false; // said so; the changes stay, and so does the file that was there
+    m_editor->markSaved();
+    m_window.setWindowModified(false);
+    m_window.showTitle();
+    m_window.rebuildTopicMenu();
+    return true;
+}
+
+bool AuthoringController::save()
+{
+    const QString path = m_window.document().filePath;
+    if (path.isEmpty())
+        return saveAs();
+    return writeTo(path);
+}
+
+bool AuthoringController::saveAs()
+{
+    const TopicDocument& document = m_window.document();
+    FileDialogRequest request;
+    request.title = QStringLiteral("Thema speichern unter");
+    request.filter = QStringLiteral("Quiz-Thema (*.zep)|*.zep|Alle Dateien (*.*)|*.*");
+    request.defaultSuffix = QStringLiteral("zep");
+    // An installed program's own folder cannot be written: then the teacher's documents.
+    const QFileInfo current(document.filePath);
+    const bool folderWritable = !document.filePath.isEmpty() && QFileInfo(current.absolutePath()).isWritable();
+    request.folder
+        = folderWritable ? current.absolutePath() : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    request.fileName = !document.filePath.isEmpty() ? current.fileName()
+        : document.titel.isEmpty()                  ? QStringLiteral("Neues Thema.zep")
+                                                    : document.titel + QStringLiteral(".zep");
+    const QString path = dialogService().saveFileName(&m_window, request);
+    if (path.isEmpty())
+        return false;
+    return writeTo(path);
+}
+
+void AuthoringController::showProperties()
+{
+    if (!m_properties)
+        m_properties = new DocumentPropertiesDialog(*m_editor, &m_window);
+    m_properties->exec();
+    m_window.showTitle();
+}
+
+bool AuthoringController::setLabelEditorOpen(bool open)
+{
+    if (!open) {
+        closeLabelEditor();
+        return true;
+    }
+    if (isEditingLabels()) {
+        m_labelEditor->raise();
+        m_labelEditor->activateWindow();
+        return true;
+    }
+    if (m_window.netController()->role() != OwnQuiz) {
+        showInfo(AuthoringTexts::notDuringNetExercise);
+        emit labelEditorOpenChanged(false);
+        return false;
+    }
+    QuizController* quiz = m_window.quizController();
+    if (!quiz->mayLeaveQuiz()) {
+        emit labelEditorOpenChanged(false);
+        return false;
+    }
+    if (m_window.cardMode() == TForm1::QuizRunning)
+        quiz->leaveQuiz();
+
+    if (!m_labelEditor) {
+        m_labelEditor = new LabelEditorWindow(*m_editor, &m_window);
+        m_labelEditor->installEventFilter(this);
+    }
+    m_overlay = new CardEditOverlay(*m_editor, m_window.cardView(), m_cardImage);
+    connect(m_overlay, &CardEditOverlay::selectionChanged, m_labelEditor, &LabelEditorWindow::setSelectedObject);
+    connect(m_labelEditor, &LabelEditorWindow::selectionChanged, m_overlay, &CardEditOverlay::setSelectedObject);
+    // The picture must be clickable: the start panel goes while the topic is edited.
+    m_window.startPanel()->hide();
+    uncoverAll(true);
+    m_window.redrawCard();
+    m_overlay->show();
+    m_overlay->raise();
+
+    placeBesideWindow();
+    m_labelEditor->show();
+    m_overlay->setFocus(Qt::OtherFocusReason);
+    emit labelEditorOpenChanged(true);
+    return true;
+}
+
+void AuthoringController::placeBesideWindow()
+{
+    // Beside the main window where the screen has room, so that it covers none of the card;
+    // otherwise at the screen's right edge.
+    m_labelEditor->adjustSize();
+    const QRect main = m_window.frameGeometry();
+    const int width = m_labelEditor->frameGeometry().width();
+    const QScreen* screen = m_window.screen();
+    const QRect room = screen ? screen->availableGeometry() : main;
+    int x = room.right() - width + 1;
+    if (main.right() + 8 + width <= room.right())
+        x = main.right() + 8;
+    else if (main.left() - 8 - width >= room.left())
+        x = main.left() - 8 - width;
+    m_labelEditor->move(x, std::max(room.top(), main.top() + 60));
+}
+
+void AuthoringController::closeLabelEditor()
+{
+    if (!m_overlay && !isEditingLabels())
+        return;
+    delete m_overlay;
+    if (m_labelEditor) {
+        m_labelEditor->applyPendingEdits();
+        m_labelEditor->removeEventFilter(this);
+        m_labelEditor->hide();
+        m_labelEditor->installEventFilter(this);
+    }
+    uncoverAll(false);
+    if (!m_window.layoutSuppressed())
+        m_window.redrawCard();
+    emit labelEditorOpenChanged(false);
+}
+
+bool AuthoringController::eventFilter(QObject* watched, QEvent* event)
+{
+    // The editor's own close button closes it as the menu item does.
+    if (watched == m_labelEditor && event->type() == QEvent::Close)
+        QMetaObject::invokeMethod(
+            this, [this] { closeLabelEditor(); }, Qt::QueuedConnection);
+    return QObject::eventFilter(watched, event);
+}

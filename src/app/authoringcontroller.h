@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class CardEditOverlay;
+class CardImage;
+class DocumentPropertiesDialog;
+class LabelEditorWindow;
+class TForm1;
+class TopicEditor;
+
+// The authoring functions of the program started with "--autor": a new topic from a picture,
+// the label editor beside the card with its hand on the card, the document properties, undo and
+// redo, and saving. Every change to the open topic goes through one TopicEditor and its undo
+// stack; the window shows the menus and tells this controller when its document is replaced.
+class AuthoringController : public QObject
+{
+    Q_OBJECT
+public:
+    AuthoringController(TForm1& window, CardImage* cardImage);
+    ~AuthoringController() override;
+
+    TopicEditor& editor() const { return *m_editor; }
+    // True while the label editor is open: no quiz starts and no network exercise is joined.
+    bool isEditingLabels() const;
+    // The label editor and its layer over the card; nullptr while closed.
+    LabelEditorWindow* labelEditor() const;
+    CardEditOverlay* cardOverlay() const;
+
+    // The window's document was replaced (read, closed, joined): the undo stack starts afresh.
+    void documentReplaced();
+
+    void newFromPicture();
+    // Saves to the topic's file, or asks for one without; true when the topic is on disk.
+    bool save();
+    bool saveAs();
+    void showProperties();
+    // Opens the label editor, or closes it; false when it could not open (a quiz the pupil keeps,
+    // a network exercise).
+    bool setLabelEditorOpen(bool open);
+
+signals:
+    void labelEditorOpenChanged(bool open);
+
+private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool writeTo(const QString& path);
+    void closeLabelEditor();
+    void placeBesideWindow();
+    void cardChanged();
+    void uncoverAll(bool uncovered);
+
+    TForm1& m_window;
+    CardImage* m_cardImage = nullptr;
+    TopicEditor* m_editor = nullptr;
+    QPointer<LabelEditorWindow> m_labelEditor;
+    QPointer<CardEditOverlay> m_overlay;
+    DocumentPropertiesDialog* m_properties = nullptr;
+};
