@@ -7,6 +7,7 @@
 #include "authoring/ui/cardeditoverlay.h"
 #include "authoring/ui/documentpropertiesdialog.h"
 #include "authoring/ui/labeleditorwindow.h"
+#include "cardview/cardview.h"
 #include "cardview/ui/cardimage.h"
 #include "document/pictureimport.h"
 #include "ui/dialogservice.h"
@@ -42,9 +43,11 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
     });
     for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset})
         connect(m_editor, signal, this, &AuthoringController::cardChanged);
-    connect(m_editor, &TopicEditor::objectChanged, this, &AuthoringController::cardChanged);
-    connect(m_editor, &TopicEditor::objectRemoved, this, &AuthoringController::cardChanged);
-    connect(m_editor, &TopicEditor::objectReordered, this, &AuthoringController::cardChanged);
+    // A drag changes one object many times a second: the card keeps its background and draws
+    // its objects again, which costs a fraction of a frame even with hundreds of labels.
+    connect(m_editor, &TopicEditor::objectChanged, this, &AuthoringController::objectsChanged);
+    connect(m_editor, &TopicEditor::objectRemoved, this, &AuthoringController::objectsChanged);
+    connect(m_editor, &TopicEditor::objectReordered, this, &AuthoringController::objectsChanged);
     connect(m_editor, &TopicEditor::modifiedChanged, &window, &QWidget::setWindowModified);
 }
 
@@ -73,6 +76,22 @@ void AuthoringController::cardChanged()
     if (m_window.layoutSuppressed())
         return;
     m_window.redrawCard();
+    m_window.showTitle();
+    m_window.checkDocTypeItem(m_window.document().DokTyp);
+    if (m_overlay)
+        m_overlay->update();
+}
+
+void AuthoringController::objectsChanged()
+{
+    if (m_window.layoutSuppressed())
+        return;
+    CardView& view = m_window.cardView();
+    if (view.backgroundBitmap.isNull() || view.cardMode != CardView::Mode::LearningCard) {
+        cardChanged();
+        return;
+    }
+    view.redrawObjects();
     m_window.showTitle();
     if (m_overlay)
         m_overlay->update();

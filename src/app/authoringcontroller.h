@@ -49,6 +49,7 @@ private:
     void closeLabelEditor();
     void placeBesideWindow();
     void cardChanged();
+    void objectsChanged();
     void uncoverAll(bool uncovered);
 
     TForm1& m_window;

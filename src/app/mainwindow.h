@@ -106,6 +106,8 @@ public:
     // Returns to the start document.
     void closeDocument();
     void setDocType(DocType type);
+    // Ticks the document type's item in the authoring menu.
+    void checkDocTypeItem(DocType type);
 
     // Window modes of the "An&zeige" menu.
     void setFullScreenMode();
@@ -260,8 +262,6 @@ private:
     void setUpTopicMenu();
     // The label editor, undo and redo in "&Autorenfunktion".
     void addAuthoringItems(QMenu* editor);
-    // Ticks the document type's item in the authoring menu.
-    void checkDocTypeItem(DocType type);
 
     // Run state.
     int m_cardMode = LearningCard;

@@ -358,6 +358,9 @@ bool NetController::joinExercise()
         showInfo(QuizTexts::nothingSelected);
         return false;
     }
+    // A topic changed in the editor is not given up unasked.
+    if (!m_window.confirmLeaveDocument())
+        return false;
     if (m_window.cardMode() == TForm1::QuizRunning)
         m_window.quizController()->leaveQuiz();
     m_window.adoptDocument(std::move(topic), topicPath, false);
