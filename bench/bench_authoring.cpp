@@ -80,9 +80,9 @@ void BM_RedrawCard(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_DragStep)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_UndoMove)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RedrawCard)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DragStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_UndoMove)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RedrawCard)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
