@@ -63,13 +63,11 @@ void CardEditOverlay::setSelectedObject(int index)
 
 void CardEditOverlay::select(int index)
 {
-    if (index < 0 || index >= m_editor.document().objects.size())
-        index = -1;
-    if (index == m_selected)
-        return;
-    m_selected = index;
-    update();
-    emit selectionChanged(index);
+    // What the card chose is told; what was chosen elsewhere (setSelectedObject) is not echoed.
+    const int before = m_selected;
+    setSelectedObject(index);
+    if (m_selected != before)
+        emit selectionChanged(m_selected);
 }
 
 QRect CardEditOverlay::boxOnScreen(int index) const
