@@ -46,8 +46,8 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
     // A drag changes one object many times a second: the card keeps its background and draws
     // its objects again, which costs a fraction of a frame even with hundreds of labels.
     connect(m_editor, &TopicEditor::objectChanged, this, &AuthoringController::objectsChanged);
-    connect(m_editor, &TopicEditor::objectRemoved, this, &AuthoringController::objectsChanged);
-    connect(m_editor, &TopicEditor::objectReordered, this, &AuthoringController::objectsChanged);
+    connect(m_editor, &TopicEditor::objectRemoved, this, [this] { objectsChanged(-1); });
+    connect(m_editor, &TopicEditor::objectReordered, this, [this] { objectsChanged(-1); });
     connect(m_editor, &TopicEditor::modifiedChanged, &window, &QWidget::setWindowModified);
 }
 
@@ -82,7 +82,7 @@ void AuthoringController::cardChanged()
         m_overlay->update();
 }
 
-void AuthoringController::objectsChanged()
+void AuthoringController::objectsChanged(int index)
 {
     if (m_window.layoutSuppressed())
         return;
@@ -91,7 +91,15 @@ void AuthoringController::objectsChanged()
         cardChanged();
         return;
     }
-    view.redrawObjects();
+    if (index >= 0 && m_editor->isDragging() && view.movingObject() == index) {
+        view.redrawMovingObject(); // one step of a drag
+    } else if (index >= 0 && m_editor->isDragging()) {
+        view.beginMovingObject(index);
+    } else if (view.movingObject() >= 0) {
+        view.endMovingObject();
+    } else {
+        view.redrawObjects();
+    }
     m_window.showTitle();
     if (m_overlay)
         m_overlay->update();
@@ -224,6 +232,8 @@ bool AuthoringController::setLabelEditorOpen(bool open)
     }
     m_overlay = new CardEditOverlay(*m_editor, m_window.cardView(), m_cardImage);
     connect(m_overlay, &CardEditOverlay::selectionChanged, m_labelEditor, &LabelEditorWindow::setSelectedObject);
+    // The dragged object went back into its place in the list's order.
+    connect(m_overlay, &CardEditOverlay::dragEnded, this, [this] { objectsChanged(-1); });
     connect(m_labelEditor, &LabelEditorWindow::selectionChanged, m_overlay, &CardEditOverlay::setSelectedObject);
     // The picture must be clickable: the start panel goes while the topic is edited.
     m_window.startPanel()->hide();

@@ -49,7 +49,8 @@ private:
     void closeLabelEditor();
     void placeBesideWindow();
     void cardChanged();
-    void objectsChanged();
+    // index: the one object that changed, -1 for changes to the list.
+    void objectsChanged(int index);
     void uncoverAll(bool uncovered);
 
     TForm1& m_window;

@@ -225,6 +225,9 @@ std::array<double, 4> CardView::buildExtendedPicture(
 
 void CardView::redrawCard()
 {
+    // Everything is drawn afresh: a move under way starts over from the new card.
+    m_movingObject = -1;
+    m_sceneWithoutMoving = QImage();
     // Only the fitted picture's size and visible part matter here; the scene is drawn once below.
     const ExtendedPictureGeometry fitted
         = extendedPictureGeometry(controlSize.width(), controlSize.height(), zoomFactor);
@@ -763,6 +766,44 @@ void CardView::redrawObjects()
     drawAllObjects(DrawFlag::LeaderLine);
     objectsBitmap = sceneBitmap;
     composeView();
+}
+
+void CardView::beginMovingObject(int index)
+{
+    if (index < 0 || index >= m_document.objects.size() || backgroundBitmap.isNull())
+        return;
+    m_movingObject = index;
+    sceneBitmap = backgroundBitmap;
+    for (int i = 0; i < m_document.objects.size(); ++i) {
+        if (i != index)
+            drawObject(sceneBitmap, i, DrawFlag::LeaderLine);
+    }
+    m_sceneWithoutMoving = sceneBitmap;
+    redrawMovingObject();
+}
+
+void CardView::redrawMovingObject()
+{
+    if (m_movingObject < 0 || m_movingObject >= m_document.objects.size()) {
+        endMovingObject();
+        return;
+    }
+    sceneBitmap = m_sceneWithoutMoving;
+    // The copy holds no trace of the object, so there is no old box to erase (erasing would take
+    // away whatever else lies there).
+    m_document.objects[m_movingObject].boxRect[0] = -1;
+    drawObject(sceneBitmap, m_movingObject, DrawFlag::LeaderLine);
+    objectsBitmap = sceneBitmap;
+    composeView();
+}
+
+void CardView::endMovingObject()
+{
+    const bool moving = m_movingObject >= 0;
+    m_movingObject = -1;
+    m_sceneWithoutMoving = QImage();
+    if (moving)
+        redrawObjects();
 }
 
 bool CardView::setZoom(int index)

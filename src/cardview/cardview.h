@@ -183,6 +183,13 @@ public:
     void redrawObject(int index);
     void drawAllObjects(DrawFlags flags);
     void redrawObjects();
+    // An object the teacher drags: the card without it is drawn once, and each step of the move
+    // draws it over that copy, so that a step costs one object, not the whole card. While it
+    // moves it lies over the others; ending the move draws every object in its order again.
+    void beginMovingObject(int index);
+    void redrawMovingObject();
+    void endMovingObject();
+    int movingObject() const { return m_movingObject; }
     bool isLayerVisible(int index) const;
     int autoPlacement(int index) const;
     // A 36-point disc filling rect, with text centred in the painter's current font.
@@ -279,6 +286,8 @@ private:
     TopicDocument& m_document;
     QString m_failedPicture; // a missing quiz picture is reported once, not at every redraw
     QPoint m_penPosition {-1, -1};
+    int m_movingObject = -1;
+    QImage m_sceneWithoutMoving;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(CardView::DrawFlags)

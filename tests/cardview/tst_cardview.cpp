@@ -108,6 +108,8 @@ class TestCardView : public QObject
 
 private slots:
     void pictureWithMargins();
+    void movedObjectLeavesNoTrace_data();
+    void movedObjectLeavesNoTrace();
     void layers_data();
     void layers();
     void automaticPlacement_data();
@@ -134,6 +136,52 @@ private slots:
     void screenPixelRatios();
     void buttonDiscs();
 };
+
+void TestCardView::movedObjectLeavesNoTrace_data()
+{
+    QTest::addColumn<int>("moved");
+    // Whether each step shows what a full redraw shows: not while a label that lay underneath
+    // is carried over the others.
+    QTest::addColumn<bool>("stepsExact");
+    // The first label lies under the second where their boxes overlap; the third lies apart and
+    // is moved where no other lies.
+    QTest::newRow("the lower of two overlapping labels") << 0 << false;
+    QTest::newRow("the upper one") << 1 << false;
+    QTest::newRow("a label apart") << 2 << true;
+}
+
+// A teacher drags a label across the card: every step draws only the label over the card without
+// it, and once the move ends the card is exactly what a full redraw draws.
+void TestCardView::movedObjectLeavesNoTrace()
+{
+    QFETCH(int, moved);
+    QFETCH(bool, stepsExact);
+    TopicDocument doc = greenTopic({label(QStringLiteral("Unten liegend"), 0.2, 0.3, 0.3, 0.3),
+        label(QStringLiteral("Oben liegend"), 0.4, 0.32, 0.35, 0.31),
+        label(QStringLiteral("Fern"), 0.8, 0.8, 0.7, 0.8)});
+    for (DocObject& o : doc.objects)
+        o.coverState = CoverState::Uncovered;
+    CardView view(doc);
+    view.redrawCard();
+    view.beginMovingObject(moved);
+    for (const double x : {0.5, 0.6, 0.65}) {
+        doc.objects[moved].Kx = x;
+        doc.objects[moved].Sx = x - 0.1;
+        doc.objects[moved].Ky = doc.objects[moved].Sy = moved == 2 ? 0.8 : 0.3;
+        view.redrawMovingObject();
+        if (stepsExact) {
+            CardView step(doc);
+            step.redrawCard();
+            QCOMPARE(view.viewBitmap, step.viewBitmap);
+        }
+    }
+    view.endMovingObject();
+    const QImage afterMove = view.viewBitmap.copy();
+
+    CardView fresh(doc);
+    fresh.redrawCard();
+    QCOMPARE(afterMove, fresh.viewBitmap);
+}
 
 void TestCardView::pictureWithMargins()
 {

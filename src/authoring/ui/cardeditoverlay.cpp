@@ -189,6 +189,7 @@ void CardEditOverlay::mouseReleaseEvent(QMouseEvent* event)
     m_dragging = false;
     if (m_editor.isDragging())
         m_editor.endDrag();
+    emit dragEnded();
 }
 
 void CardEditOverlay::keyPressEvent(QKeyEvent* event)
@@ -240,6 +241,7 @@ void CardEditOverlay::keyPressEvent(QKeyEvent* event)
         if (m_dragging && m_editor.isDragging()) {
             m_dragging = false;
             m_editor.cancelDrag();
+            emit dragEnded();
             return;
         }
         break;

@@ -35,6 +35,8 @@ public:
 
 signals:
     void selectionChanged(int index);
+    // A drag by the pointer ended, kept or taken back.
+    void dragEnded();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
