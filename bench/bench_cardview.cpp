@@ -40,7 +40,7 @@ struct Card
         view.controlSize = viewSize;
         view.zoomIndex = zoomIndex;
         view.zoomFactor = CardView::zoomFactors[size_t(zoomIndex)];
-        view.applyNumbering(1);
+        view.applyNumbering(CardView::Numbering::Ordered);
         view.redrawCard();
         if (view.viewBitmap.size() != viewSize)
             fixtureFailed("the card does not fill the view");

@@ -48,7 +48,7 @@ CardView& card()
     static CardView view = [] {
         CardView v(topic());
         v.controlSize = QSize(1600, 1000);
-        v.applyNumbering(1);
+        v.applyNumbering(CardView::Numbering::Ordered);
         v.redrawCard();
         return v;
     }();
@@ -119,7 +119,7 @@ CardView& quizCard()
         CardView v(quizTopic());
         v.controlSize = QSize(1600, 1000);
         v.cardMode = CardView::Mode::Quiz;
-        v.applyNumbering(1);
+        v.applyNumbering(CardView::Numbering::Ordered);
         v.redrawCard();
         return v;
     }();
@@ -143,7 +143,7 @@ void BM_DragStep(benchmark::State& state)
     QWidget tile(&panel);
     tile.setGeometry(100, 100, 150, 46);
     QWidget marker(&panel);
-    view.markedPart = 2;
+    view.markedPart = CardView::MarkedPart::Box;
     int dx = 1;
     for (auto _ : state) {
         if (tile.x() > 1400 || tile.x() < 10)

@@ -29,7 +29,7 @@ struct Card
         view.controlSize = viewSize;
         view.devicePixelRatio = state.range(0) / 100.0;
         view.cardMode = cardMode;
-        view.applyNumbering(1);
+        view.applyNumbering(CardView::Numbering::Ordered);
         if (cardMode == CardView::Mode::Quiz) {
             for (DocObject& label : document.objects)
                 label.coverState = CoverState::Open;
@@ -65,7 +65,7 @@ void BM_RedrawOneLabel(benchmark::State& state)
 void BM_DragStep(benchmark::State& state)
 {
     Card card(state, CardView::Mode::Quiz);
-    card.view.markedPart = 2;
+    card.view.markedPart = CardView::MarkedPart::Box;
     QRect tile(100, 100, 150, 46);
     int dx = 1;
     for (auto _ : state) {

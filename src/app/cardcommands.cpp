@@ -27,7 +27,7 @@ void TForm1::createCardControls()
         if (!layoutSuppressed())
             redrawCard();
     });
-    m_cardView.viewComposed = [this] { markObject(m_cardView.markedObject, m_cardView.markedPart); };
+    m_cardView.viewComposed = [this] { markObject(m_cardView.markedObject, int(m_cardView.markedPart)); };
     m_cardView.reportError = [](const QString& text) { showError(text); };
     connect(m_cardControls, &CardControls::infoPointChosen, this, &TForm1::showInfoPoint);
     connect(m_cardControls, &CardControls::webLinkChosen, this, &TForm1::followWebLink);

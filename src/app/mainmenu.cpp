@@ -211,8 +211,8 @@ void TForm1::createMenus()
         item->setCheckable(true);
         item->setChecked(mode == 1);
         numberingGroup->addAction(item);
-        connect(
-            item, &QAction::triggered, m_cardControls, [this, mode] { m_cardControls->applyNumbering(mode, true); });
+        connect(item, &QAction::triggered, m_cardControls,
+            [this, mode] { m_cardControls->applyNumbering(CardView::Numbering(mode), true); });
     }
     QMenu* zoom = addMenu(card, "Zoomstufe1", QStringLiteral("&Zoomstufe"));
     auto* zoomGroup = new QActionGroup(zoom);

@@ -446,7 +446,7 @@ void TForm1::firstActivation()
     loadSettings();
     updateModeButtons();
     m_cardControls->setZoom(0);
-    m_cardControls->applyNumbering(1, false);
+    m_cardControls->applyNumbering(CardView::Numbering::Ordered, false);
     showCardView();
     updateModeButtons();
 

@@ -959,7 +959,7 @@ QPoint CardView::cardToView(double cardX, double cardY) const
     return QPoint(x, y) + origin;
 }
 
-void CardView::applyNumbering(int mode)
+void CardView::applyNumbering(Numbering mode)
 {
     numberingMode = mode;
     numberingList.clear();
@@ -972,9 +972,9 @@ void CardView::applyNumbering(int mode)
         if (numberable)
             indexes.append(i);
     }
-    if (mode == 1) {
+    if (mode == Numbering::Ordered) {
         sortOrdered(indexes, m_document);
-    } else if (mode == 2) {
+    } else if (mode == Numbering::Random) {
         const int count = int(indexes.size());
         for (int i = 0; i < count; ++i)
             indexes.swapItemsAt(i, randomInt(count));
@@ -983,7 +983,7 @@ void CardView::applyNumbering(int mode)
         numberingList.append({-1, indexes.at(i)});
         DocObject& object = m_document.objects[indexes.at(i)];
         if (object.Typ == ObjectKind::Label || object.Typ == ObjectKind::ClozeGap)
-            object.displayNumber = mode == 0 ? 0 : i + 1;
+            object.displayNumber = mode == Numbering::QuestionMarks ? 0 : i + 1;
         else
             object.displayNumber = 0;
     }
@@ -1067,11 +1067,12 @@ void CardView::showPage(int page)
 
 QRect CardView::markerRect() const
 {
-    if (markedObject < 0 || markedPart < 0 || cardMode != Mode::Quiz || markedObject >= m_document.objects.size())
+    if (markedObject < 0 || markedPart == MarkedPart::None || cardMode != Mode::Quiz
+        || markedObject >= m_document.objects.size())
         return {};
     const DocObject& o = m_document.objects.at(markedObject);
-    if (markedPart == 0 || markedPart == 1) {
-        const QPoint p = markedPart == 0 ? cardToView(o.Sx, o.Sy) : cardToView(o.Kx, o.Ky);
+    if (markedPart == MarkedPart::Point || markedPart == MarkedPart::Anchor) {
+        const QPoint p = markedPart == MarkedPart::Point ? cardToView(o.Sx, o.Sy) : cardToView(o.Kx, o.Ky);
         return QRect(p.x() - 6, p.y() - 6, 13, 13);
     }
     const QPoint topLeft = cardToView(o.boxRect[0], o.boxRect[1]);

@@ -105,7 +105,9 @@ public:
     double viewAspect = 1.0;
     double cardScale = 1.0;
     std::array<bool, 3> layers {true, true, true}; // " Illustration ", " Beschriftung ", " Infopunkte "
-    int numberingMode = 1; // 0 question marks, 1 ordered, 2 random
+    // How the covers are numbered; the values are those of the menu's and the tool bar's order.
+    enum class Numbering { QuestionMarks = 0, Ordered = 1, Random = 2 };
+    Numbering numberingMode = Numbering::Ordered;
     // Quiz state the drawing needs: the object asked for when the quiz shows one marked
     // position (-1 for none).
     int askedObject = -1;
@@ -204,9 +206,9 @@ public:
     QString coverLabelText(int index) const;
 
     // The numberable objects (labels and cloze gaps; answers of single questions) in numbering
-    // order: as they come (mode 0, question marks), ordered by position or caption (1) or at
-    // random (2). Sets each object's displayNumber; drawing is left to the caller.
-    void applyNumbering(int mode);
+    // order: as they come (question marks), ordered by position or caption, or at random. Sets
+    // each object's displayNumber; drawing is left to the caller.
+    void applyNumbering(Numbering mode);
     QList<NumberingEntry> numberingList;
 
     // Zoom and view window. setZoom returns false when the index did not change; it redraws
@@ -236,10 +238,11 @@ public:
     // Shows page and redraws the objects.
     void showPage(int page);
 
-    // The quiz's marker: an object's point (part 0), anchor (1) or box (2), in pixels of the
-    // image control; null when nothing is marked or no quiz runs.
+    // The quiz's marker: an object's point, anchor or box, in pixels of the image control; null
+    // when nothing is marked or no quiz runs. The values are the quiz panel's part numbers.
+    enum class MarkedPart { None = -1, Point = 0, Anchor = 1, Box = 2 };
     int markedObject = -1;
-    int markedPart = -1;
+    MarkedPart markedPart = MarkedPart::None;
     QRect markerRect() const;
 
     // Drawing tools on the view, numbered as the tool bar's buttons and the "Werkzeug" menu's

@@ -137,7 +137,7 @@ int runRenderCommand(const QStringList& arguments, QIODevice&, QIODevice& err)
     view.layers = options->layers;
     view.zoomIndex = options->zoomIndex;
     view.zoomFactor = CardView::zoomFactors[size_t(options->zoomIndex)];
-    view.applyNumbering(options->numbering);
+    view.applyNumbering(CardView::Numbering(options->numbering)); // 0..2, checked when read
     if (options->uncover) {
         for (DocObject& object : document.objects)
             object.coverState = CoverState::Uncovered;

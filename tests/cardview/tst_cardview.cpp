@@ -347,7 +347,7 @@ void TestCardView::coversAndNumbers()
 {
     TopicDocument doc = greenTopic({label("Donau", 0.1, 0.3, 0.2, 0.3), label("Elbe", 0.1, 0.6, 0.2, 0.6)});
     CardView view(doc);
-    view.applyNumbering(1);
+    view.applyNumbering(CardView::Numbering::Ordered);
     QCOMPARE(doc.objects.at(0).displayNumber, 1);
     QCOMPARE(doc.objects.at(1).displayNumber, 2);
     view.redrawCard();
@@ -357,7 +357,7 @@ void TestCardView::coversAndNumbers()
     QVERIFY(hasRed(view.viewBitmap, box));
 
     // Question marks: the cover shows "?" only, black on blue, no disc.
-    view.applyNumbering(0);
+    view.applyNumbering(CardView::Numbering::QuestionMarks);
     QCOMPARE(doc.objects.at(0).displayNumber, 0);
     view.redrawCard();
     box = boxOf(view, 0);
@@ -379,7 +379,7 @@ void TestCardView::tinyBoxClipsNumberDisc()
     DocObject normal = label("x", 0.1, 0.2, 0.2, 0.2);
     TopicDocument doc = greenTopic({small, normal});
     CardView view(doc);
-    view.applyNumbering(1);
+    view.applyNumbering(CardView::Numbering::Ordered);
     view.redrawCard();
     const QRect tiny = boxOf(view, 0);
     const QRect full = boxOf(view, 1);
@@ -427,7 +427,7 @@ void TestCardView::singleRedrawMatchesFullRedraw()
     TopicDocument doc = greenTopic({label("Alpen", 0.2, 0.2, 0.3, 0.25), label("Nordsee", 0.6, 0.1, 0.5, 0.2),
         label("Harz", 0.5, 0.8, 0.55, 0.7)});
     CardView view(doc);
-    view.applyNumbering(1);
+    view.applyNumbering(CardView::Numbering::Ordered);
     view.redrawCard();
     // Uncovering one label by a single-object redraw leaves what a full redraw leaves.
     doc.objects[1].coverState = CoverState::Uncovered;
@@ -611,7 +611,7 @@ void TestCardView::orderedNumbering()
         {label("Zug", 0.7, 0.5, 0.7, 0.5), label("Auto", 0.2, 0.5, 0.2, 0.5), label("Bus", 0.5, 0.1, 0.5, 0.1)});
     doc.GeordnetArt = geordnetArt;
     CardView view(doc);
-    view.applyNumbering(1);
+    view.applyNumbering(CardView::Numbering::Ordered);
     QList<int> shown;
     for (const DocObject& o : doc.objects)
         shown << o.displayNumber;
@@ -763,12 +763,12 @@ void TestCardView::screenPixelRatios()
         label("Alpen", 0.2, 0.2, 0.3, 0.25), label("Nordsee", 0.6, 0.1, 0.5, 0.2), label("Harz", 0.5, 0.8, 0.55, 0.7)};
     TopicDocument plainDoc = greenTopic(labels);
     CardView plain(plainDoc);
-    plain.applyNumbering(1);
+    plain.applyNumbering(CardView::Numbering::Ordered);
     plain.redrawCard();
     TopicDocument doc = greenTopic(labels);
     CardView view(doc);
     view.devicePixelRatio = ratio;
-    view.applyNumbering(1);
+    view.applyNumbering(CardView::Numbering::Ordered);
     view.redrawCard();
 
     QCOMPARE(CardView::logicalSize(view.viewBitmap), plain.viewBitmap.size());

@@ -133,7 +133,7 @@ void CardControls::createToolbar(QWidget* bar)
         m_numberingButtons[size_t(mode)]
             = makeCardButton(bar, name, QString::fromUtf8(caption), QString::fromUtf8(hint));
         connect(m_numberingButtons[size_t(mode)], &THoverPanel::clicked, this,
-            [this, mode] { applyNumbering(mode, true); });
+            [this, mode] { applyNumbering(CardView::Numbering(mode), true); });
     }
     row({m_numberingButtons[0], m_numberingButtons[1], m_numberingButtons[2]});
 
@@ -242,7 +242,7 @@ void CardControls::uncoverAll()
     m_view.uncoverAll();
 }
 
-void CardControls::applyNumbering(int mode, bool redraw)
+void CardControls::applyNumbering(CardView::Numbering mode, bool redraw)
 {
     m_numberingMode = mode;
     m_view.applyNumbering(mode);
@@ -254,8 +254,8 @@ void CardControls::applyNumbering(int mode, bool redraw)
 void CardControls::updateNumberingButtons()
 {
     for (int mode = 0; mode < 3; ++mode)
-        m_numberingButtons[size_t(mode)]->setChecked(mode == m_numberingMode);
-    emit numberingChanged(m_numberingMode);
+        m_numberingButtons[size_t(mode)]->setChecked(CardView::Numbering(mode) == m_numberingMode);
+    emit numberingChanged(int(m_numberingMode));
 }
 
 void CardControls::setZoom(int index)
@@ -331,7 +331,7 @@ void CardControls::selectTool(int tool)
 QRect CardControls::showMarker(int index, int part)
 {
     m_view.markedObject = index;
-    m_view.markedPart = part;
+    m_view.markedPart = CardView::MarkedPart(part);
     const QRect bounds = m_view.markerRect();
     m_marker->setGeometry(bounds);
     m_marker->show();
@@ -342,7 +342,7 @@ QRect CardControls::showMarker(int index, int part)
 void CardControls::hideMarker()
 {
     m_view.markedObject = -1;
-    m_view.markedPart = -1;
+    m_view.markedPart = CardView::MarkedPart::None;
     m_marker->hide();
 }
 

@@ -33,7 +33,7 @@ public:
     // zoom would move them under the tiles.
     void setInteractive(bool interactive);
 
-    int numberingMode() const { return m_numberingMode; }
+    CardView::Numbering numberingMode() const { return m_numberingMode; }
     bool layerShown(int layer) const;
     QLineEdit* keywordField() const { return m_keywordField; }
     QWidget* marker() const { return m_marker; }
@@ -46,7 +46,7 @@ public slots:
     void toggleLayer(int layer);
     void coverAll();
     void uncoverAll();
-    void applyNumbering(int mode, bool redraw);
+    void applyNumbering(CardView::Numbering mode, bool redraw);
     void setZoom(int index);
     void zoomIn();
     void zoomOut();
@@ -92,7 +92,7 @@ private:
     CardImage* m_image;
     QWidget* m_cardPanel;
     bool m_interactive = true;
-    int m_numberingMode = 1;
+    CardView::Numbering m_numberingMode = CardView::Numbering::Ordered;
     Qt::MouseButton m_panButton = Qt::NoButton;
     QPoint m_panLast;
 
