@@ -24,6 +24,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -40,6 +41,7 @@ private slots:
     void topicMadeByClicksIsPlayed();
     void failedSaveKeepsFileAndChanges();
     void quizRefusedWhileEditing();
+    void keysOnTheCard();
 
 private:
     void start(bool authoring, const QString& argument = {});
@@ -269,6 +271,51 @@ void TestAuthoring::quizRefusedWhileEditing()
     QVERIFY2(ok.wait(), qPrintable(ok.error()));
     QCOMPARE(ok.dialogText(), QStringLiteral("Bitte zuerst den Beschriftungseditor schließen."));
     QCOMPARE(m_window->cardMode(), int(TForm1::LearningCard));
+}
+
+// The teacher's keys on the card: Tab walks the objects in file order, an arrow moves the
+// selection by one card pixel (Shift: ten) and the moves merge into one undo entry, Ctrl+D
+// duplicates and Delete removes.
+void TestAuthoring::keysOnTheCard()
+{
+    TopicDocument topic;
+    topic.picture = QImage(500, 400, QImage::Format_ARGB32);
+    topic.picture.fill(Qt::white);
+    const QString path = m_dir->filePath("tasten.zep");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(writeTopicFile(file, topic));
+    }
+    start(true, path);
+    m_input->keyClick(Qt::Key_B, Qt::ControlModifier);
+    QTRY_VERIFY(authoring()->isEditingLabels());
+    TopicEditor& editor = authoring()->editor();
+    QVERIFY(editor.addLabel(QPointF(0.2, 0.2)) == 0);
+    QVERIFY(editor.addLabel(QPointF(0.6, 0.6)) == 1);
+    CardEditOverlay* overlay = authoring()->cardOverlay();
+    overlay->setFocus();
+    QTRY_VERIFY(overlay->hasFocus());
+
+    m_input->keyClick(Qt::Key_Tab);
+    QTRY_COMPARE(overlay->selectedObject(), 0);
+    m_input->keyClick(Qt::Key_Tab);
+    QTRY_COMPARE(overlay->selectedObject(), 1);
+    m_input->keyClick(Qt::Key_Tab);
+    QTRY_COMPARE(overlay->selectedObject(), 0);
+
+    const double x = m_window->document().objects.at(0).Kx;
+    const int entries = editor.undoStack()->count();
+    m_input->keyClick(Qt::Key_Right);
+    m_input->keyClick(Qt::Key_Right, Qt::ShiftModifier);
+    QTRY_COMPARE(m_window->document().objects.at(0).Kx, x + 11.0 / 500);
+    QCOMPARE(editor.undoStack()->count(), entries + 1);
+
+    m_input->keyClick(Qt::Key_D, Qt::ControlModifier);
+    QTRY_COMPARE(m_window->document().objects.size(), 3);
+    QCOMPARE(overlay->selectedObject(), 2);
+    m_input->keyClick(Qt::Key_Delete);
+    QTRY_COMPARE(m_window->document().objects.size(), 2);
 }
 
 TALLOWMERE_REAL_DISPLAY_MAIN(TestAuthoring)
