@@ -71,6 +71,14 @@ bool AuthoringController::isEditingLabels() const
     return m_labelEditor && m_labelEditor->isVisible();
 }
 
+bool AuthoringController::refusesWhileEditing(const AuthoringController* authoring)
+{
+    if (!authoring || !authoring->isEditingLabels())
+        return false;
+    showInfo(AuthoringTexts::closeLabelEditorFirst);
+    return true;
+}
+
 void AuthoringController::cardChanged()
 {
     if (m_window.layoutSuppressed())
@@ -113,10 +121,9 @@ void AuthoringController::uncoverAll(bool uncovered)
 
 void AuthoringController::documentReplaced()
 {
-    m_editor->documentReplaced();
+    m_editor->documentReplaced(); // tells the title whether the new document is modified
     if (isEditingLabels())
         uncoverAll(true);
-    m_window.setWindowModified(m_window.document().modified);
 }
 
 void AuthoringController::newFromPicture()

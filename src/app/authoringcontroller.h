@@ -24,6 +24,9 @@ public:
     TopicEditor& editor() const { return *m_editor; }
     // True while the label editor is open: no quiz starts and no network exercise is joined.
     bool isEditingLabels() const;
+    // What a quiz or a network exercise asks before it starts: true (and the teacher is told to
+    // close the label editor first) while it is open; false without authoring.
+    static bool refusesWhileEditing(const AuthoringController* authoring);
     // The label editor and its layer over the card; nullptr while closed.
     LabelEditorWindow* labelEditor() const;
     CardEditOverlay* cardOverlay() const;

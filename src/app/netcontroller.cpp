@@ -102,7 +102,8 @@ void NetController::takeNetSettings()
 
 void NetController::initiateExercise()
 {
-    if (labelEditorOpen())
+    // An exercise names the topic's objects by their place in the list, which the editor changes.
+    if (AuthoringController::refusesWhileEditing(m_window.authoringController()))
         return;
     // One exercise at a time: a second initiation would wipe the class's display and list.
     if (m_role == NetworkInitiator) {
@@ -305,19 +306,10 @@ bool NetController::settleWaitingResults()
     return true;
 }
 
-bool NetController::labelEditorOpen() const
-{
-    // An exercise names the topic's objects by their place in the list, which the editor changes.
-    AuthoringController* authoring = m_window.authoringController();
-    if (!authoring || !authoring->isEditingLabels())
-        return false;
-    showInfo(QStringLiteral("Bitte zuerst den Beschriftungseditor schließen."));
-    return true;
-}
-
 void NetController::joinCommand()
 {
-    if (labelEditorOpen())
+    // An exercise names the topic's objects by their place in the list, which the editor changes.
+    if (AuthoringController::refusesWhileEditing(m_window.authoringController()))
         return;
     if (m_window.cardMode() == TForm1::QuizRunning && m_window.quiz().isRunning()) {
         showInfo(NetTexts::quizRunning);

@@ -64,8 +64,6 @@ public:
 
 private:
     void takeNetSettings();
-    // True (and said so) while the label editor is open.
-    bool labelEditorOpen() const;
     void showWaitingResults(int count);
     // The line in the top bar that tells the teacher an exercise runs, on which channel, with how
     // many pupils; hidden when none runs.

@@ -72,10 +72,8 @@ QuizSnapshot QuizController::takeQuizOptions() const
 bool QuizController::startQuiz(int requestedMode, int role)
 {
     // The label editor's objects change under a quiz's numbers: it is closed first.
-    if (AuthoringController* authoring = m_window.authoringController(); authoring && authoring->isEditingLabels()) {
-        showInfo(QStringLiteral("Bitte zuerst den Beschriftungseditor schließen."));
+    if (AuthoringController::refusesWhileEditing(m_window.authoringController()))
         return false;
-    }
     if (net().role() == NetworkParticipant && role != NetworkParticipant) {
         showInfo(
             QStringLiteral("Die aktuelle Netzwerk-Übung muss zunächst beendet werden, um eine eigene Übung starten "
