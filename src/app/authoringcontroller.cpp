@@ -35,18 +35,21 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
     , m_cardImage(cardImage)
     , m_editor(new TopicEditor(window.document(), this))
 {
+    // The same objects give the same card however often they are drawn, so that the card can
+    // draw again just the part an edit changed.
+    window.cardView().drawsAfresh = true;
     // Whatever changed, the card shows it at once; a new object shows its text, not its cover.
     connect(m_editor, &TopicEditor::objectInserted, this, [this](int index) {
         if (isEditingLabels())
             m_window.document().objects[index].coverState = CoverState::Uncovered;
-        cardChanged();
+        objectsChanged(index, Change::Inserted);
     });
     for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset})
         connect(m_editor, signal, this, &AuthoringController::cardChanged);
     // A drag changes one object many times a second: the card keeps its background and draws
     // its objects again, which costs a fraction of a frame even with hundreds of labels.
-    connect(m_editor, &TopicEditor::objectChanged, this, &AuthoringController::objectsChanged);
-    connect(m_editor, &TopicEditor::objectRemoved, this, [this] { objectsChanged(-1); });
+    connect(m_editor, &TopicEditor::objectChanged, this, [this](int index) { objectsChanged(index); });
+    connect(m_editor, &TopicEditor::objectRemoved, this, [this](int index) { objectsChanged(index, Change::Removed); });
     connect(m_editor, &TopicEditor::objectReordered, this, [this] { objectsChanged(-1); });
     connect(m_editor, &TopicEditor::modifiedChanged, &window, &QWidget::setWindowModified);
 }
@@ -90,7 +93,7 @@ void AuthoringController::cardChanged()
         m_overlay->update();
 }
 
-void AuthoringController::objectsChanged(int index)
+void AuthoringController::objectsChanged(int index, Change change)
 {
     if (m_window.layoutSuppressed())
         return;
@@ -99,12 +102,20 @@ void AuthoringController::objectsChanged(int index)
         cardChanged();
         return;
     }
-    if (index >= 0 && m_editor->isDragging() && view.movingObject() == index) {
+    // Only the part of the card the object covered before and covers now is drawn again, so
+    // that undoing a move or typing a caption costs a few objects, not the whole card.
+    if (change == Change::Inserted) {
+        view.redrawInsertedObject(index);
+    } else if (change == Change::Removed) {
+        view.redrawRemovedObject(index);
+    } else if (index >= 0 && m_editor->isDragging() && view.movingObject() == index) {
         view.redrawMovingObject(); // one step of a drag
     } else if (index >= 0 && m_editor->isDragging()) {
         view.beginMovingObject(index);
     } else if (view.movingObject() >= 0) {
         view.endMovingObject();
+    } else if (index >= 0) {
+        view.redrawChangedObject(index);
     } else {
         view.redrawObjects();
     }

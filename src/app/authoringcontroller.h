@@ -52,8 +52,9 @@ private:
     void closeLabelEditor();
     void placeBesideWindow();
     void cardChanged();
-    // index: the one object that changed, -1 for changes to the list.
-    void objectsChanged(int index);
+    // What happened to the object at index (-1: to the list as a whole, such as a new order).
+    enum class Change { Changed, Inserted, Removed };
+    void objectsChanged(int index, Change change = Change::Changed);
     void uncoverAll(bool uncovered);
 
     TForm1& m_window;

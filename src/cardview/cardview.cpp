@@ -275,7 +275,7 @@ void CardView::redrawCard()
     // The bitmaps share their pixels until one of them is drawn on (QImage copies on write), so
     // a card whose objects leave parts of it unchanged, or a card without objects, costs less.
     backgroundBitmap = sceneBitmap;
-    drawAllObjects(DrawFlag::LeaderLine);
+    drawOnCleanCard();
     objectsBitmap = sceneBitmap;
     composeView();
 }
@@ -556,6 +556,32 @@ void CardView::paintObject(QPainter& painter, int index, const ObjectLayout& lay
         drawDecoration(painter, index, box, layout.textWidth, layout.textHeight, layout.textOffset);
 }
 
+bool CardView::erasesPreviousBox(const DocObject& o, bool forCard) const
+{
+    if (m_cleanCard)
+        return false;
+    const bool onPage = o.FrageNummer == m_document.currentQuestionNumber;
+    const bool singleQuestions = m_document.DokTyp == DocType::SingleQuestions;
+    return forCard && o.boxRect[0] != -1 && !(isPageObject(o.Typ) && !onPage)
+        && !(singleQuestions && cardMode == Mode::Quiz);
+}
+
+QRect CardView::reachOf(int index, const ObjectLayout& layout, bool erases, bool leaderLine) const
+{
+    // Text may lean a little past its measured box; ticks and crosses are glyphs of a fixed size
+    // centred near the box's corner. The margin takes in whatever is drawn beside the box.
+    const auto state = m_document.objects.at(index).coverState;
+    const int around = state == CoverState::Solved || state == CoverState::Crossed ? 48 : 4;
+    const int margin = qMax(around, rounded(around * cardScale));
+    QRect reach = layout.box.adjusted(-margin, -margin, margin, margin);
+    if (leaderLine)
+        reach |= QRect(layout.point, layout.anchor).normalized().adjusted(-2, -2, 2, 2);
+    // The copy of an erased box takes the device pixels around it as well.
+    if (erases)
+        reach |= boxPixels(m_document.objects.at(index)).adjusted(-2, -2, 2, 2);
+    return reach;
+}
+
 void CardView::drawObject(QImage& target, int index, DrawFlags flags)
 {
     if (index < 0 || index >= m_document.objects.size() || target.isNull())
@@ -573,10 +599,14 @@ void CardView::drawObject(QImage& target, int index, DrawFlags flags)
     QPainter painter(&target);
     painter.setRenderHint(QPainter::TextAntialiasing);
 
+    const bool leaderLine = o.Sline == 1 && (flags & DrawFlag::LeaderLine)
+        && !((flags & DrawFlag::WorksheetAnswer) && !(flags & DrawFlag::WorksheetFrame));
+    const bool erases = erasesPreviousBox(o, forCard);
+    if (&target == &sceneBitmap && index < int(m_reach.size()))
+        m_reach[size_t(index)] = reachOf(index, layout, erases, leaderLine);
+
     // Erase the box of the previous state.
-    const bool onPage = o.FrageNummer == m_document.currentQuestionNumber;
-    const bool singleQuestions = m_document.DokTyp == DocType::SingleQuestions;
-    if (forCard && o.boxRect[0] != -1 && !(isPageObject(o.Typ) && !onPage) && !(singleQuestions && quiz)) {
+    if (erases) {
         const QRect old = boxPixels(o);
         copyBox(backgroundBitmap, old, target);
         if (quiz && &target == &sceneBitmap) {
@@ -587,8 +617,7 @@ void CardView::drawObject(QImage& target, int index, DrawFlags flags)
     }
 
     // Leader line from the designated point to the anchor; the overlay has none.
-    const bool overlay = (flags & DrawFlag::WorksheetAnswer) && !(flags & DrawFlag::WorksheetFrame);
-    if (o.Sline == 1 && !overlay && (flags & DrawFlag::LeaderLine)) {
+    if (leaderLine) {
         painter.save();
         // At a fractional pixel ratio an aliased line of one logical pixel alternates between one
         // and two device pixels and looks dotted; smoothed, it keeps an even weight. At whole
@@ -753,6 +782,8 @@ void CardView::redrawObject(int index)
 
 void CardView::drawAllObjects(DrawFlags flags)
 {
+    // Every object is drawn into the scene: what each reaches is known afresh.
+    m_reach.assign(size_t(m_document.objects.size()), QRect());
     // Refreshed once for the whole card, not per object.
     for (int i = 0; i < m_document.objects.size(); ++i)
         drawObject(sceneBitmap, i, flags & ~DrawFlags(DrawFlag::Refresh));
@@ -760,12 +791,96 @@ void CardView::drawAllObjects(DrawFlags flags)
         refreshView();
 }
 
+void CardView::drawOnCleanCard(int leaveOut)
+{
+    m_cleanCard = drawsAfresh;
+    if (leaveOut < 0) {
+        drawAllObjects(DrawFlag::LeaderLine);
+    } else {
+        for (int i = 0; i < m_document.objects.size(); ++i) {
+            if (i != leaveOut)
+                drawObject(sceneBitmap, i, DrawFlag::LeaderLine);
+        }
+    }
+    m_cleanCard = false;
+}
+
 void CardView::redrawObjects()
 {
     sceneBitmap = backgroundBitmap;
-    drawAllObjects(DrawFlag::LeaderLine);
+    drawOnCleanCard();
     objectsBitmap = sceneBitmap;
     composeView();
+}
+
+bool CardView::canRedrawPart(qsizetype knownObjects) const
+{
+    return drawsAfresh && cardMode == Mode::LearningCard && m_movingObject < 0 && !backgroundBitmap.isNull()
+        && backgroundBitmap.size() == sceneBitmap.size() && qsizetype(m_reach.size()) == knownObjects;
+}
+
+void CardView::redrawPart(QRect area, int changed)
+{
+    area &= QRect(QPoint(0, 0), logicalSize(sceneBitmap));
+    if (!area.isEmpty()) {
+        // The objects are drawn in their order on a clean copy of the card, exactly as
+        // redrawObjects draws them, but only those reaching into the area; only the area is
+        // taken from it. A device pixel on the area's edge may lie half outside it.
+        const QRect near = area.adjusted(-1, -1, 1, 1);
+        QImage scene = sceneBitmap;
+        sceneBitmap = backgroundBitmap;
+        m_cleanCard = true;
+        for (int i = 0; i < m_document.objects.size(); ++i) {
+            if (i == changed || m_reach[size_t(i)].intersects(near))
+                drawObject(sceneBitmap, i, DrawFlag::LeaderLine);
+        }
+        m_cleanCard = false;
+        const QRect device = toDevicePixels(area, devicePixelRatio);
+        copyDevicePixels(sceneBitmap, device, scene, device.topLeft());
+        sceneBitmap = scene;
+    }
+    objectsBitmap = sceneBitmap;
+    composeView();
+}
+
+void CardView::redrawChangedObject(int index)
+{
+    if (index < 0 || index >= m_document.objects.size() || !canRedrawPart(m_document.objects.size())) {
+        redrawObjects();
+        return;
+    }
+    QRect area = m_reach[size_t(index)];
+    const ObjectLayout layout = layoutObject(index, logicalSize(sceneBitmap));
+    if (layout.drawable)
+        area |= reachOf(index, layout, false, m_document.objects.at(index).Sline == 1);
+    redrawPart(area, index);
+}
+
+void CardView::redrawInsertedObject(int index)
+{
+    // The list changed under a move: its index may name another object now.
+    m_movingObject = -1;
+    m_sceneWithoutMoving = QImage();
+    if (index < 0 || index >= m_document.objects.size() || !canRedrawPart(m_document.objects.size() - 1)) {
+        redrawObjects();
+        return;
+    }
+    m_reach.insert(m_reach.begin() + index, QRect());
+    redrawChangedObject(index);
+}
+
+void CardView::redrawRemovedObject(int index)
+{
+    // The list changed under a move: its index may name another object now.
+    m_movingObject = -1;
+    m_sceneWithoutMoving = QImage();
+    if (index < 0 || index > m_document.objects.size() || !canRedrawPart(m_document.objects.size() + 1)) {
+        redrawObjects();
+        return;
+    }
+    const QRect area = m_reach[size_t(index)];
+    m_reach.erase(m_reach.begin() + index);
+    redrawPart(area, -1);
 }
 
 void CardView::beginMovingObject(int index)
@@ -774,10 +889,7 @@ void CardView::beginMovingObject(int index)
         return;
     m_movingObject = index;
     sceneBitmap = backgroundBitmap;
-    for (int i = 0; i < m_document.objects.size(); ++i) {
-        if (i != index)
-            drawObject(sceneBitmap, i, DrawFlag::LeaderLine);
-    }
+    drawOnCleanCard(index);
     m_sceneWithoutMoving = sceneBitmap;
     redrawMovingObject();
 }
@@ -799,11 +911,13 @@ void CardView::redrawMovingObject()
 
 void CardView::endMovingObject()
 {
-    const bool moving = m_movingObject >= 0;
+    const int moved = m_movingObject;
     m_movingObject = -1;
     m_sceneWithoutMoving = QImage();
-    if (moving)
-        redrawObjects();
+    // The card without the object plus the object on top differs from the card in order only
+    // where the object lies now.
+    if (moved >= 0)
+        redrawChangedObject(moved);
 }
 
 bool CardView::setZoom(int index)

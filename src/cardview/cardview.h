@@ -14,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class QPainter;
 
@@ -108,6 +109,12 @@ public:
     // How the covers are numbered; the values are those of the menu's and the tool bar's order.
     enum class Numbering { QuestionMarks = 0, Ordered = 1, Random = 2 };
     Numbering numberingMode = Numbering::Ordered;
+    // Whether a draw of every object on the bare card erases each object's box from the draw
+    // before (which takes away whatever an earlier object drew there) or draws the objects
+    // afresh, so that the same objects always give the same card, however they were drawn
+    // before. The topic editor draws afresh, and only such a card can be drawn in part
+    // (redrawChangedObject).
+    bool drawsAfresh = false;
     // Quiz state the drawing needs: the object asked for when the quiz shows one marked
     // position (-1 for none).
     int askedObject = -1;
@@ -188,6 +195,14 @@ public:
     // An object the teacher drags: the card without it is drawn once, and each step of the move
     // draws it over that copy, so that a step costs one object, not the whole card. While it
     // moves it lies over the others; ending the move draws every object in its order again.
+    // The card after one object changed (moved, edited, added, removed): the picture
+    // redrawObjects would draw, but only the part the object reached before and reaches now is
+    // drawn again, with every object reaching into it, in its order. Anything else that changed
+    // since the last draw needs redrawObjects or redrawCard. Only a card that draws afresh (see
+    // drawsAfresh) is drawn in part; any other is drawn whole.
+    void redrawChangedObject(int index);
+    void redrawInsertedObject(int index);
+    void redrawRemovedObject(int index);
     void beginMovingObject(int index);
     void redrawMovingObject();
     void endMovingObject();
@@ -271,6 +286,17 @@ public:
 private:
     void keepWindowInside();
     QRect boxPixels(const DocObject& object) const;
+    // Whether a draw for the card first erases the object's previous box.
+    bool erasesPreviousBox(const DocObject& o, bool forCard) const;
+    // The part of the scene a draw of object index with layout touches (logical pixels).
+    QRect reachOf(int index, const ObjectLayout& layout, bool erases, bool leaderLine) const;
+    // Draws the objects (all but leaveOut) on a scene that holds only the card's background.
+    void drawOnCleanCard(int leaveOut = -1);
+    // Whether the scene is drawn with every one of knownObjects objects in its known reach.
+    bool canRedrawPart(qsizetype knownObjects) const;
+    // Draws area of the scene again from the card's background, with every object reaching into
+    // it and the object changed, and shows the result.
+    void redrawPart(QRect area, int changed);
     // The one step in which drawing changes the document: the placement worked out for a
     // damaged or automatic one (KAusrAkt) and where the box went (boxRect and the sizes the
     // placement rules use), for hit tests, drop targets and the worksheet.
@@ -291,6 +317,10 @@ private:
     QPoint m_penPosition {-1, -1};
     int m_movingObject = -1;
     QImage m_sceneWithoutMoving;
+    // Per object, the part of the scene its last draw there touched.
+    std::vector<QRect> m_reach;
+    // The scene being drawn holds only the background (and drawsAfresh is set).
+    bool m_cleanCard = false;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(CardView::DrawFlags)

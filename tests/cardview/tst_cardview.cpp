@@ -110,6 +110,8 @@ private slots:
     void pictureWithMargins();
     void movedObjectLeavesNoTrace_data();
     void movedObjectLeavesNoTrace();
+    void changedObjectRedrawsLikeWholeCard_data();
+    void changedObjectRedrawsLikeWholeCard();
     void layers_data();
     void layers();
     void automaticPlacement_data();
@@ -181,6 +183,93 @@ void TestCardView::movedObjectLeavesNoTrace()
     CardView fresh(doc);
     fresh.redrawCard();
     QCOMPARE(afterMove, fresh.viewBitmap);
+}
+
+void TestCardView::changedObjectRedrawsLikeWholeCard_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<double>("ratio");
+    for (const double ratio : {1.0, 1.5}) {
+        const QString at = ratio == 1.0 ? QString() : QStringLiteral(" at 1.5");
+        for (const char* change : {"box moved under others", "point moved", "caption lengthened", "caption emptied",
+                 "ticked", "made an info point", "layer hidden", "inserted", "removed"})
+            QTest::newRow(qPrintable(change + at)) << QString::fromLatin1(change) << ratio;
+    }
+}
+
+// The editor draws only the part of the card an edited object reached before and reaches now;
+// whatever the change, the card must be exactly the card drawn whole.
+void TestCardView::changedObjectRedrawsLikeWholeCard()
+{
+    QFETCH(QString, change);
+    QFETCH(double, ratio);
+    // Labels overlapping in a heap, one apart, and an info point among them.
+    QList<DocObject> objects = {label(QStringLiteral("Unten"), 0.3, 0.3, 0.32, 0.3),
+        label(QStringLiteral("Mitte Mitte"), 0.35, 0.31, 0.34, 0.32),
+        label(QStringLiteral("Oben"), 0.33, 0.35, 0.36, 0.33), label(QStringLiteral("Fern"), 0.8, 0.8, 0.75, 0.85)};
+    DocObject info = label(QStringLiteral("Info"), 0.38, 0.3, 0.38, 0.3);
+    info.Typ = ObjectKind::InfoPoint;
+    objects.insert(2, info);
+    for (DocObject& o : objects)
+        o.coverState = CoverState::Uncovered;
+
+    TopicDocument partDoc = greenTopic(objects);
+    TopicDocument wholeDoc = greenTopic(objects);
+    CardView part(partDoc);
+    CardView whole(wholeDoc);
+    for (CardView* view : {&part, &whole}) {
+        view->drawsAfresh = true;
+        view->devicePixelRatio = ratio;
+        view->redrawCard();
+    }
+
+    const int changed = 1;
+    for (TopicDocument* doc : {&partDoc, &wholeDoc}) {
+        DocObject& o = doc->objects[changed];
+        if (change == "box moved under others") {
+            o.Kx = 0.37;
+            o.Ky = 0.34;
+        } else if (change == "point moved") {
+            o.Sx = 0.1;
+            o.Sy = 0.6;
+        } else if (change == "caption lengthened") {
+            o.Cap = QStringLiteral("Eine viel längere Beschriftung");
+        } else if (change == "caption emptied") {
+            o.Cap.clear();
+        } else if (change == "ticked") {
+            o.coverState = CoverState::Solved;
+        } else if (change == "made an info point") {
+            o.Typ = ObjectKind::InfoPoint;
+        } else if (change == "layer hidden") {
+            o.Ebene = 2;
+        } else if (change == "inserted") {
+            DocObject added = label(QStringLiteral("Neu hinzu"), 0.31, 0.33, 0.33, 0.33);
+            added.coverState = CoverState::Uncovered;
+            doc->objects.insert(changed, added);
+        } else if (change == "removed") {
+            doc->objects.removeAt(changed);
+        }
+    }
+    if (change == "layer hidden")
+        part.layers[2] = whole.layers[2] = false;
+
+    if (change == "inserted")
+        part.redrawInsertedObject(changed);
+    else if (change == "removed")
+        part.redrawRemovedObject(changed);
+    else
+        part.redrawChangedObject(changed);
+    whole.redrawObjects();
+    QCOMPARE(part.viewBitmap, whole.viewBitmap);
+    for (int i = 0; i < partDoc.objects.size(); ++i)
+        QCOMPARE(partDoc.objects.at(i).boxRect, wholeDoc.objects.at(i).boxRect);
+
+    // And again after a second change, from the reaches the first one left.
+    for (TopicDocument* doc : {&partDoc, &wholeDoc})
+        doc->objects[0].Kx = 0.6;
+    part.redrawChangedObject(0);
+    whole.redrawObjects();
+    QCOMPARE(part.viewBitmap, whole.viewBitmap);
 }
 
 void TestCardView::pictureWithMargins()
