@@ -46,9 +46,14 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
         if (!m_editor->isReplacingObjects())
             cardChanged();
     });
-    for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset,
-             &TopicEditor::clozeTextChanged})
+    for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset})
         connect(m_editor, signal, this, &AuthoringController::cardChanged);
+    // New gaps are numbered on the card as a topic's gaps are when it is read.
+    connect(m_editor, &TopicEditor::clozeTextChanged, this, [this] {
+        CardView& view = m_window.cardView();
+        view.applyNumbering(view.numberingMode);
+        cardChanged();
+    });
     // A drag changes one object many times a second: the card keeps its background and draws
     // its objects again, which costs a fraction of a frame even with hundreds of labels.
     connect(m_editor, &TopicEditor::objectChanged, this, &AuthoringController::objectsChanged);

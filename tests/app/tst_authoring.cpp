@@ -373,6 +373,8 @@ void TestAuthoring::clozeTextTypedAppliedAndPlayed()
     QCOMPARE(document.lueckentext, applied);
     QCOMPARE(document.objects.size(), 3);
     QVERIFY(document.modified);
+    // The card numbers the new gaps at once.
+    QCOMPARE(m_window->document().objects.at(2).displayNumber, 3);
 
     // Undo in the main window gives the topic back as it was, and the field follows; redo again.
     QVERIFY(m_input->focusWindow(m_window.get()));
