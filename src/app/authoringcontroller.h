@@ -60,7 +60,7 @@ signals:
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool writeTo(const QString& path);
-    // Whether an editor named editorName ("der Beschriftungseditor") may open now: not during a
+    // Whether the editor named editorName ("Beschriftungseditor") may open now: not during a
     // network exercise (said so), and a quiz only ends when the pupil may leave it.
     bool mayOpenEditor(const QString& editorName);
     void placeBesideWindow(QWidget* tool);
