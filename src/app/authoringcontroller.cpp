@@ -50,8 +50,7 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
         connect(m_editor, signal, this, &AuthoringController::cardChanged);
     // New gaps are numbered on the card as a topic's gaps are when it is read.
     connect(m_editor, &TopicEditor::clozeTextChanged, this, [this] {
-        CardView& view = m_window.cardView();
-        view.applyNumbering(view.numberingMode);
+        renumberCard();
         cardChanged();
     });
     // A drag changes one object many times a second: the card keeps its background and draws
@@ -134,6 +133,13 @@ void AuthoringController::objectsChanged(int index)
     m_window.showTitle();
     if (m_overlay)
         m_overlay->update();
+}
+
+void AuthoringController::renumberCard()
+{
+    // A new object has no number until the numbering is worked out again; its cover would show "?".
+    CardView& view = m_window.cardView();
+    view.applyNumbering(view.numberingMode);
 }
 
 void AuthoringController::uncoverAll(bool uncovered)
@@ -340,6 +346,7 @@ void AuthoringController::closeLabelEditor()
         m_labelEditor->installEventFilter(this);
     }
     uncoverAll(false);
+    renumberCard();
     if (!m_window.layoutSuppressed())
         m_window.redrawCard();
     emit labelEditorOpenChanged(false);

@@ -69,6 +69,8 @@ private:
     // index: the one object that changed, -1 for changes to the list.
     void objectsChanged(int index);
     void uncoverAll(bool uncovered);
+    // The covers numbered again, new objects included, as when the topic is read.
+    void renumberCard();
 
     TForm1& m_window;
     CardImage* m_cardImage = nullptr;

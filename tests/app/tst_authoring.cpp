@@ -321,6 +321,11 @@ void TestAuthoring::keysOnTheCard()
     QCOMPARE(overlay->selectedObject(), 2);
     m_input->keyClick(Qt::Key_Delete);
     QTRY_COMPARE(m_window->document().objects.size(), 2);
+
+    // Closed, the card numbers the new labels' covers.
+    m_input->keyClick(Qt::Key_B, Qt::ControlModifier);
+    QTRY_VERIFY(!authoring()->isEditingLabels());
+    QCOMPARE(m_window->cardView().coverLabelText(1), QStringLiteral("2"));
 }
 
 void TestAuthoring::typeText(const QString& text)
