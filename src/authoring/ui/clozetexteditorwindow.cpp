@@ -172,15 +172,18 @@ bool ClozeTextEditorWindow::hasUnappliedText() const
 
 void ClozeTextEditorWindow::loadTopicText()
 {
-    m_loadedText = m_editor.document().lueckentext;
-    m_textEdit->setPlainText(shownText(m_loadedText));
+    const QString shown = shownText(m_editor.document().lueckentext);
+    // A text from a file made elsewhere may differ from its stored form (empty lines at its ends):
+    // that is no edit of the teacher's.
+    m_loadedText = checkClozeText(shown).stored;
+    m_textEdit->setPlainText(shown);
     m_hint->hide();
     refreshNow();
 }
 
 void ClozeTextEditorWindow::topicTextChanged()
 {
-    const QString topicText = m_editor.document().lueckentext;
+    const QString topicText = checkClozeText(shownText(m_editor.document().lueckentext)).stored;
     const QString fieldStored = checkClozeText(fieldText()).stored;
     if (fieldStored == topicText) {
         // Applied from here, or the same text: the teacher's cursor and typing history stay.
