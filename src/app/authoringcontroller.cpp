@@ -5,6 +5,7 @@
 #include "app/quizcontroller.h"
 #include "authoring/topiceditor.h"
 #include "authoring/ui/cardeditoverlay.h"
+#include "authoring/ui/clozetexteditorwindow.h"
 #include "authoring/ui/documentpropertiesdialog.h"
 #include "authoring/ui/labeleditorwindow.h"
 #include "cardview/cardview.h"
@@ -20,10 +21,12 @@
 #include <QStandardPaths>
 
 namespace AuthoringTexts {
-const QString closeLabelEditorFirst = QStringLiteral("Bitte zuerst den Beschriftungseditor schließen.");
-const QString notDuringNetExercise = QStringLiteral(
-    "Während einer Netzwerk-Übung kann der Beschriftungseditor nicht geöffnet werden: Die Übung nennt die "
-    "Objekte des Themas nach ihrer Reihenfolge, und jede Änderung würde die Ergebnisse verfälschen.");
+const QString closeEditorFirst = QStringLiteral("Bitte zuerst den %1 schließen.");
+const QString notDuringNetExercise
+    = QStringLiteral("Während einer Netzwerk-Übung kann der %1 nicht geöffnet werden: Die Übung nennt die "
+                     "Objekte des Themas nach ihrer Reihenfolge, und jede Änderung würde die Ergebnisse verfälschen.");
+const QString labelEditorName = QStringLiteral("Beschriftungseditor");
+const QString clozeEditorName = QStringLiteral("Lückentext-Editor");
 const QString scaleDown = QStringLiteral(
     "Das Bild ist %1 × %2 Pixel groß. Ein Thema speichert sein Bild als PNG, so dass ein großes Foto die "
     "Datei sehr groß macht.\r\nSoll das Bild auf %3 Pixel an der längeren Seite verkleinert werden?");
@@ -42,10 +45,16 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
     connect(m_editor, &TopicEditor::objectInserted, this, [this](int index) {
         if (isEditingLabels())
             m_window.document().objects[index].coverState = CoverState::Uncovered;
+        // A new cloze text replaces its gaps one by one; the card is drawn once, at the end.
         objectsChanged(index, Change::Inserted);
     });
     for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset})
         connect(m_editor, signal, this, &AuthoringController::cardChanged);
+    // New gaps are numbered on the card as a topic's gaps are when it is read.
+    connect(m_editor, &TopicEditor::clozeTextChanged, this, [this] {
+        renumberCard();
+        cardChanged();
+    });
     // A drag changes one object many times a second: the card keeps its background and draws
     // its objects again, which costs a fraction of a frame even with hundreds of labels.
     connect(m_editor, &TopicEditor::objectChanged, this, [this](int index) { objectsChanged(index); });
@@ -57,6 +66,17 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
 AuthoringController::~AuthoringController()
 {
     delete m_labelEditor;
+    delete m_clozeEditor;
+}
+
+ClozeTextEditorWindow* AuthoringController::clozeEditor() const
+{
+    return isEditingClozeText() ? m_clozeEditor.data() : nullptr;
+}
+
+bool AuthoringController::isEditingClozeText() const
+{
+    return m_clozeEditor && m_clozeEditor->isVisible();
 }
 
 LabelEditorWindow* AuthoringController::labelEditor() const
@@ -76,9 +96,10 @@ bool AuthoringController::isEditingLabels() const
 
 bool AuthoringController::refusesWhileEditing(const AuthoringController* authoring)
 {
-    if (!authoring || !authoring->isEditingLabels())
+    if (!authoring || (!authoring->isEditingLabels() && !authoring->isEditingClozeText()))
         return false;
-    showInfo(AuthoringTexts::closeLabelEditorFirst);
+    showInfo(AuthoringTexts::closeEditorFirst.arg(
+        authoring->isEditingLabels() ? AuthoringTexts::labelEditorName : AuthoringTexts::clozeEditorName));
     return true;
 }
 
@@ -95,7 +116,7 @@ void AuthoringController::cardChanged()
 
 void AuthoringController::objectsChanged(int index, Change change)
 {
-    if (m_window.layoutSuppressed())
+    if (m_window.layoutSuppressed() || m_editor->isReplacingObjects())
         return;
     CardView& view = m_window.cardView();
     if (view.backgroundBitmap.isNull() || view.cardMode != CardView::Mode::LearningCard) {
@@ -122,6 +143,13 @@ void AuthoringController::objectsChanged(int index, Change change)
     m_window.showTitle();
     if (m_overlay)
         m_overlay->update();
+}
+
+void AuthoringController::renumberCard()
+{
+    // A new object has no number until the numbering is worked out again; its cover would show "?".
+    CardView& view = m_window.cardView();
+    view.applyNumbering(view.numberingMode);
 }
 
 void AuthoringController::uncoverAll(bool uncovered)
@@ -231,18 +259,10 @@ bool AuthoringController::setLabelEditorOpen(bool open)
         m_labelEditor->activateWindow();
         return true;
     }
-    if (m_window.netController()->role() != OwnQuiz) {
-        showInfo(AuthoringTexts::notDuringNetExercise);
+    if (!mayOpenEditor(AuthoringTexts::labelEditorName)) {
         emit labelEditorOpenChanged(false);
         return false;
     }
-    QuizController* quiz = m_window.quizController();
-    if (!quiz->mayLeaveQuiz()) {
-        emit labelEditorOpenChanged(false);
-        return false;
-    }
-    if (m_window.cardMode() == TForm1::QuizRunning)
-        quiz->leaveQuiz();
 
     if (!m_labelEditor) {
         m_labelEditor = new LabelEditorWindow(*m_editor, &m_window);
@@ -260,20 +280,60 @@ bool AuthoringController::setLabelEditorOpen(bool open)
     m_overlay->show();
     m_overlay->raise();
 
-    placeBesideWindow();
+    placeBesideWindow(m_labelEditor);
     m_labelEditor->show();
     m_overlay->setFocus(Qt::OtherFocusReason);
     emit labelEditorOpenChanged(true);
     return true;
 }
 
-void AuthoringController::placeBesideWindow()
+bool AuthoringController::mayOpenEditor(const QString& editorName)
+{
+    if (m_window.netController()->role() != OwnQuiz) {
+        showInfo(AuthoringTexts::notDuringNetExercise.arg(editorName));
+        return false;
+    }
+    QuizController* quiz = m_window.quizController();
+    if (!quiz->mayLeaveQuiz())
+        return false;
+    if (m_window.cardMode() == TForm1::QuizRunning)
+        quiz->leaveQuiz();
+    return true;
+}
+
+bool AuthoringController::openClozeEditor()
+{
+    if (isEditingClozeText()) {
+        m_clozeEditor->raise();
+        m_clozeEditor->activateWindow();
+        return true;
+    }
+    if (!mayOpenEditor(AuthoringTexts::clozeEditorName))
+        return false;
+    if (!m_clozeEditor)
+        m_clozeEditor = new ClozeTextEditorWindow(*m_editor, &m_window);
+    // The card shows the text the editor applies: the start panel would hide it.
+    m_window.startPanel()->hide();
+    m_window.redrawCard();
+    placeBesideWindow(m_clozeEditor);
+    m_clozeEditor->show();
+    return true;
+}
+
+bool AuthoringController::settleClozeText()
+{
+    if (!isEditingClozeText() || !m_clozeEditor->hasUnappliedText())
+        return true;
+    return m_clozeEditor->close();
+}
+
+void AuthoringController::placeBesideWindow(QWidget* tool)
 {
     // Beside the main window where the screen has room, so that it covers none of the card;
     // otherwise at the screen's right edge.
-    m_labelEditor->adjustSize();
+    tool->adjustSize();
     const QRect main = m_window.frameGeometry();
-    const int width = m_labelEditor->frameGeometry().width();
+    const int width = tool->frameGeometry().width();
     const QScreen* screen = m_window.screen();
     const QRect room = screen ? screen->availableGeometry() : main;
     int x = room.right() - width + 1;
@@ -281,7 +341,7 @@ void AuthoringController::placeBesideWindow()
         x = main.right() + 8;
     else if (main.left() - 8 - width >= room.left())
         x = main.left() - 8 - width;
-    m_labelEditor->move(x, std::max(room.top(), main.top() + 60));
+    tool->move(x, std::max(room.top(), main.top() + 60));
 }
 
 void AuthoringController::closeLabelEditor()
@@ -296,6 +356,7 @@ void AuthoringController::closeLabelEditor()
         m_labelEditor->installEventFilter(this);
     }
     uncoverAll(false);
+    renumberCard();
     if (!m_window.layoutSuppressed())
         m_window.redrawCard();
     emit labelEditorOpenChanged(false);

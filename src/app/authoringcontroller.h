@@ -5,6 +5,7 @@
 
 class CardEditOverlay;
 class CardImage;
+class ClozeTextEditorWindow;
 class DocumentPropertiesDialog;
 class LabelEditorWindow;
 class TForm1;
@@ -24,13 +25,20 @@ public:
     TopicEditor& editor() const { return *m_editor; }
     // True while the label editor is open: no quiz starts and no network exercise is joined.
     bool isEditingLabels() const;
+    // True while the cloze-text editor is open, with the same consequences.
+    bool isEditingClozeText() const;
     // What a quiz or a network exercise asks before it starts: true (and the teacher is told to
-    // close the label editor first) while it is open; false without authoring.
+    // close the open editor first) while one is open; false without authoring.
     static bool refusesWhileEditing(const AuthoringController* authoring);
     // The label editor and its layer over the card; nullptr while closed.
     LabelEditorWindow* labelEditor() const;
     CardEditOverlay* cardOverlay() const;
+    // The cloze-text editor; nullptr while closed.
+    ClozeTextEditorWindow* clozeEditor() const;
 
+    // Before the document is left: a cloze text typed but not applied is applied or dropped as
+    // the teacher answers, and its editor closes; false when the teacher cancels.
+    bool settleClozeText();
     // The window's document was replaced (read, closed, joined): the undo stack starts afresh.
     void documentReplaced();
 
@@ -42,6 +50,9 @@ public:
     // Opens the label editor, or closes it; false when it could not open (a quiz the pupil keeps,
     // a network exercise).
     bool setLabelEditorOpen(bool open);
+    // Opens the cloze-text editor, or brings it to the front; false when it could not open, for
+    // the same reasons as the label editor.
+    bool openClozeEditor();
 
 signals:
     void labelEditorOpenChanged(bool open);
@@ -49,18 +60,24 @@ signals:
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool writeTo(const QString& path);
+    // Whether the editor named editorName ("Beschriftungseditor") may open now: not during a
+    // network exercise (said so), and a quiz only ends when the pupil may leave it.
+    bool mayOpenEditor(const QString& editorName);
+    void placeBesideWindow(QWidget* tool);
     void closeLabelEditor();
-    void placeBesideWindow();
     void cardChanged();
     // What happened to the object at index (-1: to the list as a whole, such as a new order).
     enum class Change { Changed, Inserted, Removed };
     void objectsChanged(int index, Change change = Change::Changed);
     void uncoverAll(bool uncovered);
+    // The covers numbered again, new objects included, as when the topic is read.
+    void renumberCard();
 
     TForm1& m_window;
     CardImage* m_cardImage = nullptr;
     TopicEditor* m_editor = nullptr;
     QPointer<LabelEditorWindow> m_labelEditor;
     QPointer<CardEditOverlay> m_overlay;
+    QPointer<ClozeTextEditorWindow> m_clozeEditor;
     DocumentPropertiesDialog* m_properties = nullptr;
 };

@@ -230,6 +230,8 @@ bool TForm1::leaveQuizAndDocument()
 
 bool TForm1::confirmLeaveDocument()
 {
+    if (m_authoringController && !m_authoringController->settleClozeText())
+        return false;
     if (!m_document.modified)
         return true;
     const QString question = m_document.filePath.isEmpty()

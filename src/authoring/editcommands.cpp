@@ -178,3 +178,20 @@ void DocTypeCommand::undo()
 {
     m_editor.applyDocType(m_before);
 }
+
+ClozeTextCommand::ClozeTextCommand(TopicEditor& editor, State before, State after)
+    : QUndoCommand(QStringLiteral("Lückentext ändern"))
+    , m_editor(editor)
+    , m_before(std::move(before))
+    , m_after(std::move(after))
+{ }
+
+void ClozeTextCommand::redo()
+{
+    m_editor.replaceGaps(m_before.gaps, m_after.gaps, m_after.text, m_after.type);
+}
+
+void ClozeTextCommand::undo()
+{
+    m_editor.replaceGaps(m_after.gaps, m_before.gaps, m_before.text, m_before.type);
+}

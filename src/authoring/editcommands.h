@@ -6,6 +6,7 @@
 #include <QUndoCommand>
 
 #include <array>
+#include <utility>
 
 // The undo entries of the topic editor, one small class per kind of change. Each keeps what it
 // needs to go both ways (the whole object or header before and after, never a computation run
@@ -118,6 +119,27 @@ private:
     TopicEditor& m_editor;
     DocType m_before;
     DocType m_after;
+};
+
+// The cloze text with its gap objects and the kind of document: the gaps before and after with
+// their indices, so that undo puts back exactly the objects that were there.
+class ClozeTextCommand : public QUndoCommand
+{
+public:
+    struct State
+    {
+        QList<std::pair<qsizetype, DocObject>> gaps;
+        QString text;
+        DocType type;
+    };
+    ClozeTextCommand(TopicEditor& editor, State before, State after);
+    void redo() override;
+    void undo() override;
+
+private:
+    TopicEditor& m_editor;
+    State m_before;
+    State m_after;
 };
 
 // The word for an object of kind in the entries' names: "Beschriftung", "Text", "Infopunkt",

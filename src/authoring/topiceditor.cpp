@@ -2,6 +2,7 @@
 
 #include "authoring/editcommands.h"
 #include "document/cardgeometry.h"
+#include "document/clozesource.h"
 #include "document/commatext.h"
 #include "document/objectlayout.h"
 #include "platform/cp1252.h"
@@ -381,6 +382,54 @@ bool TopicEditor::setDocType(DocType type)
         || type == m_document.DokTyp)
         return false;
     return push(new DocTypeCommand(*this, m_document.DokTyp, type));
+}
+
+bool TopicEditor::setClozeText(const QString& text, bool makeClozeType)
+{
+    endDragBeforeChange();
+    const ClozeText checked = checkClozeText(text);
+    if (!checked.problems.isEmpty())
+        return false;
+    TopicDocument after = m_document;
+    putClozeText(after, checked.stored, checked.gaps);
+    const auto gapsOf = [](const QList<DocObject>& objects) {
+        QList<std::pair<qsizetype, DocObject>> gaps;
+        for (qsizetype i = 0; i < objects.size(); ++i) {
+            if (objects.at(i).Typ == ObjectKind::ClozeGap)
+                gaps.append({i, objects.at(i)});
+        }
+        return gaps;
+    };
+    ClozeTextCommand::State before {gapsOf(m_document.objects), m_document.lueckentext, m_document.DokTyp};
+    const DocType type = makeClozeType ? DocType::ClozeText : m_document.DokTyp;
+    // The card gives the gaps their places whenever it draws the text: the same words in the same
+    // text are the same gaps, wherever the card last put them.
+    const auto words = [](const QList<std::pair<qsizetype, DocObject>>& gaps) {
+        QStringList list;
+        for (const auto& gap : gaps)
+            list.append(gap.second.Cap);
+        return list;
+    };
+    if (checked.stored == before.text && type == before.type && checked.gaps == words(before.gaps))
+        return false;
+    return push(new ClozeTextCommand(*this, std::move(before), {gapsOf(after.objects), checked.stored, type}));
+}
+
+void TopicEditor::replaceGaps(const QList<std::pair<qsizetype, DocObject>>& removing,
+    const QList<std::pair<qsizetype, DocObject>>& inserting, const QString& text, DocType type)
+{
+    m_replacingObjects = true;
+    for (auto gap = removing.crbegin(); gap != removing.crend(); ++gap)
+        removeObjectAt(int(gap->first));
+    for (const auto& gap : inserting)
+        insertObjectAt(int(gap.first), gap.second);
+    m_document.lueckentext = text;
+    const bool typeChanges = m_document.DokTyp != type;
+    m_document.DokTyp = type;
+    m_replacingObjects = false;
+    emit clozeTextChanged();
+    if (typeChanges)
+        emit headerChanged();
 }
 
 void TopicEditor::applyObject(int index, const DocObject& stored)

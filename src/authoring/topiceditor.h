@@ -143,6 +143,16 @@ public:
     // The kind of document (DokTyp). The window shows its hints itself.
     bool setDocType(DocType type);
 
+    // The cloze text (lines separated by any line break) as one entry "Lückentext ändern": the
+    // text in its stored form and its gap objects, as checkClozeText and putClozeText make them
+    // for `zeptool make`; with makeClozeType also DokTyp 1. Refused when the text has a problem
+    // (see checkClozeText) or would change nothing. An empty text removes the text and its gaps.
+    bool setClozeText(const QString& text, bool makeClozeType);
+    // True while one change removes and inserts many objects (the cloze gaps): each step is
+    // signalled as usual and the change ends with clozeTextChanged, so a view that draws the whole
+    // card may wait for that.
+    bool isReplacingObjects() const { return m_replacingObjects; }
+
 signals:
     void objectChanged(int index);
     void objectInserted(int index);
@@ -157,6 +167,8 @@ signals:
     void modifiedChanged(bool modified);
     // documentReplaced ran: every view starts afresh.
     void documentReset();
+    // The cloze text and its gap objects were replaced (made, undone or redone).
+    void clozeTextChanged();
 
 private:
     friend class AddObjectCommand;
@@ -166,6 +178,7 @@ private:
     friend class ReorderObjectCommand;
     friend class DocumentPropertiesCommand;
     friend class DocTypeCommand;
+    friend class ClozeTextCommand;
 
     struct Drag
     {
@@ -181,6 +194,10 @@ private:
     void reorderObjectInList(int from, int to);
     void applyHeader(const DocumentProperties& properties, const QList<std::array<double, 4>>& places);
     void applyDocType(DocType type);
+    // Removes the objects of removing (ascending indices, taken from the highest), then inserts
+    // those of inserting at their indices (ascending), and sets the cloze text and DokTyp.
+    void replaceGaps(const QList<std::pair<qsizetype, DocObject>>& removing,
+        const QList<std::pair<qsizetype, DocObject>>& inserting, const QString& text, DocType type);
 
     bool push(QUndoCommand* command);
     bool pushMove(int index, ObjectPart part, QPointF position, int mergeKey);
@@ -192,4 +209,5 @@ private:
     int m_dragSerial = 0;
     bool m_pushing = false;
     bool m_replacing = false;
+    bool m_replacingObjects = false;
 };

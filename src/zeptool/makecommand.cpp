@@ -1,6 +1,7 @@
 #include "zeptool/zeptool.h"
 
 #include "common/filemessages.h"
+#include "document/clozesource.h"
 #include "document/objectlayout.h"
 #include "document/pngcodec.h"
 #include "document/topicdocument.h"
@@ -74,18 +75,6 @@ struct Question
     QString answer;
 };
 
-// Windows' Trim, as the program trims the question lines: every code up to the blank goes.
-QString trimmedText(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 // Keys and words of the source ignore case and may be written with or without umlauts.
 QString foldedWord(const QString& word)
 {
@@ -132,42 +121,6 @@ std::optional<double> parseFraction(QString token)
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value / divisor;
-}
-
-// The tags of the card's text markup, tried in the order the card tries them, so that the gaps
-// found here are exactly the gaps the card lays out: '#' stands for a digit, '$' for a
-// hexadecimal digit. Only the two gap tags matter here; the others must be recognised because
-// they end the text run the card takes as the gap's word.
-constexpr const char* markupTags[] = {"<B>", "</B>", "<I>", "</I>", "<U>", "</U>", "<<", ">>", "<@COL=$$$$$$>",
-    "</@COL>", "<@LINIE>", "<@POSX=##%>", "<@REB=##>"};
-
-qsizetype markupTagLengthAt(const QString& text, qsizetype pos, QLatin1StringView* matched)
-{
-    const QChar first = text.at(pos);
-    if (first != u'<' && first != u'>')
-        return 0;
-    for (const char* tag : markupTags) {
-        const QLatin1StringView pattern(tag);
-        if (pos + pattern.size() > text.size())
-            continue;
-        bool fits = true;
-        for (qsizetype k = 0; k < pattern.size() && fits; ++k) {
-            const char16_t c = text.at(pos + k).unicode();
-            const char p = pattern.at(k).toLatin1();
-            const char16_t upper = (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c;
-            if (p == '#')
-                fits = c >= u'0' && c <= u'9';
-            else if (p == '$')
-                fits = (c >= u'0' && c <= u'9') || (upper >= u'A' && upper <= u'F');
-            else
-                fits = upper == char16_t(p);
-        }
-        if (fits) {
-            *matched = pattern;
-            return pattern.size();
-        }
-    }
-    return 0;
 }
 
 class SourceParser
@@ -226,25 +179,10 @@ private:
 // here rather than turned into question marks without a word.
 bool SourceParser::checkCharacters(int line, const QString& text)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t code = text.at(i).unicode();
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            code = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-            ++i;
-        }
-        if (code < 32 && code != u'\t') {
-            report(line, QStringLiteral("Steuerzeichen (Code %1) sind nicht erlaubt.").arg(uint(code)));
-            return false;
-        }
-        if (!cp1252Byte(code)) {
-            report(line,
-                QStringLiteral("Das Zeichen \"%1\" (U+%2) kann in einer Themendatei nicht gespeichert werden.")
-                    .arg(QString::fromUcs4(&code, 1),
-                        QString::number(uint(code), 16).toUpper().rightJustified(4, u'0')));
-            return false;
-        }
-    }
-    return true;
+    const std::optional<ClozeProblem> problem = unstorableTextProblem(text);
+    if (problem)
+        report(line, problem->text);
+    return !problem;
 }
 
 void SourceParser::parse(const QStringList& lines)
@@ -424,8 +362,8 @@ void SourceParser::parseQuestionLine(int line, const QString& text)
         return;
     const qsizetype separator = text.indexOf(QLatin1String("//"));
     Question question;
-    question.text = trimmedText(separator < 0 ? text : text.left(separator));
-    question.answer = separator < 0 ? QStringLiteral("---") : trimmedText(text.mid(separator + 2));
+    question.text = windowsTrimmed(separator < 0 ? text : text.left(separator));
+    question.answer = separator < 0 ? QStringLiteral("---") : windowsTrimmed(text.mid(separator + 2));
     if (question.text.isEmpty()) {
         report(line, QStringLiteral("Die Frage vor \"//\" ist leer."));
         return;
@@ -453,51 +391,16 @@ void SourceParser::parseQuestionLine(int line, const QString& text)
         }
     }
     m_questions.append(question);
-    m_questionLines.append(trimmedText(text));
+    m_questionLines.append(windowsTrimmed(text));
 }
 
 // The gaps of one line of the cloze text, as the card finds them.
 QStringList SourceParser::clozeGaps(int line, const QString& text)
 {
-    QStringList gaps;
-    qsizetype gapStart = -1;
-    qsizetype pos = 0;
-    while (pos < text.size()) {
-        QLatin1StringView tag;
-        const qsizetype length = markupTagLengthAt(text, pos, &tag);
-        if (length == 0) {
-            ++pos;
-            continue;
-        }
-        if (tag == QLatin1String("<<")) {
-            if (gapStart >= 0) {
-                report(line, QStringLiteral("\"<<\" in einer Lücke: jede Lücke wird mit \">>\" geschlossen."));
-                return {};
-            }
-            gapStart = pos + length;
-        } else if (tag == QLatin1String(">>")) {
-            if (gapStart < 0) {
-                report(line, QStringLiteral("\">>\" ohne vorangehendes \"<<\"."));
-                return {};
-            }
-            const QString word = trimmedText(text.sliced(gapStart, pos - gapStart));
-            if (word.isEmpty()) {
-                report(line, QStringLiteral("Leere Lücke \"<<>>\"."));
-                return {};
-            }
-            gaps.append(word);
-            gapStart = -1;
-        } else if (gapStart >= 0) {
-            report(line, QStringLiteral("In einer Lücke ist keine Auszeichnung wie \"%1\" erlaubt.").arg(QString(tag)));
-            return {};
-        }
-        pos += length;
-    }
-    if (gapStart >= 0) {
-        report(line, QStringLiteral("Die Lücke wird in dieser Zeile nicht mit \">>\" geschlossen."));
-        return {};
-    }
-    return gaps;
+    const ClozeLineGaps gaps = clozeLineGaps(text);
+    if (gaps.problem)
+        report(line, gaps.problem->text);
+    return gaps.gaps;
 }
 
 void SourceParser::parseObjectLine(int line, const QString& text)
@@ -511,7 +414,7 @@ void SourceParser::parseObjectLine(int line, const QString& text)
         return;
     }
     const QStringList head = text.left(colon).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const QString caption = trimmedText(text.mid(colon + 1));
+    const QString caption = windowsTrimmed(text.mid(colon + 1));
     if (head.isEmpty()) {
         report(line, QStringLiteral("Die Art des Objekts fehlt vor dem Doppelpunkt."));
         return;
@@ -719,22 +622,14 @@ std::optional<TopicDocument> SourceParser::build(const std::optional<QString>& t
 
     // Cloze gaps: one object per gap, in the order of the text.
     QStringList gaps;
-    QStringList clozeText;
-    qsizetype first = 0;
-    qsizetype last = m_clozeLines.size();
-    while (first < last && m_clozeLines.at(first).text.trimmed().isEmpty())
-        ++first;
-    while (last > first && m_clozeLines.at(last - 1).text.trimmed().isEmpty())
-        --last;
+    QStringList clozeLines;
     const qsizetype problemsBefore = m_problems.size();
-    for (qsizetype i = first; i < last; ++i) {
-        const SourceLine& line = m_clozeLines.at(i);
+    for (const SourceLine& line : std::as_const(m_clozeLines)) {
         gaps += clozeGaps(line.number, line.text);
-        clozeText.append(line.text);
+        clozeLines.append(line.text);
     }
     if (type == DocType::ClozeText && gaps.isEmpty() && m_problems.size() == problemsBefore)
-        report(m_clozeHeader ? m_clozeHeader : m_typeLine,
-            QStringLiteral("Der Lückentext enthält keine Lücke; eine Lücke steht so im Text: <<Wort>>."));
+        report(m_clozeHeader ? m_clozeHeader : m_typeLine, noGapText());
 
     for (const SourceObject& object : std::as_const(m_objects)) {
         if (type == DocType::SingleQuestions && object.object.Typ == ObjectKind::Label)
@@ -752,7 +647,6 @@ std::optional<TopicDocument> SourceParser::build(const std::optional<QString>& t
     document.bemerkung = m_remarkLines.join(QStringLiteral("\r\n"));
     document.DokTyp = type;
     document.picture = picture;
-    document.lueckentext = clozeText.join(QStringLiteral("\r\n"));
     document.fragentext = m_questionLines.join(QStringLiteral("\r\n"));
     document.AnzFrageNummern = type == DocType::SingleQuestions ? qint32(m_questions.size()) : 0;
 
@@ -763,10 +657,10 @@ std::optional<TopicDocument> SourceParser::build(const std::optional<QString>& t
         }
         document.objects.append(pageButtonObjects());
     }
-    for (const QString& gap : std::as_const(gaps))
-        document.objects.append(clozeGapObject(gap));
     for (const SourceObject& object : std::as_const(m_objects))
         document.objects.append(object.object);
+    // The cloze-text editor puts its text into a topic the same way.
+    putClozeText(document, storedClozeText(clozeLines), gaps);
     return document;
 }
 

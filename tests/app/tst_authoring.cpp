@@ -7,6 +7,7 @@
 #include "app/quizcontroller.h"
 #include "authoring/topiceditor.h"
 #include "authoring/ui/cardeditoverlay.h"
+#include "authoring/ui/clozetexteditorwindow.h"
 #include "authoring/ui/documentpropertiesdialog.h"
 #include "authoring/ui/labeleditorwindow.h"
 #include "common/folders.h"
@@ -21,6 +22,7 @@
 #include <QFile>
 #include <QImageWriter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,12 +44,15 @@ private slots:
     void failedSaveKeepsFileAndChanges();
     void quizRefusedWhileEditing();
     void keysOnTheCard();
+    void clozeTextTypedAppliedAndPlayed();
 
 private:
     void start(bool authoring, const QString& argument = {});
     AuthoringController* authoring() const { return m_window->authoringController(); }
     // Clicks an empty spot of the card (card fractions) and names the new label by typing.
     void addLabel(QPointF card, const QString& name);
+    // Types lower-case words and blanks; '|' presses the gap key, '\n' starts a new line.
+    void typeText(const QString& text);
     QPoint onCard(QPointF card) const;
     QPoint boxCentre(int object) const;
 
@@ -316,6 +321,105 @@ void TestAuthoring::keysOnTheCard()
     QCOMPARE(overlay->selectedObject(), 2);
     m_input->keyClick(Qt::Key_Delete);
     QTRY_COMPARE(m_window->document().objects.size(), 2);
+
+    // Closed, the card numbers the new labels' covers.
+    m_input->keyClick(Qt::Key_B, Qt::ControlModifier);
+    QTRY_VERIFY(!authoring()->isEditingLabels());
+    QCOMPARE(m_window->cardView().coverLabelText(1), QStringLiteral("2"));
+}
+
+void TestAuthoring::typeText(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c == u'|')
+            m_input->keyClick(Qt::Key_G, Qt::ControlModifier);
+        else if (c == u'\n')
+            m_input->keyClick(Qt::Key_Return);
+        else if (c == u' ')
+            m_input->keyClick(Qt::Key_Space);
+        else
+            m_input->keyClick(Qt::Key(Qt::Key_A + (c.unicode() - u'a')));
+    }
+}
+
+// A teacher types a cloze text with three gaps into a labelling topic, applies it as a cloze
+// text, takes it back and makes it again, and saves; the pupil's program then asks those gaps.
+void TestAuthoring::clozeTextTypedAppliedAndPlayed()
+{
+    TopicDocument topic;
+    topic.titel = QStringLiteral("Flüsse");
+    topic.picture = QImage(870, 600, QImage::Format_ARGB32);
+    topic.picture.fill(Qt::white);
+    const QString path = m_dir->filePath("fluesse.zep");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(writeTopicFile(file, topic));
+    }
+    start(true, path);
+    m_window->menuItem("LueckentextBearbeiten1")->trigger();
+    QTRY_VERIFY(authoring()->isEditingClozeText());
+    ClozeTextEditorWindow* editor = authoring()->clozeEditor();
+    auto* text = editor->findChild<QPlainTextEdit*>(QStringLiteral("LueckentextMemo"));
+    auto* apply = editor->findChild<QPushButton*>(QStringLiteral("UebernehmenBtn"));
+    QVERIFY(m_input->focusWindow(editor));
+    m_input->click(text);
+    QTRY_VERIFY(text->hasFocus());
+    typeText(QStringLiteral("der rhein| und die elbe|\ndie donau|"));
+    QTRY_COMPARE(text->toPlainText(), QStringLiteral("der <<rhein>> und die <<elbe>>\ndie <<donau>>"));
+    QTRY_VERIFY(apply->isEnabled());
+
+    ModalAnswer yes(*m_input, QStringLiteral("&Ja"));
+    m_input->click(apply);
+    QVERIFY2(yes.wait(), qPrintable(yes.error()));
+    TopicDocument& document = m_window->document();
+    QTRY_COMPARE(document.DokTyp, DocType::ClozeText);
+    const QString applied = QStringLiteral("der <<rhein>> und die <<elbe>>\r\ndie <<donau>>");
+    QCOMPARE(document.lueckentext, applied);
+    QCOMPARE(document.objects.size(), 3);
+    QVERIFY(document.modified);
+    // The card numbers the new gaps at once.
+    QCOMPARE(m_window->document().objects.at(2).displayNumber, 3);
+
+    // Undo in the main window gives the topic back as it was, and the field follows; redo again.
+    QVERIFY(m_input->focusWindow(m_window.get()));
+    m_input->keyClick(Qt::Key_Z, Qt::ControlModifier);
+    QTRY_VERIFY(document.objects.isEmpty());
+    QCOMPARE(document.lueckentext, QString());
+    QCOMPARE(document.DokTyp, DocType::ImageLabelling);
+    QVERIFY(!document.modified);
+    QCOMPARE(text->toPlainText(), QString());
+    m_input->keyClick(Qt::Key_Y, Qt::ControlModifier);
+    QTRY_COMPARE(document.lueckentext, applied);
+    QCOMPARE(text->toPlainText(), QStringLiteral("der <<rhein>> und die <<elbe>>\ndie <<donau>>"));
+
+    m_input->keyClick(Qt::Key_S, Qt::ControlModifier);
+    QTRY_VERIFY(!document.modified);
+    QVERIFY(m_window->close());
+    m_window.reset();
+
+    // The pupil's program asks exactly the three gaps and judges a right drop right.
+    start(false, path);
+    QCOMPARE(m_window->document().DokTyp, DocType::ClozeText);
+    m_input->keyClick(Qt::Key_F7);
+    auto* panel = m_window->findChild<QuizPanel*>(QStringLiteral("UebungPan"));
+    QTRY_COMPARE(panel->state(), QuizPanel::State::Waiting);
+    QStringList tiles;
+    THoverPanel* elbe = nullptr;
+    for (THoverPanel* tile : panel->findChildren<THoverPanel*>()) {
+        if (tile->objectName().startsWith(QStringLiteral("UebElemPan")) && !tile->isHidden()) {
+            tiles.append(tile->caption());
+            if (tile->caption() == QStringLiteral("elbe"))
+                elbe = tile;
+        }
+    }
+    tiles.sort();
+    QCOMPARE(tiles, (QStringList {"donau", "elbe", "rhein"}));
+    QVERIFY(elbe);
+    const QWidget* image = m_window->findChild<QWidget*>("LernKartPicImg");
+    const QPoint target = boxCentre(1) + image->pos() - panel->pos();
+    m_input->drag(panel, elbe->pos() + QPoint(5, elbe->height() / 2), target + QPoint(5, 0), 8, 5);
+    QTRY_COMPARE(m_window->quiz().correctCount, 1);
 }
 
 TALLOWMERE_REAL_DISPLAY_MAIN(TestAuthoring)

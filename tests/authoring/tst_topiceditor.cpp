@@ -1,5 +1,6 @@
 #include "authoring/topiceditor.h"
 #include "document/cardgeometry.h"
+#include "document/objectlayout.h"
 #include "document/zepformat.h"
 
 #include <QBuffer>
@@ -246,6 +247,22 @@ void TestTopicEditor::commands_data()
     addRow(
         "document type", [](TopicEditor& e) { return e.setDocType(DocType::ClozeText); },
         QStringLiteral("Dokumenttyp ändern"), [](TopicDocument& d) { d.DokTyp = DocType::ClozeText; });
+    // The new gaps take the old gap's place in the list; everything else keeps its order.
+    addRow(
+        "cloze text with the teacher's consent to the type",
+        [](TopicEditor& e) { return e.setClozeText(QStringLiteral("\nDer <<Rhein>>\n\nund die << Mosel >>\n"), true); },
+        QStringLiteral("Lückentext ändern"),
+        [](TopicDocument& d) {
+            d.lueckentext = QStringLiteral("Der <<Rhein>>\r\n\r\nund die << Mosel >>");
+            d.DokTyp = DocType::ClozeText;
+            d.objects.removeAt(3);
+            d.objects.insert(3, clozeGapObject(QStringLiteral("Mosel")));
+            d.objects.insert(3, clozeGapObject(QStringLiteral("Rhein")));
+        });
+    addRow(
+        "cloze text emptied: its gaps go, the type stays",
+        [](TopicEditor& e) { return e.setClozeText(QStringLiteral(" \n"), false); },
+        QStringLiteral("Lückentext ändern"), [](TopicDocument& d) { d.objects.removeAt(3); });
 }
 
 void TestTopicEditor::commands()
@@ -355,6 +372,12 @@ void TestTopicEditor::lockedAndRefused_data()
     QTest::newRow("negative margin") << properties([](DocumentProperties& p) { p.RandErw[0] = -0.1; });
     QTest::newRow("margin no number") << properties([](DocumentProperties& p) { p.RandErw[1] = qQNaN(); });
     QTest::newRow("properties unchanged") << properties([](DocumentProperties&) {});
+    QTest::newRow("cloze text with an empty gap")
+        << EditorStep([](TopicEditor& e) { return e.setClozeText(QStringLiteral("<<Rhein>> und <<>>"), true); });
+    QTest::newRow("cloze text outside Windows-1252")
+        << EditorStep([](TopicEditor& e) { return e.setClozeText(QStringLiteral("Die <<Wisła>>"), true); });
+    QTest::newRow("cloze text without a gap")
+        << EditorStep([](TopicEditor& e) { return e.setClozeText(QStringLiteral("Der Rhein"), true); });
     QTest::newRow("the same document type")
         << EditorStep([](TopicEditor& e) { return e.setDocType(DocType::ImageLabelling); });
 }

@@ -1,9 +1,11 @@
+#include "authoring/topiceditor.h"
 #include "cardview/markup.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
 #include "platform/cp1252.h"
 #include "zeptoolrun.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -137,6 +139,8 @@ private slots:
     void makesTopic_data();
     void makesTopic();
     void gapsMatchTheCard();
+    void clozeEditorMakesTheSameTopic_data();
+    void clozeEditorMakesTheSameTopic();
     void refusesBadSource_data();
     void refusesBadSource();
     void refusesArguments_data();
@@ -313,6 +317,58 @@ void TestZeptoolMake::gapsMatchTheCard()
             QVERIFY2(gap.Ky > before.Ky || (gap.Ky == before.Ky && gap.Kx > before.Kx), qPrintable(gap.Cap));
         }
     }
+}
+
+void TestZeptoolMake::clozeEditorMakesTheSameTopic_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("makeClozeType");
+    QTest::addColumn<QByteArray>("source");
+
+    const QByteArray head = "[Thema]\nTitel = Flüsse\nBild = bild.png\n";
+    const QByteArray objects = "[Objekte]\nText 10% 10%: Karte\nBeschriftung 50% 50% 60% 40%: Main\n";
+    const QByteArray cloze = "[Lückentext]\n<B>Flüsse</B>\nDer <<Rhein>> fließt in die << Nordsee >>.\n\n"
+                             "Die <<Donau>>, die <i>längste</i>, ins <<Schwarze Meer>>!\n";
+    const QString typed = QStringLiteral("\n<B>Flüsse</B>\nDer <<Rhein>> fließt in die << Nordsee >>.\n\n"
+                                         "Die <<Donau>>, die <i>längste</i>, ins <<Schwarze Meer>>!\n\n");
+    QTest::newRow("a labelling topic becomes a cloze text")
+        << head + "Typ = Beschriftung\n" + objects << typed << true << head + cloze + objects;
+    QTest::newRow("a cloze text replaced")
+        << head + "[Lückentext]\nDie <<Elbe>> und die <<Oder>>\n" + objects << typed << false << head + cloze + objects;
+}
+
+// The cloze-text editor and zeptool make build a topic with one function: the same text gives the
+// same file, byte for byte, whichever way the teacher made it.
+void TestZeptoolMake::clozeEditorMakesTheSameTopic()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, typed);
+    QFETCH(bool, makeClozeType);
+    QFETCH(QByteArray, source);
+
+    const auto make = [this](const QByteArray& text, const QString& name) {
+        const QString sourcePath = path(name + QStringLiteral(".txt"));
+        const QString topicPath = path(name + QStringLiteral(".zep"));
+        if (!writeBytes(sourcePath, text))
+            return QByteArray();
+        const ToolResult made = runZeptool({QStringLiteral("make"), sourcePath, QStringLiteral("-o"), topicPath});
+        return made.exitCode == 0 ? fileBytes(topicPath) : QByteArray();
+    };
+    QByteArray edited = make(before, QStringLiteral("vorher"));
+    const QByteArray expected = make(source, QStringLiteral("nachher"));
+    QVERIFY(!edited.isEmpty() && !expected.isEmpty());
+
+    QBuffer in(&edited);
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    TopicDocument document;
+    QCOMPARE(readTopicFile(in, document), ZepReadStatus::Ok);
+    TopicEditor editor(document);
+    QVERIFY(editor.setClozeText(typed, makeClozeType));
+    QBuffer out;
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    QVERIFY(writeTopicFile(out, document));
+    QCOMPARE(out.data(), expected);
 }
 
 void TestZeptoolMake::refusesBadSource_data()
