@@ -7,8 +7,10 @@
 #include "authoring/ui/cardeditoverlay.h"
 #include "authoring/ui/documentpropertiesdialog.h"
 #include "authoring/ui/labeleditorwindow.h"
+#include "authoring/ui/questionseditorwindow.h"
 #include "cardview/cardview.h"
 #include "cardview/ui/cardimage.h"
+#include "common/folders.h"
 #include "document/pictureimport.h"
 #include "ui/dialogservice.h"
 #include "ui/messages.h"
@@ -21,9 +23,13 @@
 
 namespace AuthoringTexts {
 const QString closeLabelEditorFirst = QStringLiteral("Bitte zuerst den Beschriftungseditor schließen.");
-const QString notDuringNetExercise = QStringLiteral(
-    "Während einer Netzwerk-Übung kann der Beschriftungseditor nicht geöffnet werden: Die Übung nennt die "
-    "Objekte des Themas nach ihrer Reihenfolge, und jede Änderung würde die Ergebnisse verfälschen.");
+const QString closeQuestionsEditorFirst = QStringLiteral("Bitte zuerst den Einzelfragen-Editor schließen.");
+const QString notDuringNetExercise
+    = QStringLiteral("Während einer Netzwerk-Übung kann der %1 nicht geöffnet werden: Die Übung nennt die "
+                     "Objekte des Themas nach ihrer Reihenfolge, und jede Änderung würde die Ergebnisse verfälschen.");
+const QString applyQuestionsFirst
+    = QStringLiteral("Die Änderungen im Einzelfragen-Editor sind noch nicht übernommen. Sollen sie vor dem Speichern "
+                     "übernommen werden?");
 const QString scaleDown = QStringLiteral(
     "Das Bild ist %1 × %2 Pixel groß. Ein Thema speichert sein Bild als PNG, so dass ein großes Foto die "
     "Datei sehr groß macht.\r\nSoll das Bild auf %3 Pixel an der längeren Seite verkleinert werden?");
@@ -41,7 +47,8 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
             m_window.document().objects[index].coverState = CoverState::Uncovered;
         cardChanged();
     });
-    for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset})
+    for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset,
+             &TopicEditor::questionsReplaced})
         connect(m_editor, signal, this, &AuthoringController::cardChanged);
     // A drag changes one object many times a second: the card keeps its background and draws
     // its objects again, which costs a fraction of a frame even with hundreds of labels.
@@ -54,6 +61,7 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
 AuthoringController::~AuthoringController()
 {
     delete m_labelEditor;
+    delete m_questionsEditor;
 }
 
 LabelEditorWindow* AuthoringController::labelEditor() const
@@ -71,11 +79,22 @@ bool AuthoringController::isEditingLabels() const
     return m_labelEditor && m_labelEditor->isVisible();
 }
 
+QuestionsEditorWindow* AuthoringController::questionsEditor() const
+{
+    return m_questionsEditor.data();
+}
+
+bool AuthoringController::isEditingQuestions() const
+{
+    return m_questionsEditor && m_questionsEditor->isVisible();
+}
+
 bool AuthoringController::refusesWhileEditing(const AuthoringController* authoring)
 {
-    if (!authoring || !authoring->isEditingLabels())
+    if (!authoring || (!authoring->isEditingLabels() && !authoring->isEditingQuestions()))
         return false;
-    showInfo(AuthoringTexts::closeLabelEditorFirst);
+    showInfo(authoring->isEditingLabels() ? AuthoringTexts::closeLabelEditorFirst
+                                          : AuthoringTexts::closeQuestionsEditorFirst);
     return true;
 }
 
@@ -163,6 +182,10 @@ bool AuthoringController::writeTo(const QString& path)
 {
     if (m_labelEditor)
         m_labelEditor->applyPendingEdits();
+    // Rows typed but not applied would be missing from the file without a word.
+    if (isEditingQuestions() && m_questionsEditor->hasChanges() && askYesNo(AuthoringTexts::applyQuestionsFirst)
+        && !m_questionsEditor->apply())
+        return false;
     if (!m_window.writeDocument(path, true))
         return false; // said so; the changes stay, and so does the file that was there
     m_editor->markSaved();
@@ -220,18 +243,10 @@ bool AuthoringController::setLabelEditorOpen(bool open)
         m_labelEditor->activateWindow();
         return true;
     }
-    if (m_window.netController()->role() != OwnQuiz) {
-        showInfo(AuthoringTexts::notDuringNetExercise);
+    if (!mayOpenEditor(QStringLiteral("Beschriftungseditor"))) {
         emit labelEditorOpenChanged(false);
         return false;
     }
-    QuizController* quiz = m_window.quizController();
-    if (!quiz->mayLeaveQuiz()) {
-        emit labelEditorOpenChanged(false);
-        return false;
-    }
-    if (m_window.cardMode() == TForm1::QuizRunning)
-        quiz->leaveQuiz();
 
     if (!m_labelEditor) {
         m_labelEditor = new LabelEditorWindow(*m_editor, &m_window);
@@ -254,6 +269,59 @@ bool AuthoringController::setLabelEditorOpen(bool open)
     m_overlay->setFocus(Qt::OtherFocusReason);
     emit labelEditorOpenChanged(true);
     return true;
+}
+
+bool AuthoringController::mayOpenEditor(const QString& editorName)
+{
+    if (m_window.netController()->role() != OwnQuiz) {
+        showInfo(AuthoringTexts::notDuringNetExercise.arg(editorName));
+        return false;
+    }
+    QuizController* quiz = m_window.quizController();
+    if (!quiz->mayLeaveQuiz())
+        return false;
+    if (m_window.cardMode() == TForm1::QuizRunning)
+        quiz->leaveQuiz();
+    return true;
+}
+
+bool AuthoringController::showQuestionsEditor()
+{
+    if (isEditingQuestions()) {
+        m_questionsEditor->raise();
+        m_questionsEditor->activateWindow();
+        return true;
+    }
+    if (!mayOpenEditor(QStringLiteral("Einzelfragen-Editor")))
+        return false;
+    if (!m_questionsEditor) {
+        m_questionsEditor = new QuestionsEditorWindow(*m_editor, quizPictureFolder(folders().programFolder), &m_window);
+        connect(m_questionsEditor, &QuestionsEditorWindow::applying, this, [this] {
+            if (m_labelEditor)
+                m_labelEditor->applyPendingEdits();
+        });
+        connect(m_questionsEditor, &QuestionsEditorWindow::pageChosen, this, &AuthoringController::showQuestionPage);
+    } else {
+        m_questionsEditor->reload();
+    }
+    // Beside the main window, where it covers none of the card.
+    const QRect main = m_window.frameGeometry();
+    m_questionsEditor->move(main.left() + 40, main.top() + 80);
+    m_questionsEditor->show();
+    m_questionsEditor->raise();
+    m_questionsEditor->activateWindow();
+    return true;
+}
+
+void AuthoringController::showQuestionPage(int page)
+{
+    TopicDocument& document = m_window.document();
+    // The card shows the page of the question chosen, as far as it has been applied.
+    if (document.DokTyp != DocType::SingleQuestions || page < 1 || page > document.AnzFrageNummern
+        || page == document.currentQuestionNumber || m_window.cardMode() != TForm1::LearningCard)
+        return;
+    document.currentQuestionNumber = page;
+    cardChanged();
 }
 
 void AuthoringController::placeBesideWindow()

@@ -7,6 +7,7 @@ class CardEditOverlay;
 class CardImage;
 class DocumentPropertiesDialog;
 class LabelEditorWindow;
+class QuestionsEditorWindow;
 class TForm1;
 class TopicEditor;
 
@@ -24,12 +25,16 @@ public:
     TopicEditor& editor() const { return *m_editor; }
     // True while the label editor is open: no quiz starts and no network exercise is joined.
     bool isEditingLabels() const;
+    // True while the questions editor is open: its pages may change under a quiz.
+    bool isEditingQuestions() const;
     // What a quiz or a network exercise asks before it starts: true (and the teacher is told to
-    // close the label editor first) while it is open; false without authoring.
+    // close the label or the questions editor first) while one is open; false without authoring.
     static bool refusesWhileEditing(const AuthoringController* authoring);
     // The label editor and its layer over the card; nullptr while closed.
     LabelEditorWindow* labelEditor() const;
     CardEditOverlay* cardOverlay() const;
+    // The questions editor; nullptr before it was first opened.
+    QuestionsEditorWindow* questionsEditor() const;
 
     // The window's document was replaced (read, closed, joined): the undo stack starts afresh.
     void documentReplaced();
@@ -42,6 +47,8 @@ public:
     // Opens the label editor, or closes it; false when it could not open (a quiz the pupil keeps,
     // a network exercise).
     bool setLabelEditorOpen(bool open);
+    // Opens the questions editor (or raises it); false when it could not open, as the label editor.
+    bool showQuestionsEditor();
 
 signals:
     void labelEditorOpenChanged(bool open);
@@ -49,6 +56,11 @@ signals:
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool writeTo(const QString& path);
+    // What an editor that changes the objects asks before it opens: no network exercise, and a
+    // running quiz only when the pupil may leave it (it is then ended). editorName is said in
+    // the refusal.
+    bool mayOpenEditor(const QString& editorName);
+    void showQuestionPage(int page);
     void closeLabelEditor();
     void placeBesideWindow();
     void cardChanged();
@@ -61,5 +73,6 @@ private:
     TopicEditor* m_editor = nullptr;
     QPointer<LabelEditorWindow> m_labelEditor;
     QPointer<CardEditOverlay> m_overlay;
+    QPointer<QuestionsEditorWindow> m_questionsEditor;
     DocumentPropertiesDialog* m_properties = nullptr;
 };

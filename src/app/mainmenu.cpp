@@ -325,6 +325,8 @@ void TForm1::addAuthoringItems(QMenu* editor)
     labels->setCheckable(true);
     connect(labels, &QAction::triggered, authoring, &AuthoringController::setLabelEditorOpen);
     connect(authoring, &AuthoringController::labelEditorOpenChanged, labels, &QAction::setChecked);
+    connect(addItem(editor, "EinzelfragenBearbeiten1", QStringLiteral("&Einzelfragen bearbeiten...")),
+        &QAction::triggered, authoring, &AuthoringController::showQuestionsEditor);
     editor->addSeparator();
 
     // Undo and redo name the change they take back or make again.

@@ -178,3 +178,20 @@ void DocTypeCommand::undo()
 {
     m_editor.applyDocType(m_before);
 }
+
+QuestionsCommand::QuestionsCommand(TopicEditor& editor, const QuestionsState& before, const QuestionsState& after)
+    : QUndoCommand(QStringLiteral("Einzelfragen ändern"))
+    , m_editor(editor)
+    , m_before(before)
+    , m_after(after)
+{ }
+
+void QuestionsCommand::redo()
+{
+    m_editor.applyQuestions(m_after);
+}
+
+void QuestionsCommand::undo()
+{
+    m_editor.applyQuestions(m_before);
+}

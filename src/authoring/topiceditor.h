@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/questionsource.h"
 #include "document/topicdocument.h"
 
 #include <QObject>
@@ -41,6 +42,19 @@ struct DocumentProperties
 
     static DocumentProperties of(const TopicDocument& document);
     bool operator==(const DocumentProperties&) const = default;
+};
+
+// What the questions editor changes in one step: the question texts, the objects made from them
+// and the kind of document, with the page the card shows.
+struct QuestionsState
+{
+    QList<DocObject> objects;
+    QString fragentext;
+    qint32 AnzFrageNummern = 0;
+    DocType DokTyp = DocType::ImageLabelling;
+    int currentQuestionNumber = 0;
+
+    static QuestionsState of(const TopicDocument& document);
 };
 
 // Objects the label editor shows but leaves alone: cloze gaps and the pages and buttons of
@@ -142,6 +156,12 @@ public:
     bool setProperties(const DocumentProperties& properties);
     // The kind of document (DokTyp). The window shows its hints itself.
     bool setDocType(DocType type);
+    // The topic's single questions in one entry, "Einzelfragen ändern": each stored as
+    // "question // answer", with the pages and page buttons made again as `zeptool make` makes
+    // them (putQuestions); every other object keeps its order. With makeSingleQuestions the
+    // document becomes one of single questions (DokTyp 2). Refused when a question is one a topic
+    // cannot store (questionProblem, questionCellProblem) or nothing would change.
+    bool setQuestions(const QList<SingleQuestion>& questions, bool makeSingleQuestions);
 
 signals:
     void objectChanged(int index);
@@ -157,6 +177,9 @@ signals:
     void modifiedChanged(bool modified);
     // documentReplaced ran: every view starts afresh.
     void documentReset();
+    // The object list, the questions and the kind of document were replaced in one step (the
+    // questions changed, or that change was undone): every view of them starts afresh.
+    void questionsReplaced();
 
 private:
     friend class AddObjectCommand;
@@ -166,6 +189,7 @@ private:
     friend class ReorderObjectCommand;
     friend class DocumentPropertiesCommand;
     friend class DocTypeCommand;
+    friend class QuestionsCommand;
 
     struct Drag
     {
@@ -181,6 +205,7 @@ private:
     void reorderObjectInList(int from, int to);
     void applyHeader(const DocumentProperties& properties, const QList<std::array<double, 4>>& places);
     void applyDocType(DocType type);
+    void applyQuestions(const QuestionsState& state);
 
     bool push(QUndoCommand* command);
     bool pushMove(int index, ObjectPart part, QPointF position, int mergeKey);

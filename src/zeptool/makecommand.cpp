@@ -3,6 +3,7 @@
 #include "common/filemessages.h"
 #include "document/objectlayout.h"
 #include "document/pngcodec.h"
+#include "document/questionsource.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
 #include "platform/cp1252.h"
@@ -13,7 +14,6 @@
 #include <QImageReader>
 #include <QLocale>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
@@ -68,12 +68,6 @@ struct SourceObject
     DocObject object;
 };
 
-struct Question
-{
-    QString text;
-    QString answer;
-};
-
 // Windows' Trim, as the program trims the question lines: every code up to the blank goes.
 QString trimmedText(const QString& text)
 {
@@ -95,17 +89,6 @@ QString foldedWord(const QString& word)
     folded.replace(u'ü', QLatin1String("ue"));
     folded.replace(u'ß', QLatin1String("ss"));
     return folded;
-}
-
-// UTF-8 as every current editor writes it; a file that is not valid UTF-8 comes from an older
-// Windows editor and is read as Windows-1252, the code page of the topic files themselves.
-QString decodeSource(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return fromCp1252(bytes);
 }
 
 QStringList splitSourceLines(QString text)
@@ -208,7 +191,7 @@ private:
     int m_titleLine = 0;
     QStringList m_remarkLines;
 
-    QList<Question> m_questions;
+    QList<SingleQuestion> m_questions;
     QStringList m_questionLines;
     int m_questionLinesSeen = 0; // refused ones too: their problem is reported already
     int m_questionsHeader = 0;
@@ -422,35 +405,11 @@ void SourceParser::parseQuestionLine(int line, const QString& text)
     ++m_questionLinesSeen;
     if (!checkCharacters(line, text))
         return;
-    const qsizetype separator = text.indexOf(QLatin1String("//"));
-    Question question;
-    question.text = trimmedText(separator < 0 ? text : text.left(separator));
-    question.answer = separator < 0 ? QStringLiteral("---") : trimmedText(text.mid(separator + 2));
-    if (question.text.isEmpty()) {
-        report(line, QStringLiteral("Die Frage vor \"//\" ist leer."));
+    const SingleQuestion question = splitQuestionLine(text);
+    const QString problem = questionProblem(question);
+    if (!problem.isEmpty()) {
+        report(line, problem);
         return;
-    }
-    if (separator >= 0 && question.answer.isEmpty()) {
-        report(line, QStringLiteral("Die Antwort nach \"//\" ist leer."));
-        return;
-    }
-    // The reader empties every question text holding these words (pages of old files carried
-    // their number there), so such a question would come back without its text.
-    if (question.text.contains(QLatin1String("Frage Nr."))) {
-        report(line, QStringLiteral("Eine Frage darf \"Frage Nr.\" nicht enthalten: das Programm liest sie als leer."));
-        return;
-    }
-    const qsizetype image = question.text.indexOf(QLatin1String("<@img="));
-    if (image >= 0) {
-        const qsizetype close = question.text.indexOf(u'>', image);
-        if (close < 0) {
-            report(line, QStringLiteral("Nach \"<@img=\" fehlt das schließende \">\"."));
-            return;
-        }
-        if (close == image + 6) {
-            report(line, QStringLiteral("In \"<@img=>\" fehlt der Name des Bildes."));
-            return;
-        }
     }
     m_questions.append(question);
     m_questionLines.append(trimmedText(text));
@@ -754,19 +713,14 @@ std::optional<TopicDocument> SourceParser::build(const std::optional<QString>& t
     document.picture = picture;
     document.lueckentext = clozeText.join(QStringLiteral("\r\n"));
     document.fragentext = m_questionLines.join(QStringLiteral("\r\n"));
-    document.AnzFrageNummern = type == DocType::SingleQuestions ? qint32(m_questions.size()) : 0;
-
-    if (type == DocType::SingleQuestions) {
-        for (qsizetype i = 0; i < m_questions.size(); ++i) {
-            const Question& question = m_questions.at(i);
-            document.objects.append(questionPageObjects(qint32(i + 1), question.text, question.answer));
-        }
-        document.objects.append(pageButtonObjects());
-    }
+    document.AnzFrageNummern = 0;
     for (const QString& gap : std::as_const(gaps))
         document.objects.append(clozeGapObject(gap));
     for (const SourceObject& object : std::as_const(m_objects))
         document.objects.append(object.object);
+    // The pages and their buttons go before every other object, as the editor puts them.
+    if (type == DocType::SingleQuestions)
+        putQuestions(document, m_questions, m_questionLines);
     return document;
 }
 
