@@ -2,12 +2,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 
 #include <algorithm>
 
 namespace {
 
-// Rows looked at for the separator: enough to get past a title row, few enough for any file.
+// Rows looked at for the separator: enough to see past a title row or an odd question.
 constexpr int separatorProbeRows = 20;
 
 struct Record
@@ -95,32 +96,37 @@ QList<Record> splitRecords(const QString& text, QChar separator, int maxRecords,
     return records;
 }
 
-// The first of tab, semicolon and comma that divides cells in the first rows. Tabs and
-// semicolons hardly occur in questions, while commas do (in lists, in German decimals), so a
-// comma divides only in a file that has neither.
+// The separator that divides the first rows best: the one that gives most rows two cells or
+// more, then the one that gives most rows the same number of cells. Commas occur in questions (in
+// lists, in German decimals) and a spreadsheet quotes a cell only for its own separator, so one
+// count alone can mislead: "1,5 + 1,5?;3" has more commas than semicolons. On a tie tab wins over
+// semicolon, semicolon over comma, as they are rarer in text.
 QChar detectSeparator(const QString& text)
 {
-    bool semicolon = false;
-    bool comma = false;
-    // A doubled quote inside a quoted cell turns the flag twice, so it stays inside.
-    bool inQuotes = false;
-    int rows = 0;
-    for (qsizetype i = 0; i < text.size() && rows < separatorProbeRows; ++i) {
-        const QChar c = text.at(i);
-        if (c == u'"')
-            inQuotes = !inQuotes;
-        else if (inQuotes)
-            continue;
-        else if (c == u'\t')
-            return u'\t';
-        else if (c == u';')
-            semicolon = true;
-        else if (c == u',')
-            comma = true;
-        else if (c == u'\n')
-            ++rows;
+    QChar best = u';';
+    std::pair<int, int> bestScore {0, 0};
+    for (const QChar separator : {QChar(u'\t'), QChar(u';'), QChar(u',')}) {
+        bool stopped = false;
+        QMap<qsizetype, int> counts;
+        int divided = 0;
+        for (const Record& record : splitRecords(text, separator, separatorProbeRows, &stopped)) {
+            if (record.cells.size() == 1 && record.cells.first().trimmed().isEmpty())
+                continue;
+            divided += record.cells.size() >= 2 ? 1 : 0;
+            ++counts[record.cells.size()];
+        }
+        int same = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+            if (it.key() >= 2)
+                same = std::max(same, it.value());
+        }
+        const std::pair<int, int> score {divided, same};
+        if (score > bestScore) {
+            best = separator;
+            bestScore = score;
+        }
     }
-    return semicolon || !comma ? u';' : u',';
+    return best;
 }
 
 bool isHeader(const QStringList& cells)

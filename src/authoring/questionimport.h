@@ -35,8 +35,9 @@ struct QuestionRows
 QuestionRows parsePastedQuestions(const QString& text);
 
 // The bytes of a CSV or tab-separated file: decoded by the rule topic sources follow (valid UTF-8
-// is UTF-8, a byte order mark dropped; else Windows-1252), cells divided by the first of tab,
-// semicolon and comma found outside quotes in its first rows, and quoted as CSV quotes them.
+// is UTF-8, a byte order mark dropped; else Windows-1252), cells divided by tab, semicolon or
+// comma, whichever divides its first rows into question and answer, and quoted as CSV quotes
+// them.
 QuestionRows parseQuestionFile(const QByteArray& bytes);
 
 // Reads the file at path; a file larger than maxQuestionFileBytes, a folder or one that cannot
