@@ -201,7 +201,8 @@ QuestionsEditorWindow::QuestionsEditorWindow(TopicEditor& editor, const QString&
     });
     connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) {
         updateButtons();
-        if (row >= 0)
+        // A reload after undo keeps the page the undo gave back.
+        if (row >= 0 && !m_filling)
             emit pageChosen(row + 1);
     });
     // Undo, redo or another file: the table shows the document as it now is.
@@ -487,10 +488,17 @@ bool QuestionsEditorWindow::apply()
     for (qsizetype i = 0; i < questions.size(); ++i) {
         const SingleQuestion& q = questions.at(i);
         QString problem;
+        // A row read from an older file may hold what no cell takes when typed.
+        const QString questionCell = questionCellProblem(q.question);
+        const QString answerCell = questionCellProblem(q.answer);
         if (q.question.isEmpty())
             problem = QStringLiteral("Die Frage fehlt.");
         else if (q.answer.isEmpty())
             problem = QStringLiteral("Die Antwort fehlt.");
+        else if (!questionCell.isEmpty())
+            problem = QStringLiteral("Frage: ") + questionCell;
+        else if (!answerCell.isEmpty())
+            problem = QStringLiteral("Antwort: ") + answerCell;
         else
             problem = questionProblem(q);
         if (!problem.isEmpty()) {
