@@ -8,8 +8,10 @@
 #include "authoring/ui/clozetexteditorwindow.h"
 #include "authoring/ui/documentpropertiesdialog.h"
 #include "authoring/ui/labeleditorwindow.h"
+#include "authoring/ui/questionseditorwindow.h"
 #include "cardview/cardview.h"
 #include "cardview/ui/cardimage.h"
+#include "common/folders.h"
 #include "document/pictureimport.h"
 #include "ui/dialogservice.h"
 #include "ui/messages.h"
@@ -27,6 +29,9 @@ const QString notDuringNetExercise
                      "Objekte des Themas nach ihrer Reihenfolge, und jede Änderung würde die Ergebnisse verfälschen.");
 const QString labelEditorName = QStringLiteral("Beschriftungseditor");
 const QString clozeEditorName = QStringLiteral("Lückentext-Editor");
+const QString questionsEditorName = QStringLiteral("Einzelfragen-Editor");
+const QString applyBeforeSaving = QStringLiteral(
+    "Die Änderungen im %1 sind noch nicht übernommen. Sollen sie vor dem Speichern übernommen werden?");
 const QString scaleDown = QStringLiteral(
     "Das Bild ist %1 × %2 Pixel groß. Ein Thema speichert sein Bild als PNG, so dass ein großes Foto die "
     "Datei sehr groß macht.\r\nSoll das Bild auf %3 Pixel an der längeren Seite verkleinert werden?");
@@ -48,7 +53,8 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
         // A new cloze text replaces its gaps one by one; the card is drawn once, at the end.
         objectsChanged(index, Change::Inserted);
     });
-    for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset})
+    for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset,
+             &TopicEditor::questionsReplaced})
         connect(m_editor, signal, this, &AuthoringController::cardChanged);
     // New gaps are numbered on the card as a topic's gaps are when it is read.
     connect(m_editor, &TopicEditor::clozeTextChanged, this, [this] {
@@ -67,6 +73,7 @@ AuthoringController::~AuthoringController()
 {
     delete m_labelEditor;
     delete m_clozeEditor;
+    delete m_questionsEditor;
 }
 
 ClozeTextEditorWindow* AuthoringController::clozeEditor() const
@@ -94,12 +101,27 @@ bool AuthoringController::isEditingLabels() const
     return m_labelEditor && m_labelEditor->isVisible();
 }
 
+QuestionsEditorWindow* AuthoringController::questionsEditor() const
+{
+    return m_questionsEditor.data();
+}
+
+bool AuthoringController::isEditingQuestions() const
+{
+    return m_questionsEditor && m_questionsEditor->isVisible();
+}
+
 bool AuthoringController::refusesWhileEditing(const AuthoringController* authoring)
 {
-    if (!authoring || (!authoring->isEditingLabels() && !authoring->isEditingClozeText()))
+    if (!authoring)
         return false;
-    showInfo(AuthoringTexts::closeEditorFirst.arg(
-        authoring->isEditingLabels() ? AuthoringTexts::labelEditorName : AuthoringTexts::clozeEditorName));
+    const QString& open = authoring->isEditingLabels() ? AuthoringTexts::labelEditorName
+        : authoring->isEditingClozeText()              ? AuthoringTexts::clozeEditorName
+        : authoring->isEditingQuestions()              ? AuthoringTexts::questionsEditorName
+                                                       : QString();
+    if (open.isEmpty())
+        return false;
+    showInfo(AuthoringTexts::closeEditorFirst.arg(open));
     return true;
 }
 
@@ -202,6 +224,14 @@ bool AuthoringController::writeTo(const QString& path)
 {
     if (m_labelEditor)
         m_labelEditor->applyPendingEdits();
+    // Text or rows typed but not applied would be missing from the file without a word.
+    if (isEditingClozeText() && m_clozeEditor->hasUnappliedText()
+        && askYesNo(AuthoringTexts::applyBeforeSaving.arg(AuthoringTexts::clozeEditorName)) && !m_clozeEditor->apply())
+        return false;
+    if (isEditingQuestions() && m_questionsEditor->hasUnappliedRows()
+        && askYesNo(AuthoringTexts::applyBeforeSaving.arg(AuthoringTexts::questionsEditorName))
+        && !m_questionsEditor->apply())
+        return false;
     if (!m_window.writeDocument(path, true))
         return false; // said so; the changes stay, and so does the file that was there
     m_editor->markSaved();
@@ -320,11 +350,51 @@ bool AuthoringController::openClozeEditor()
     return true;
 }
 
-bool AuthoringController::settleClozeText()
+bool AuthoringController::settleTextEditors()
 {
-    if (!isEditingClozeText() || !m_clozeEditor->hasUnappliedText())
+    // Closing an editor that holds something not yet applied asks whether to apply it.
+    if (isEditingClozeText() && m_clozeEditor->hasUnappliedText() && !m_clozeEditor->close())
+        return false;
+    if (isEditingQuestions() && m_questionsEditor->hasUnappliedRows() && !m_questionsEditor->close())
+        return false;
+    return true;
+}
+
+bool AuthoringController::openQuestionsEditor()
+{
+    if (isEditingQuestions()) {
+        m_questionsEditor->raise();
+        m_questionsEditor->activateWindow();
         return true;
-    return m_clozeEditor->close();
+    }
+    if (!mayOpenEditor(AuthoringTexts::questionsEditorName))
+        return false;
+    if (!m_questionsEditor) {
+        m_questionsEditor = new QuestionsEditorWindow(*m_editor, quizPictureFolder(folders().programFolder), &m_window);
+        connect(m_questionsEditor, &QuestionsEditorWindow::applying, this, [this] {
+            if (m_labelEditor)
+                m_labelEditor->applyPendingEdits();
+        });
+        connect(m_questionsEditor, &QuestionsEditorWindow::pageChosen, this, &AuthoringController::showQuestionPage);
+    } else {
+        m_questionsEditor->reload();
+    }
+    placeBesideWindow(m_questionsEditor);
+    m_questionsEditor->show();
+    m_questionsEditor->raise();
+    m_questionsEditor->activateWindow();
+    return true;
+}
+
+void AuthoringController::showQuestionPage(int page)
+{
+    TopicDocument& document = m_window.document();
+    // The card shows the page of the question chosen, as far as it has been applied.
+    if (document.DokTyp != DocType::SingleQuestions || page < 1 || page > document.AnzFrageNummern
+        || page == document.currentQuestionNumber || m_window.cardMode() != TForm1::LearningCard)
+        return;
+    document.currentQuestionNumber = page;
+    cardChanged();
 }
 
 void AuthoringController::placeBesideWindow(QWidget* tool)

@@ -8,6 +8,7 @@ class CardImage;
 class ClozeTextEditorWindow;
 class DocumentPropertiesDialog;
 class LabelEditorWindow;
+class QuestionsEditorWindow;
 class TForm1;
 class TopicEditor;
 
@@ -27,6 +28,8 @@ public:
     bool isEditingLabels() const;
     // True while the cloze-text editor is open, with the same consequences.
     bool isEditingClozeText() const;
+    // True while the questions editor is open: its pages may change under a quiz.
+    bool isEditingQuestions() const;
     // What a quiz or a network exercise asks before it starts: true (and the teacher is told to
     // close the open editor first) while one is open; false without authoring.
     static bool refusesWhileEditing(const AuthoringController* authoring);
@@ -35,10 +38,13 @@ public:
     CardEditOverlay* cardOverlay() const;
     // The cloze-text editor; nullptr while closed.
     ClozeTextEditorWindow* clozeEditor() const;
+    // The questions editor; nullptr before it was first opened.
+    QuestionsEditorWindow* questionsEditor() const;
 
-    // Before the document is left: a cloze text typed but not applied is applied or dropped as
-    // the teacher answers, and its editor closes; false when the teacher cancels.
-    bool settleClozeText();
+    // Before the document is left: a cloze text or question rows typed but not applied are
+    // applied or dropped as the teacher answers, and their editor closes; false when the teacher
+    // cancels.
+    bool settleTextEditors();
     // The window's document was replaced (read, closed, joined): the undo stack starts afresh.
     void documentReplaced();
 
@@ -53,6 +59,8 @@ public:
     // Opens the cloze-text editor, or brings it to the front; false when it could not open, for
     // the same reasons as the label editor.
     bool openClozeEditor();
+    // Opens the questions editor (or raises it); false when it could not open, as the label editor.
+    bool openQuestionsEditor();
 
 signals:
     void labelEditorOpenChanged(bool open);
@@ -60,10 +68,12 @@ signals:
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool writeTo(const QString& path);
-    // Whether the editor named editorName ("Beschriftungseditor") may open now: not during a
-    // network exercise (said so), and a quiz only ends when the pupil may leave it.
+    // What an editor that changes the objects asks before it opens: no network exercise (said
+    // so, naming editorName), and a running quiz only when the pupil may leave it (it is then
+    // ended).
     bool mayOpenEditor(const QString& editorName);
     void placeBesideWindow(QWidget* tool);
+    void showQuestionPage(int page);
     void closeLabelEditor();
     void cardChanged();
     // What happened to the object at index (-1: to the list as a whole, such as a new order).
@@ -79,5 +89,6 @@ private:
     QPointer<LabelEditorWindow> m_labelEditor;
     QPointer<CardEditOverlay> m_overlay;
     QPointer<ClozeTextEditorWindow> m_clozeEditor;
+    QPointer<QuestionsEditorWindow> m_questionsEditor;
     DocumentPropertiesDialog* m_properties = nullptr;
 };

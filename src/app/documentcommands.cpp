@@ -230,7 +230,7 @@ bool TForm1::leaveQuizAndDocument()
 
 bool TForm1::confirmLeaveDocument()
 {
-    if (m_authoringController && !m_authoringController->settleClozeText())
+    if (m_authoringController && !m_authoringController->settleTextEditors())
         return false;
     if (!m_document.modified)
         return true;

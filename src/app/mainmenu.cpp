@@ -327,6 +327,8 @@ void TForm1::addAuthoringItems(QMenu* editor)
     connect(authoring, &AuthoringController::labelEditorOpenChanged, labels, &QAction::setChecked);
     connect(addItem(editor, "LueckentextBearbeiten1", QStringLiteral("&Lückentext bearbeiten...")), &QAction::triggered,
         authoring, &AuthoringController::openClozeEditor);
+    connect(addItem(editor, "EinzelfragenBearbeiten1", QStringLiteral("&Einzelfragen bearbeiten...")),
+        &QAction::triggered, authoring, &AuthoringController::openQuestionsEditor);
     editor->addSeparator();
 
     // Undo and redo name the change they take back or make again.

@@ -195,3 +195,20 @@ void ClozeTextCommand::undo()
 {
     m_editor.replaceGaps(m_after.gaps, m_before.gaps, m_before.text, m_before.type);
 }
+
+QuestionsCommand::QuestionsCommand(TopicEditor& editor, const QuestionsState& before, const QuestionsState& after)
+    : QUndoCommand(QStringLiteral("Einzelfragen ändern"))
+    , m_editor(editor)
+    , m_before(before)
+    , m_after(after)
+{ }
+
+void QuestionsCommand::redo()
+{
+    m_editor.applyQuestions(m_after);
+}
+
+void QuestionsCommand::undo()
+{
+    m_editor.applyQuestions(m_before);
+}

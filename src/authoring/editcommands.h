@@ -142,6 +142,21 @@ private:
     State m_after;
 };
 
+// The single questions: the whole object list with the texts and the kind of document before and
+// after, as the new pages replace the old ones and every object after them moves.
+class QuestionsCommand : public QUndoCommand
+{
+public:
+    QuestionsCommand(TopicEditor& editor, const QuestionsState& before, const QuestionsState& after);
+    void redo() override;
+    void undo() override;
+
+private:
+    TopicEditor& m_editor;
+    QuestionsState m_before;
+    QuestionsState m_after;
+};
+
 // The word for an object of kind in the entries' names: "Beschriftung", "Text", "Infopunkt",
 // "Link", "Dokument-Link", else "Objekt".
 QString objectNoun(qint32 kind);

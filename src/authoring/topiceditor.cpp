@@ -108,6 +108,12 @@ bool samePlace(QPointF a, QPointF b)
 
 } // namespace
 
+QuestionsState QuestionsState::of(const TopicDocument& document)
+{
+    return {document.objects, document.fragentext, document.AnzFrageNummern, document.DokTyp,
+        document.currentQuestionNumber};
+}
+
 ObjectProperties ObjectProperties::of(const DocObject& object)
 {
     return {object.Cap, object.Typ, object.KAusr, object.TAusr, object.Ebene, object.Sline, object.Fsize};
@@ -432,6 +438,37 @@ void TopicEditor::replaceGaps(const QList<std::pair<qsizetype, DocObject>>& remo
         emit headerChanged();
 }
 
+bool TopicEditor::setQuestions(const QList<SingleQuestion>& questions, bool makeSingleQuestions)
+{
+    endDragBeforeChange();
+    QStringList lines;
+    for (const SingleQuestion& question : questions) {
+        if (!questionProblem(question).isEmpty() || !questionCellProblem(question.question).isEmpty()
+            || !questionCellProblem(question.answer).isEmpty())
+            return false;
+        lines.append(questionLine(question));
+    }
+    const QuestionsState before = QuestionsState::of(m_document);
+    TopicDocument changed;
+    changed.objects = m_document.objects;
+    putQuestions(changed, questions, lines);
+    QuestionsState after = before;
+    after.objects = changed.objects;
+    after.fragentext = changed.fragentext;
+    after.AnzFrageNummern = changed.AnzFrageNummern;
+    if (makeSingleQuestions)
+        after.DokTyp = DocType::SingleQuestions;
+    // The card stays on its page where that page is still there.
+    if (after.currentQuestionNumber < 1 || after.currentQuestionNumber > after.AnzFrageNummern)
+        after.currentQuestionNumber = after.AnzFrageNummern > 0 ? 1 : 0;
+    const bool sameObjects = std::equal(
+        before.objects.cbegin(), before.objects.cend(), after.objects.cbegin(), after.objects.cend(), sameStoredFields);
+    if (sameObjects && before.fragentext == after.fragentext && before.AnzFrageNummern == after.AnzFrageNummern
+        && before.DokTyp == after.DokTyp)
+        return false;
+    return push(new QuestionsCommand(*this, before, after));
+}
+
 void TopicEditor::applyObject(int index, const DocObject& stored)
 {
     if (index < 0 || index >= m_document.objects.size())
@@ -495,6 +532,17 @@ void TopicEditor::applyHeader(const DocumentProperties& properties, const QList<
 void TopicEditor::applyDocType(DocType type)
 {
     m_document.DokTyp = type;
+    emit headerChanged();
+}
+
+void TopicEditor::applyQuestions(const QuestionsState& state)
+{
+    m_document.objects = state.objects;
+    m_document.fragentext = state.fragentext;
+    m_document.AnzFrageNummern = state.AnzFrageNummern;
+    m_document.DokTyp = state.DokTyp;
+    m_document.currentQuestionNumber = state.currentQuestionNumber;
+    emit questionsReplaced();
     emit headerChanged();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/questionsource.h"
 #include "document/topicdocument.h"
 
 #include <QObject>
@@ -41,6 +42,19 @@ struct DocumentProperties
 
     static DocumentProperties of(const TopicDocument& document);
     bool operator==(const DocumentProperties&) const = default;
+};
+
+// What the questions editor changes in one step: the question texts, the objects made from them
+// and the kind of document, with the page the card shows.
+struct QuestionsState
+{
+    QList<DocObject> objects;
+    QString fragentext;
+    qint32 AnzFrageNummern = 0;
+    DocType DokTyp = DocType::ImageLabelling;
+    int currentQuestionNumber = 0;
+
+    static QuestionsState of(const TopicDocument& document);
 };
 
 // Objects the label editor shows but leaves alone: cloze gaps and the pages and buttons of
@@ -142,6 +156,12 @@ public:
     bool setProperties(const DocumentProperties& properties);
     // The kind of document (DokTyp). The window shows its hints itself.
     bool setDocType(DocType type);
+    // The topic's single questions in one entry, "Einzelfragen ändern": each stored as
+    // "question // answer", with the pages and page buttons made again as `zeptool make` makes
+    // them (putQuestions); every other object keeps its order. With makeSingleQuestions the
+    // document becomes one of single questions (DokTyp 2). Refused when a question is one a topic
+    // cannot store (questionProblem, questionCellProblem) or nothing would change.
+    bool setQuestions(const QList<SingleQuestion>& questions, bool makeSingleQuestions);
 
     // The cloze text (lines separated by any line break) as one entry "Lückentext ändern": the
     // text in its stored form and its gap objects, as checkClozeText and putClozeText make them
@@ -169,6 +189,9 @@ signals:
     void documentReset();
     // The cloze text and its gap objects were replaced (made, undone or redone).
     void clozeTextChanged();
+    // The object list, the questions and the kind of document were replaced in one step (the
+    // questions changed, or that change was undone): every view of them starts afresh.
+    void questionsReplaced();
 
 private:
     friend class AddObjectCommand;
@@ -179,6 +202,7 @@ private:
     friend class DocumentPropertiesCommand;
     friend class DocTypeCommand;
     friend class ClozeTextCommand;
+    friend class QuestionsCommand;
 
     struct Drag
     {
@@ -198,6 +222,7 @@ private:
     // those of inserting at their indices (ascending), and sets the cloze text and DokTyp.
     void replaceGaps(const QList<std::pair<qsizetype, DocObject>>& removing,
         const QList<std::pair<qsizetype, DocObject>>& inserting, const QString& text, DocType type);
+    void applyQuestions(const QuestionsState& state);
 
     bool push(QUndoCommand* command);
     bool pushMove(int index, ObjectPart part, QPointF position, int mergeKey);

@@ -1,5 +1,6 @@
 #include "clozesource.h"
 
+#include "common/textutil.h"
 #include "document/objectlayout.h"
 #include "platform/cp1252.h"
 
@@ -49,17 +50,6 @@ qsizetype markupTagLengthAt(const QString& text, qsizetype pos, QLatin1StringVie
         }
     }
     return 0;
-}
-
-QString windowsTrimmed(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.sliced(begin, end - begin);
 }
 
 std::optional<ClozeProblem> unstorableTextProblem(const QString& text)

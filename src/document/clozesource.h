@@ -28,9 +28,6 @@ struct ClozeProblem
 // tag's pattern goes to matched ('#' a digit, '$' a hexadecimal digit in it).
 qsizetype markupTagLengthAt(const QString& text, qsizetype pos, QLatin1StringView* matched);
 
-// Windows' Trim: every code up to the blank goes at both ends.
-QString windowsTrimmed(const QString& text);
-
 // The first character of text a topic file cannot hold: a control character other than the tab
 // (a character 0 would end the text on reading), or one outside Windows-1252. Nothing when the
 // whole text can be stored.

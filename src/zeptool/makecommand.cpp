@@ -1,9 +1,11 @@
 #include "zeptool/zeptool.h"
 
 #include "common/filemessages.h"
+#include "common/textutil.h"
 #include "document/clozesource.h"
 #include "document/objectlayout.h"
 #include "document/pngcodec.h"
+#include "document/questionsource.h"
 #include "document/topicdocument.h"
 #include "document/zepformat.h"
 #include "platform/cp1252.h"
@@ -14,7 +16,6 @@
 #include <QImageReader>
 #include <QLocale>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
@@ -69,12 +70,6 @@ struct SourceObject
     DocObject object;
 };
 
-struct Question
-{
-    QString text;
-    QString answer;
-};
-
 // Keys and words of the source ignore case and may be written with or without umlauts.
 QString foldedWord(const QString& word)
 {
@@ -84,17 +79,6 @@ QString foldedWord(const QString& word)
     folded.replace(u'ü', QLatin1String("ue"));
     folded.replace(u'ß', QLatin1String("ss"));
     return folded;
-}
-
-// UTF-8 as every current editor writes it; a file that is not valid UTF-8 comes from an older
-// Windows editor and is read as Windows-1252, the code page of the topic files themselves.
-QString decodeSource(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return fromCp1252(bytes);
 }
 
 QStringList splitSourceLines(QString text)
@@ -161,7 +145,7 @@ private:
     int m_titleLine = 0;
     QStringList m_remarkLines;
 
-    QList<Question> m_questions;
+    QList<SingleQuestion> m_questions;
     QStringList m_questionLines;
     int m_questionLinesSeen = 0; // refused ones too: their problem is reported already
     int m_questionsHeader = 0;
@@ -360,35 +344,11 @@ void SourceParser::parseQuestionLine(int line, const QString& text)
     ++m_questionLinesSeen;
     if (!checkCharacters(line, text))
         return;
-    const qsizetype separator = text.indexOf(QLatin1String("//"));
-    Question question;
-    question.text = windowsTrimmed(separator < 0 ? text : text.left(separator));
-    question.answer = separator < 0 ? QStringLiteral("---") : windowsTrimmed(text.mid(separator + 2));
-    if (question.text.isEmpty()) {
-        report(line, QStringLiteral("Die Frage vor \"//\" ist leer."));
+    const SingleQuestion question = splitQuestionLine(text);
+    const QString problem = questionProblem(question);
+    if (!problem.isEmpty()) {
+        report(line, problem);
         return;
-    }
-    if (separator >= 0 && question.answer.isEmpty()) {
-        report(line, QStringLiteral("Die Antwort nach \"//\" ist leer."));
-        return;
-    }
-    // The reader empties every question text holding these words (pages of old files carried
-    // their number there), so such a question would come back without its text.
-    if (question.text.contains(QLatin1String("Frage Nr."))) {
-        report(line, QStringLiteral("Eine Frage darf \"Frage Nr.\" nicht enthalten: das Programm liest sie als leer."));
-        return;
-    }
-    const qsizetype image = question.text.indexOf(QLatin1String("<@img="));
-    if (image >= 0) {
-        const qsizetype close = question.text.indexOf(u'>', image);
-        if (close < 0) {
-            report(line, QStringLiteral("Nach \"<@img=\" fehlt das schließende \">\"."));
-            return;
-        }
-        if (close == image + 6) {
-            report(line, QStringLiteral("In \"<@img=>\" fehlt der Name des Bildes."));
-            return;
-        }
     }
     m_questions.append(question);
     m_questionLines.append(windowsTrimmed(text));
@@ -648,19 +608,14 @@ std::optional<TopicDocument> SourceParser::build(const std::optional<QString>& t
     document.DokTyp = type;
     document.picture = picture;
     document.fragentext = m_questionLines.join(QStringLiteral("\r\n"));
-    document.AnzFrageNummern = type == DocType::SingleQuestions ? qint32(m_questions.size()) : 0;
-
-    if (type == DocType::SingleQuestions) {
-        for (qsizetype i = 0; i < m_questions.size(); ++i) {
-            const Question& question = m_questions.at(i);
-            document.objects.append(questionPageObjects(qint32(i + 1), question.text, question.answer));
-        }
-        document.objects.append(pageButtonObjects());
-    }
+    document.AnzFrageNummern = 0;
     for (const SourceObject& object : std::as_const(m_objects))
         document.objects.append(object.object);
     // The cloze-text editor puts its text into a topic the same way.
     putClozeText(document, storedClozeText(clozeLines), gaps);
+    // The pages and their buttons go before every other object, as the editor puts them.
+    if (type == DocType::SingleQuestions)
+        putQuestions(document, m_questions, m_questionLines);
     return document;
 }
 

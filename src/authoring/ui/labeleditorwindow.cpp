@@ -356,6 +356,7 @@ LabelEditorWindow::LabelEditorWindow(TopicEditor& editor, QWidget* parent)
     connect(&m_editor, &TopicEditor::objectRemoved, this, &LabelEditorWindow::objectRemoved);
     connect(&m_editor, &TopicEditor::objectReordered, this, &LabelEditorWindow::objectReordered);
     connect(&m_editor, &TopicEditor::documentReset, this, &LabelEditorWindow::documentReset);
+    connect(&m_editor, &TopicEditor::questionsReplaced, this, &LabelEditorWindow::documentReset);
 
     buildList();
     showSelected(true);
