@@ -342,9 +342,7 @@ bool AuthoringController::openClozeEditor()
         return false;
     if (!m_clozeEditor)
         m_clozeEditor = new ClozeTextEditorWindow(*m_editor, &m_window);
-    // The card shows the text the editor applies: the start panel would hide it.
-    m_window.startPanel()->hide();
-    m_window.redrawCard();
+    showCardForEditing();
     placeBesideWindow(m_clozeEditor);
     m_clozeEditor->show();
     return true;
@@ -379,6 +377,7 @@ bool AuthoringController::openQuestionsEditor()
     } else {
         m_questionsEditor->reload();
     }
+    showCardForEditing();
     placeBesideWindow(m_questionsEditor);
     m_questionsEditor->show();
     m_questionsEditor->raise();
@@ -397,11 +396,18 @@ void AuthoringController::showQuestionPage(int page)
     cardChanged();
 }
 
+void AuthoringController::showCardForEditing()
+{
+    // The card shows what the editor applies: the start panel would hide it.
+    m_window.startPanel()->hide();
+    m_window.redrawCard();
+}
+
 void AuthoringController::placeBesideWindow(QWidget* tool)
 {
     // Beside the main window where the screen has room, so that it covers none of the card;
-    // otherwise at the screen's right edge.
-    tool->adjustSize();
+    // otherwise at the screen's right edge. Each window comes with the size it needs.
+    tool->resize(tool->size().expandedTo(tool->minimumSizeHint()));
     const QRect main = m_window.frameGeometry();
     const int width = tool->frameGeometry().width();
     const QScreen* screen = m_window.screen();

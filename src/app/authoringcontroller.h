@@ -72,6 +72,7 @@ private:
     // so, naming editorName), and a running quiz only when the pupil may leave it (it is then
     // ended).
     bool mayOpenEditor(const QString& editorName);
+    void showCardForEditing();
     void placeBesideWindow(QWidget* tool);
     void showQuestionPage(int page);
     void closeLabelEditor();

@@ -76,8 +76,9 @@ ClozeTextEditorWindow::ClozeTextEditorWindow(TopicEditor& editor, QWidget* paren
 
     m_textEdit = new QPlainTextEdit(this);
     m_textEdit->setObjectName(QStringLiteral("LueckentextMemo"));
-    m_textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_textEdit->setMinimumSize(440, 160);
+    // Long paragraphs wrap as in a word processor; the problems still name the line as the
+    // text has it (a paragraph), which is what the card lays out.
+    m_textEdit->setMinimumSize(360, 160);
     connect(m_textEdit, &QPlainTextEdit::textChanged, &m_checkPause, qOverload<>(&QTimer::start));
 
     // The key works in the whole window, the text field included, which has no use of its own for
@@ -237,6 +238,8 @@ void ClozeTextEditorWindow::updatePreview(const QString& stored, const QStringLi
         object.resetRunTimeState();
     CardView view(card);
     view.controlSize = previewSize;
+    // Sharp on a scaled screen, as the card itself.
+    view.devicePixelRatio = m_preview->devicePixelRatioF();
     view.applyNumbering(CardView::Numbering::Ordered);
     view.redrawCard();
     m_preview->setPixmap(QPixmap::fromImage(view.viewBitmap));
