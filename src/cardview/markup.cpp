@@ -2,6 +2,7 @@
 
 #include "cardview/cardtext.h"
 #include "cardview/cardview.h"
+#include "common/textutil.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -93,18 +94,6 @@ bool isGapPunctuation(QChar c)
     return c == u'!' || c == u',' || c == u'.' || c == u':' || c == u';' || c == u'?';
 }
 
-// Windows' Trim: everything up to the blank counts as white space at either end.
-QString trimmedLine(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 // Lines end at CR LF, a lone CR or a lone LF; a break at the very end starts no further line.
 QStringList splitLines(const QString& text)
 {
@@ -141,7 +130,7 @@ public:
     MarkupLayout(MarkupCanvas& canvas, const QString& text)
         : m_canvas(canvas)
         , m_painter(*canvas.painter)
-        , m_text(trimmedLine(text) + u' ')
+        , m_text(windowsTrimmed(text) + u' ')
         , m_contentEnd(m_text.size() - 1)
         , m_plainVisible(canvas.mode == 99 ? canvas.drawPlainText : canvas.mode != 2)
         , m_metrics(m_painter.font())

@@ -1,5 +1,7 @@
 #include "commatext.h"
 
+#include "common/textutil.h"
+
 #include <QList>
 #include <QStringView>
 
@@ -64,17 +66,6 @@ QString quotedItem(QStringView text, qsizetype& pos)
     return item;
 }
 
-QStringView trimmedBlanks(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 } // namespace
 
 QString toCommaText(const QString& caption)
@@ -133,7 +124,7 @@ QString fromCommaText(const QString& stored)
             skipBlanks(text, pos);
         }
     }
-    return trimmedBlanks(caption).toString();
+    return windowsTrimmed(caption);
 }
 
 QString storedCaption(const QString& caption)

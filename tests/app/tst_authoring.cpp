@@ -16,6 +16,7 @@
 #include "support/fakedialogservice.h"
 #include "support/programfolder.h"
 #include "support/realdisplay.h"
+#include "support/teacherwindow.h"
 #include "widgets/hoverpanel.h"
 
 #include <QAction>
@@ -80,21 +81,8 @@ void TestAuthoring::cleanup()
 
 void TestAuthoring::start(bool withAuthoring, const QString& argument)
 {
-    StartOptions options;
-    options.display = DisplayInfo {1280, 1024, 24};
-    options.argument = argument;
-    options.authoring = withAuthoring;
-    m_window = std::make_unique<TForm1>(options);
-    m_window->createDialogs();
-    m_window->move(0, 0);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QVERIFY(QTest::qWaitFor([this] { return !m_window->firstActivationPending(); }));
-    QVERIFY(m_input->focusWindow(m_window.get()));
-    m_window->menuItem("OptNameEingabe1")->setChecked(false);
-    m_window->menuItem("Sound1")->setChecked(false);
-    m_window->menuItem("ErgebBestListEintragen1")->setChecked(false);
-    folders().highScoreFolder = folders().protocolFolder = m_dir->path() + u'/';
+    m_window = openWindowOnDisplay(withAuthoring, argument, *m_input, m_dir->path());
+    QVERIFY(m_window);
 }
 
 QPoint TestAuthoring::onCard(QPointF card) const
