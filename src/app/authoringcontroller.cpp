@@ -53,14 +53,15 @@ AuthoringController::AuthoringController(TForm1& window, CardImage* cardImage)
         // A new cloze text replaces its gaps one by one; the card is drawn once, at the end.
         objectsChanged(index, Change::Inserted);
     });
-    for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset,
-             &TopicEditor::questionsReplaced})
+    for (auto signal : {&TopicEditor::cardChanged, &TopicEditor::headerChanged, &TopicEditor::documentReset})
         connect(m_editor, signal, this, &AuthoringController::cardChanged);
-    // New gaps are numbered on the card as a topic's gaps are when it is read.
-    connect(m_editor, &TopicEditor::clozeTextChanged, this, [this] {
-        renumberCard();
-        cardChanged();
-    });
+    // New gaps and answers are numbered on the card as a topic's are when it is read.
+    for (auto signal : {&TopicEditor::clozeTextChanged, &TopicEditor::questionsReplaced}) {
+        connect(m_editor, signal, this, [this] {
+            renumberCard();
+            cardChanged();
+        });
+    }
     // A drag changes one object many times a second: the card keeps its background and draws
     // its objects again, which costs a fraction of a frame even with hundreds of labels.
     connect(m_editor, &TopicEditor::objectChanged, this, [this](int index) { objectsChanged(index); });

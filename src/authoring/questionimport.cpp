@@ -204,16 +204,17 @@ QuestionRows parseQuestionFile(const QByteArray& bytes)
 QuestionRows readQuestionFile(const QString& path)
 {
     QuestionRows rows;
+    const QString tooLarge
+        = QStringLiteral("Die Datei \"%1\" ist größer als %2 KB; eine Fragenliste ist eine kleine Textdatei.")
+              .arg(path)
+              .arg(maxQuestionFileBytes / 1024);
     const QFileInfo info(path);
     if (!info.isFile()) {
         rows.error = QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(path);
         return rows;
     }
     if (info.size() > maxQuestionFileBytes) {
-        rows.error
-            = QStringLiteral("Die Datei \"%1\" ist größer als %2 KB; eine Fragenliste ist eine kleine Textdatei.")
-                  .arg(path)
-                  .arg(maxQuestionFileBytes / 1024);
+        rows.error = tooLarge;
         return rows;
     }
     QFile file(path);
@@ -224,10 +225,7 @@ QuestionRows readQuestionFile(const QString& path)
     // The file may have grown since it was looked at: never more than the bound is read.
     const QByteArray bytes = file.read(maxQuestionFileBytes + 1);
     if (bytes.size() > maxQuestionFileBytes) {
-        rows.error
-            = QStringLiteral("Die Datei \"%1\" ist größer als %2 KB; eine Fragenliste ist eine kleine Textdatei.")
-                  .arg(path)
-                  .arg(maxQuestionFileBytes / 1024);
+        rows.error = tooLarge;
         return rows;
     }
     return parseQuestionFile(bytes);
