@@ -407,12 +407,17 @@ void AuthoringController::showCardForEditing()
 void AuthoringController::placeBesideWindow(QWidget* tool)
 {
     // Beside the main window where the screen has room, so that it covers none of the card;
-    // otherwise at the screen's right edge. Each window comes with the size it needs.
+    // otherwise at the screen's right edge. Each window comes with the size it likes, and gives
+    // some of its width up (down to the least it needs) to fit beside the card.
     tool->resize(tool->size().expandedTo(tool->minimumSizeHint()));
     const QRect main = m_window.frameGeometry();
-    const int width = tool->frameGeometry().width();
     const QScreen* screen = m_window.screen();
     const QRect room = screen ? screen->availableGeometry() : main;
+    const int frame = tool->frameGeometry().width() - tool->width();
+    const int beside = std::max(room.right() - main.right() - 8, main.left() - 8 - room.left()) - frame;
+    if (beside < tool->width() && beside >= tool->minimumSizeHint().width())
+        tool->resize(beside, tool->height());
+    const int width = tool->frameGeometry().width();
     int x = room.right() - width + 1;
     if (main.right() + 8 + width <= room.right())
         x = main.right() + 8;
