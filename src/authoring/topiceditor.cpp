@@ -430,12 +430,9 @@ void TopicEditor::replaceGaps(const QList<std::pair<qsizetype, DocObject>>& remo
     for (const auto& gap : inserting)
         insertObjectAt(int(gap.first), gap.second);
     m_document.lueckentext = text;
-    const bool typeChanges = m_document.DokTyp != type;
     m_document.DokTyp = type;
     m_replacingObjects = false;
     emit clozeTextChanged();
-    if (typeChanges)
-        emit headerChanged();
 }
 
 bool TopicEditor::setQuestions(const QList<SingleQuestion>& questions, bool makeSingleQuestions)
@@ -543,7 +540,6 @@ void TopicEditor::applyQuestions(const QuestionsState& state)
     m_document.DokTyp = state.DokTyp;
     m_document.currentQuestionNumber = state.currentQuestionNumber;
     emit questionsReplaced();
-    emit headerChanged();
 }
 
 bool TopicEditor::push(QUndoCommand* command)

@@ -179,7 +179,8 @@ signals:
     void objectRemoved(int index);
     // The object at from now stands at to; the ones between moved up or down by one.
     void objectReordered(int from, int to);
-    // Title, author, remark, version, numbering, order or kind of document.
+    // Title, author, remark, version, numbering, order or kind of document (a kind changed with
+    // the cloze text or the questions comes with their signal instead).
     void headerChanged();
     // The card's geometry changed (its margins): the card is built again, and every object's
     // place may have changed with it.
@@ -187,7 +188,8 @@ signals:
     void modifiedChanged(bool modified);
     // documentReplaced ran: every view starts afresh.
     void documentReset();
-    // The cloze text and its gap objects were replaced (made, undone or redone).
+    // The cloze text, its gap objects and the kind of document were replaced (made, undone or
+    // redone).
     void clozeTextChanged();
     // The object list, the questions and the kind of document were replaced in one step (the
     // questions changed, or that change was undone): every view of them starts afresh.
